@@ -1,0 +1,5 @@
+# Varnikel for AutoCAD 2005: R16 host libraries, narrow (ANSI code page) strings.
+set(VRK_RELEASE 2005)
+set(VRK_HOST_GENERATION R16)
+set(VRK_WIDTH narrow)
+set(VRK_FILE_NAME Varnikel_2005.arx)

@@ -1,0 +1,5 @@
+# Varnikel for AutoCAD 2007: R17 host libraries, wide (UTF-16) strings.
+set(VRK_RELEASE 2007)
+set(VRK_HOST_GENERATION R17)
+set(VRK_WIDTH wide)
+set(VRK_FILE_NAME Varnikel_2007.dll)
