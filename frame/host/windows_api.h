@@ -51,7 +51,9 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_BAD_PATHNAME 161L
 #define ERROR_MORE_DATA 234L
+#define ERROR_INVALID_FLAGS 1004L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 
 #define KEY_QUERY_VALUE 0x0001
@@ -77,7 +79,11 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define CP_OEMCP 1
 #define CP_UTF8 65001
 
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+
 #define SW_SHOWNORMAL 1
+#define SE_ERR_FNF 2
 
 #ifdef __cplusplus
 extern "C" {
@@ -105,6 +111,9 @@ VRK_HOST_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMult
 VRK_HOST_API int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                      LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                                      LPBOOL lpUsedDefaultChar);
+VRK_HOST_API DWORD GetLastError(void);
+VRK_HOST_API void SetLastError(DWORD dwErrCode);
+
 VRK_HOST_API UINT GetACP(void);
 VRK_HOST_API UINT GetOEMCP(void);
 VRK_HOST_API LCID GetSystemDefaultLCID(void);

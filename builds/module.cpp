@@ -1,0 +1,1 @@
+// A deliverable module: the plug-in, linked whole, exporting only its entry points.

@@ -1,0 +1,61 @@
+// AcDbDatabase: the host's drawing database.
+#include "emulator/db/database_imp.h"
+#include "emulator/db/drawing_files.h"
+#include "emulator/db/open.h"
+#include "emulator/rx/class_registry.h"
+#include "emulator/testing/host_calls.h"
+
+using vrk::emu::HostCalls;
+
+VRK_DEFINE_DESC(AcDbDatabase)
+
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : mpImp(new AcDbImpDatabase(this)) {
+    if (buildDefaultDrawing) mpImp->buildDefaultDrawing();
+}
+
+AcDbDatabase::~AcDbDatabase() { delete mpImp; }
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int shmode, bool bAllowCPConversion,
+                                            const ACHAR* /*password*/) {
+    if (int es = HostCalls::instance().enter("AcDbDatabase::readDwgFile", nullptr)) return Acad::ErrorStatus(es);
+    return vrk::emu::readDrawingFile(*mpImp, fileName, shmode, bAllowCPConversion);
+}
+
+Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName, const SecurityParams* /*pSecParams*/) {
+    if (int es = HostCalls::instance().enter("AcDbDatabase::saveAs", nullptr)) return Acad::ErrorStatus(es);
+    return vrk::emu::saveDrawingFile(*mpImp, fileName);
+}
+
+namespace {
+template <class T>
+Acad::ErrorStatus openTable(AcDbStub* pTable, T*& pTableOut, AcDb::OpenMode mode) {
+    pTableOut = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbDatabase::getSymbolTable", pTable)) return Acad::ErrorStatus(es);
+    AcDbObject* pObj = nullptr;
+    Acad::ErrorStatus es = vrk::emu::openStub(pTable, mode, false, T::desc(), pObj);
+    pTableOut = static_cast<T*>(pObj);
+    return es;
+}
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
+    return openTable(mpImp->blockTable, pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
+    return openTable(mpImp->layerTable, pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
+    return getSymbolTable(pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
+    return getSymbolTable(pTable, mode);
+}
+
+void AcDbDatabase::disableUndoRecording(bool disable) {
+    HostCalls::instance().note(disable ? "AcDbDatabase::disableUndoRecording(true)"
+                                       : "AcDbDatabase::disableUndoRecording(false)",
+                               nullptr);
+    mpImp->undoRecording = !disable;
+}
+
+bool AcDbDatabase::undoRecording() const { return mpImp->undoRecording; }

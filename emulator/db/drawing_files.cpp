@@ -1,0 +1,18 @@
+// Placeholder until the drawing-file reader lands: reports what the host would for a missing file.
+#include "emulator/db/drawing_files.h"
+
+#include <sys/stat.h>
+
+#include "emulator/text.h"
+
+namespace vrk::emu {
+
+Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, bool) {
+    struct stat st;
+    if (fileName == nullptr || stat(fromHost(fileName).c_str(), &st) != 0) return Acad::eFileNotFound;
+    return Acad::eNotImplementedYet;
+}
+
+Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase&, const ACHAR*) { return Acad::eNotImplementedYet; }
+
+}  // namespace vrk::emu

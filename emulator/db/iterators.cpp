@@ -1,0 +1,141 @@
+// Iterators over symbol tables and block definitions.
+#include "emulator/db/iterator_imp.h"
+
+#include "emulator/db/open.h"
+#include "emulator/testing/host_calls.h"
+#include "frame/host/dbsymtb.h"
+
+using vrk::emu::HostCalls;
+
+namespace {
+const std::vector<AcDbStub*> kNoChildren;
+}
+
+const std::vector<AcDbStub*>& AcDbImpIterator::children() const {
+    return mpContainer->contents ? mpContainer->contents->children : kNoChildren;
+}
+
+bool AcDbImpIterator::done() const {
+    return mPos < 0 || mPos >= static_cast<std::ptrdiff_t>(children().size());
+}
+
+void AcDbImpIterator::skipErased(bool forward) {
+    while (!done() && children()[mPos]->erased) mPos += forward ? 1 : -1;
+}
+
+void AcDbImpIterator::start(bool atBeginning, bool skipDeleted) {
+    mPos = atBeginning ? 0 : static_cast<std::ptrdiff_t>(children().size()) - 1;
+    if (skipDeleted) skipErased(atBeginning);
+}
+
+void AcDbImpIterator::step(bool forward, bool skipDeleted) {
+    if (done()) return;
+    mPos += forward ? 1 : -1;
+    if (skipDeleted) skipErased(forward);
+}
+
+template <class T>
+T* AcDbIteratorAccess::create(const AcDbStub* pContainer, bool atBeginning, bool skipDeleted) {
+    T* pIterator = new T();
+    pIterator->mpImp = new AcDbImpIterator(pContainer);
+    pIterator->mpImp->start(atBeginning, skipDeleted);
+    HostCalls::instance().iteratorCreated();
+    return pIterator;
+}
+
+template AcDbBlockTableIterator* AcDbIteratorAccess::create<AcDbBlockTableIterator>(const AcDbStub*, bool, bool);
+template AcDbLayerTableIterator* AcDbIteratorAccess::create<AcDbLayerTableIterator>(const AcDbStub*, bool, bool);
+template AcDbSymbolTableIterator* AcDbIteratorAccess::create<AcDbSymbolTableIterator>(const AcDbStub*, bool, bool);
+template AcDbBlockTableRecordIterator* AcDbIteratorAccess::create<AcDbBlockTableRecordIterator>(const AcDbStub*,
+                                                                                                 bool, bool);
+
+AcDbSymbolTableIterator::AcDbSymbolTableIterator() : mpImp(nullptr) {}
+AcDbSymbolTableIterator::~AcDbSymbolTableIterator() {
+    delete mpImp;
+    HostCalls::instance().iteratorDeleted();
+}
+void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) {
+    HostCalls::instance().note("AcDbSymbolTableIterator::start", mpImp->container());
+    mpImp->start(atBeginning, skipDeleted);
+}
+bool AcDbSymbolTableIterator::done() const {
+    HostCalls::instance().note("AcDbSymbolTableIterator::done", mpImp->container());
+    return mpImp->done();
+}
+void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
+    HostCalls::instance().note("AcDbSymbolTableIterator::step", mpImp->container());
+    mpImp->step(forward, skipDeleted);
+}
+Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
+    if (int es = HostCalls::instance().enter("AcDbSymbolTableIterator::getRecordId", mpImp->current()))
+        return Acad::ErrorStatus(es);
+    if (mpImp->done()) return Acad::eInvalidIndex;
+    id = AcDbObjectId(mpImp->current());
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pRecord, AcDb::OpenMode openMode,
+                                                     bool openErasedRec) const {
+    pRecord = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbSymbolTableIterator::getRecord", mpImp->current()))
+        return Acad::ErrorStatus(es);
+    if (mpImp->done()) return Acad::eInvalidIndex;
+    AcDbObject* pObj = nullptr;
+    Acad::ErrorStatus es = vrk::emu::openStub(mpImp->current(), openMode, openErasedRec, nullptr, pObj);
+    pRecord = static_cast<AcDbSymbolTableRecord*>(pObj);
+    return es;
+}
+
+AcDbBlockTableIterator::AcDbBlockTableIterator() {}
+Acad::ErrorStatus AcDbBlockTableIterator::getRecord(AcDbBlockTableRecord*& pRecord, AcDb::OpenMode openMode,
+                                                    bool openErasedRec) const {
+    AcDbSymbolTableRecord* pBase = nullptr;
+    Acad::ErrorStatus es = AcDbSymbolTableIterator::getRecord(pBase, openMode, openErasedRec);
+    pRecord = static_cast<AcDbBlockTableRecord*>(pBase);
+    return es;
+}
+
+AcDbLayerTableIterator::AcDbLayerTableIterator() {}
+Acad::ErrorStatus AcDbLayerTableIterator::getRecord(AcDbLayerTableRecord*& pRecord, AcDb::OpenMode openMode,
+                                                    bool openErasedRec) const {
+    AcDbSymbolTableRecord* pBase = nullptr;
+    Acad::ErrorStatus es = AcDbSymbolTableIterator::getRecord(pBase, openMode, openErasedRec);
+    pRecord = static_cast<AcDbLayerTableRecord*>(pBase);
+    return es;
+}
+
+AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator() : mpImp(nullptr) {}
+AcDbBlockTableRecordIterator::~AcDbBlockTableRecordIterator() {
+    delete mpImp;
+    HostCalls::instance().iteratorDeleted();
+}
+void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
+    HostCalls::instance().note("AcDbBlockTableRecordIterator::start", mpImp->container());
+    mpImp->start(atBeginning, skipDeleted);
+}
+bool AcDbBlockTableRecordIterator::done() const {
+    HostCalls::instance().note("AcDbBlockTableRecordIterator::done", mpImp->container());
+    return mpImp->done();
+}
+void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
+    HostCalls::instance().note("AcDbBlockTableRecordIterator::step", mpImp->container());
+    mpImp->step(forward, skipDeleted);
+}
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entityId) const {
+    if (int es = HostCalls::instance().enter("AcDbBlockTableRecordIterator::getEntityId", mpImp->current()))
+        return Acad::ErrorStatus(es);
+    if (mpImp->done()) return Acad::eInvalidIndex;
+    entityId = AcDbObjectId(mpImp->current());
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode openMode,
+                                                          bool openErasedEntity) const {
+    pEntity = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbBlockTableRecordIterator::getEntity", mpImp->current()))
+        return Acad::ErrorStatus(es);
+    if (mpImp->done()) return Acad::eInvalidIndex;
+    AcDbObject* pObj = nullptr;
+    Acad::ErrorStatus es =
+        vrk::emu::openStub(mpImp->current(), openMode, openErasedEntity, AcDbEntity::desc(), pObj);
+    pEntity = static_cast<AcDbEntity*>(pObj);
+    return es;
+}

@@ -1,0 +1,161 @@
+// Database objects, entities and dictionaries.
+#include "emulator/db/database_imp.h"
+#include "emulator/db/open.h"
+#include "emulator/rx/class_registry.h"
+#include "emulator/testing/host_calls.h"
+#include "emulator/text.h"
+
+using vrk::emu::HostCalls;
+using vrk::emu::stubOf;
+
+
+VRK_DEFINE_DESC(AcDbObject)
+VRK_DEFINE_DESC(AcDbEntity)
+VRK_DEFINE_DESC(AcDbBlockReference)
+VRK_DEFINE_DESC(AcDbMInsertBlock)
+VRK_DEFINE_DESC(AcDbTable)
+VRK_DEFINE_DESC(AcDbDictionary)
+
+const AcDbObjectId AcDbObjectId::kNull;
+
+bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database != nullptr; }
+bool AcDbObjectId::isErased() const { return mId != nullptr && mId->erased; }
+AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database ? mId->database->api() : nullptr; }
+Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle : 0; }
+
+AcDbObject::AcDbObject() : mpStub(nullptr) {}
+AcDbObject::~AcDbObject() {}
+AcRxClass* AcDbObject::isA() const { return mpStub && mpStub->cls ? mpStub->cls : AcDbObject::desc(); }
+AcDbObjectId AcDbObject::objectId() const {
+    HostCalls::instance().note("AcDbObject::objectId", mpStub);
+    return AcDbObjectId(mpStub);
+}
+AcDbObjectId AcDbObject::ownerId() const { return AcDbObjectId(mpStub->owner); }
+AcDbDatabase* AcDbObject::database() const { return mpStub->database ? mpStub->database->api() : nullptr; }
+
+AcDbObjectId AcDbObject::extensionDictionary() const {
+    HostCalls::instance().note("AcDbObject::extensionDictionary", mpStub);
+    return AcDbObjectId(mpStub->extDict);
+}
+
+Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
+    if (int es = HostCalls::instance().enter("AcDbObject::createExtensionDictionary", mpStub))
+        return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
+    if (mpStub->extDict != nullptr && !mpStub->extDict->erased) return Acad::eAlreadyInDb;
+    mpStub->extDict = mpStub->database->newStub(AcDbDictionary::desc(), mpStub);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
+    if (int es = HostCalls::instance().enter("AcDbObject::releaseExtensionDictionary", mpStub))
+        return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbObject::releaseExtensionDictionary")) return Acad::eNotOpenForWrite;
+    AcDbStub* pDict = mpStub->extDict;
+    if (pDict == nullptr) return Acad::eOk;
+    if (!pDict->erased) {
+        if (pDict->contents)
+            for (const AcDbStub* pEntry : pDict->contents->children)
+                if (!pEntry->erased) return Acad::eContainerNotEmpty;
+        // An empty dictionary goes with the release.
+        if (pDict->isOpen()) return Acad::eWasOpenForWrite;
+        pDict->erased = true;
+    }
+    mpStub->extDict = nullptr;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::erase(bool erasing) {
+    if (int es = HostCalls::instance().enter("AcDbObject::erase", mpStub)) return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbObject::erase")) return Acad::eNotOpenForWrite;
+    if (erasing == mpStub->erased) return erasing ? Acad::eAlreadyErased : Acad::eOk;
+    vrk::emu::eraseTree(mpStub, erasing);
+    return Acad::eOk;
+}
+
+bool AcDbObject::isErased() const { return mpStub->erased; }
+bool AcDbObject::isReadEnabled() const { return mpStub->readers > 0 || mpStub->writer; }
+bool AcDbObject::isWriteEnabled() const { return mpStub->writer; }
+bool AcDbObject::isNotifyEnabled() const { return mpStub->notifiers > 0; }
+
+Acad::ErrorStatus AcDbObject::close() {
+    // A failure reported by close still gives the object back, as the host does.
+    const int es = HostCalls::instance().enter("AcDbObject::close", mpStub);
+    vrk::emu::closeStub(mpStub);
+    return Acad::ErrorStatus(es);
+}
+
+AcDbEntity::AcDbEntity() {}
+AcDbObjectId AcDbEntity::blockId() const { return AcDbObjectId(stubOf(this)->owner); }
+AcDbObjectId AcDbEntity::layerId() const {
+    HostCalls::instance().note("AcDbEntity::layerId", stubOf(this));
+    return AcDbObjectId(stubOf(this)->layer);
+}
+Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal) {
+    if (int es = HostCalls::instance().enter("AcDbEntity::setLayer", stubOf(this))) return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbEntity::setLayer")) return Acad::eNotOpenForWrite;
+    stubOf(this)->layer = stubOf(newVal);
+    return Acad::eOk;
+}
+AcDb::Visibility AcDbEntity::visibility() const {
+    HostCalls::instance().note("AcDbEntity::visibility", stubOf(this));
+    return stubOf(this)->invisible ? AcDb::kInvisible : AcDb::kVisible;
+}
+Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
+    if (int es = HostCalls::instance().enter("AcDbEntity::setVisibility", stubOf(this)))
+        return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbEntity::setVisibility")) return Acad::eNotOpenForWrite;
+    stubOf(this)->invisible = newVal == AcDb::kInvisible;
+    return Acad::eOk;
+}
+
+AcDbBlockReference::AcDbBlockReference() {}
+AcDbObjectId AcDbBlockReference::blockTableRecord() const { return AcDbObjectId(stubOf(this)->blockRecord); }
+AcDbMInsertBlock::AcDbMInsertBlock() {}
+Adesk::UInt16 AcDbMInsertBlock::columns() const { return stubOf(this)->columns; }
+Adesk::UInt16 AcDbMInsertBlock::rows() const { return stubOf(this)->rows; }
+AcDbTable::AcDbTable() {}
+
+AcDbDictionary::AcDbDictionary() {}
+
+namespace {
+const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
+    if (!pDict->contents || entryName == nullptr) return nullptr;
+    const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(entryName));
+    const AcDbStubContents& contents = *pDict->contents;
+    for (size_t i = 0; i < contents.children.size(); ++i)
+        if (!contents.children[i]->erased && vrk::emu::foldCase(contents.keys[i]) == key)
+            return contents.children[i];
+    return nullptr;
+}
+}  // namespace
+
+Adesk::UInt32 AcDbDictionary::numEntries() const {
+    const AcDbStub* pStub = stubOf(this);
+    Adesk::UInt32 n = 0;
+    if (pStub->contents)
+        for (const AcDbStub* pEntry : pStub->contents->children)
+            if (!pEntry->erased) ++n;
+    return n;
+}
+bool AcDbDictionary::has(const ACHAR* entryName) const { return findEntry(stubOf(this), entryName) != nullptr; }
+Acad::ErrorStatus AcDbDictionary::getAt(const ACHAR* entryName, AcDbObjectId& entryId) const {
+    if (int es = HostCalls::instance().enter("AcDbDictionary::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    const AcDbStub* pEntry = findEntry(stubOf(this), entryName);
+    if (pEntry == nullptr) return Acad::eKeyNotFound;
+    entryId = AcDbObjectId(pEntry);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {
+    pObj = nullptr;
+    if (int es = HostCalls::instance().enter("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
+    return vrk::emu::openStub(stubOf(id), mode, openErased, nullptr, pObj);
+}
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
+                                     const AcRxClass* pClass) {
+    pObj = nullptr;
+    if (int es = HostCalls::instance().enter("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
+    return vrk::emu::openStub(stubOf(id), mode, openErased, pClass, pObj);
+}

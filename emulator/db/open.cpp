@@ -1,0 +1,88 @@
+#include "emulator/db/open.h"
+
+#include "emulator/db/facades.h"
+#include "emulator/rx/class_registry.h"
+#include "emulator/testing/host_calls.h"
+
+namespace vrk::emu {
+
+namespace {
+
+bool onLockedLayer(const AcDbStub* pStub) {
+    const Facade facade = facadeOf(pStub->cls);
+    const bool isEntity = facade == Facade::Entity || facade == Facade::BlockReference ||
+                          facade == Facade::MInsertBlock || facade == Facade::Table;
+    return isEntity && pStub->layer != nullptr && pStub->layer->locked;
+}
+
+}  // namespace
+
+Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased, const AcRxClass* pClass,
+                           AcDbObject*& pObj) {
+    pObj = nullptr;
+    if (pStub == nullptr) return Acad::eNullObjectId;
+    if (pStub->database == nullptr) return Acad::eNotInDatabase;
+    if (pStub->erased && !openErased) return Acad::eWasErased;
+    if (pClass != nullptr && (pStub->cls == nullptr || !pStub->cls->isDerivedFrom(pClass)))
+        return Acad::eNotThatKindOfClass;
+    switch (mode) {
+        case AcDb::kForRead:
+            if (pStub->writer) return Acad::eWasOpenForWrite;
+            ++pStub->readers;
+            break;
+        case AcDb::kForWrite:
+            if (pStub->writer) return Acad::eWasOpenForWrite;
+            if (pStub->readers > 0) return Acad::eWasOpenForRead;
+            if (pStub->notifiers > 0) return Acad::eWasOpenForNotify;
+            if (onLockedLayer(pStub)) return Acad::eOnLockedLayer;
+            pStub->writer = true;
+            break;
+        case AcDb::kForNotify:
+            ++pStub->notifiers;
+            break;
+        default:
+            return Acad::eInvalidOpenState;
+    }
+    if (pStub->facade == nullptr) pStub->facade = createFacade(pStub);
+    HostCalls::instance().objectOpened(pStub);
+    pObj = pStub->facade;
+    return Acad::eOk;
+}
+
+void closeStub(AcDbStub* pStub) {
+    if (pStub->writer)
+        pStub->writer = false;
+    else if (pStub->readers > 0)
+        --pStub->readers;
+    else if (pStub->notifiers > 0)
+        --pStub->notifiers;
+    else
+        return;
+    HostCalls::instance().objectClosed(pStub);
+    if (!pStub->isOpen()) {
+        AcDbObject* pObj = pStub->facade;
+        pStub->facade = nullptr;
+        destroyFacade(pObj);
+    }
+}
+
+bool checkWrite(const AcDbObject* pObj, const char* op) {
+    const AcDbStub* pStub = stubOf(pObj);
+    if (pStub != nullptr && pStub->writer) return true;
+    HostCalls::instance().writeWithoutWriteAccess(op);
+    return false;
+}
+
+void eraseTree(AcDbStub* pStub, bool erasing) {
+    pStub->erased = erasing;
+    if (!erasing) return;
+    if (pStub->extDict != nullptr && !pStub->extDict->erased) eraseTree(pStub->extDict, true);
+    if (pStub->contents) {
+        for (AcDbStub* pChild : pStub->contents->children)
+            if (pChild->owner == pStub && !pChild->erased) eraseTree(pChild, true);
+        for (AcDbStub* pPart : pStub->contents->parts)
+            if (!pPart->erased) eraseTree(pPart, true);
+    }
+}
+
+}  // namespace vrk::emu

@@ -1,0 +1,157 @@
+// Symbol tables and their records.
+#include "emulator/db/database_imp.h"
+#include "emulator/db/iterator_imp.h"
+#include "emulator/db/open.h"
+#include "emulator/rx/class_registry.h"
+#include "emulator/testing/host_calls.h"
+#include "emulator/text.h"
+
+using vrk::emu::HostCalls;
+using vrk::emu::stubOf;
+
+VRK_DEFINE_DESC(AcDbSymbolTable)
+VRK_DEFINE_DESC(AcDbBlockTable)
+VRK_DEFINE_DESC(AcDbLayerTable)
+VRK_DEFINE_DESC(AcDbSymbolTableRecord)
+VRK_DEFINE_DESC(AcDbBlockTableRecord)
+VRK_DEFINE_DESC(AcDbLayerTableRecord)
+
+namespace {
+
+// Symbol names are compared ignoring case, as the host does.
+AcDbStub* findRecord(const AcDbStub* pTable, const ACHAR* name, bool includeErased) {
+    if (!pTable->contents || name == nullptr) return nullptr;
+    const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(name));
+    for (AcDbStub* pRecord : pTable->contents->children)
+        if ((includeErased || !pRecord->erased) && pRecord->contents &&
+            vrk::emu::foldCase(pRecord->contents->name) == key)
+            return pRecord;
+    return nullptr;
+}
+
+template <class T>
+Acad::ErrorStatus newTableIterator(const char* op, const AcDbObject* pTable, T*& pIterator, bool atBeginning,
+                                   bool skipDeleted) {
+    pIterator = nullptr;
+    if (int es = HostCalls::instance().enter(op, stubOf(pTable))) return Acad::ErrorStatus(es);
+    pIterator = AcDbIteratorAccess::create<T>(stubOf(pTable), atBeginning, skipDeleted);
+    return Acad::eOk;
+}
+
+}  // namespace
+
+AcDbSymbolTable::AcDbSymbolTable() {}
+bool AcDbSymbolTable::has(const ACHAR* name) const { return findRecord(stubOf(this), name, false) != nullptr; }
+Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* entryName, AcDbObjectId& recordId,
+                                         bool getErasedRecord) const {
+    if (int es = HostCalls::instance().enter("AcDbSymbolTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    AcDbStub* pRecord = findRecord(stubOf(this), entryName, getErasedRecord);
+    if (pRecord == nullptr) return Acad::eKeyNotFound;
+    recordId = AcDbObjectId(pRecord);
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& pIterator, bool atBeginning,
+                                               bool skipDeleted) const {
+    return newTableIterator("AcDbSymbolTable::newIterator", this, pIterator, atBeginning, skipDeleted);
+}
+
+AcDbBlockTable::AcDbBlockTable() {}
+Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbBlockTableRecord*& pRec,
+                                        AcDb::OpenMode openMode, bool openErasedRec) const {
+    pRec = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbBlockTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    AcDbStub* pRecord = findRecord(stubOf(this), entryName, openErasedRec);
+    if (pRecord == nullptr) return Acad::eKeyNotFound;
+    AcDbObject* pObj = nullptr;
+    Acad::ErrorStatus es = vrk::emu::openStub(pRecord, openMode, openErasedRec, nullptr, pObj);
+    pRec = static_cast<AcDbBlockTableRecord*>(pObj);
+    return es;
+}
+Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator, bool atBeginning,
+                                              bool skipDeleted) const {
+    return newTableIterator("AcDbBlockTable::newIterator", this, pIterator, atBeginning, skipDeleted);
+}
+
+AcDbLayerTable::AcDbLayerTable() {}
+Acad::ErrorStatus AcDbLayerTable::newIterator(AcDbLayerTableIterator*& pIterator, bool atBeginning,
+                                              bool skipDeleted) const {
+    return newTableIterator("AcDbLayerTable::newIterator", this, pIterator, atBeginning, skipDeleted);
+}
+
+AcDbSymbolTableRecord::AcDbSymbolTableRecord() : mpPresentedName(nullptr) {}
+AcDbSymbolTableRecord::~AcDbSymbolTableRecord() { delete[] mpPresentedName; }
+
+namespace {
+ACHAR* copyOf(const vrk::emu::HostString& text) {
+    ACHAR* pCopy = new ACHAR[text.size() + 1];
+    text.copy(pCopy, text.size());
+    pCopy[text.size()] = 0;
+    return pCopy;
+}
+const std::string& recordName(const AcDbStub* pStub) {
+    static const std::string kEmpty;
+    return pStub->contents ? pStub->contents->name : kEmpty;
+}
+}  // namespace
+
+Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& pName) const {
+    pName = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbSymbolTableRecord::getName", stubOf(this)))
+        return Acad::ErrorStatus(es);
+    pName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbSymbolTableRecord::getName(const ACHAR*& pName) const {
+    pName = nullptr;
+    if (int es = HostCalls::instance().enter("AcDbSymbolTableRecord::getName", stubOf(this)))
+        return Acad::ErrorStatus(es);
+    if (mpPresentedName == nullptr) mpPresentedName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
+    pName = mpPresentedName;
+    return Acad::eOk;
+}
+
+void acutDelString(ACHAR*& pString) {
+    delete[] pString;
+    pString = nullptr;
+}
+
+AcDbBlockTableRecord::AcDbBlockTableRecord() {}
+Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning,
+                                                    bool skipDeleted) const {
+    return newTableIterator("AcDbBlockTableRecord::newIterator", this, pIterator, atBeginning, skipDeleted);
+}
+bool AcDbBlockTableRecord::isLayout() const {
+    const std::string name = vrk::emu::foldCase(recordName(stubOf(this)));
+    return name == "*MODEL_SPACE" || name.rfind("*PAPER_SPACE", 0) == 0;
+}
+bool AcDbBlockTableRecord::isAnonymous() const {
+    const std::string& name = recordName(stubOf(this));
+    return !name.empty() && name[0] == '*';
+}
+
+AcDbLayerTableRecord::AcDbLayerTableRecord() {}
+bool AcDbLayerTableRecord::isOff() const { return stubOf(this)->off; }
+bool AcDbLayerTableRecord::isFrozen() const { return stubOf(this)->frozen; }
+bool AcDbLayerTableRecord::isLocked() const { return stubOf(this)->locked; }
+
+void AcDbLayerTableRecord::setIsOff(bool off) {
+    HostCalls::instance().note("AcDbLayerTableRecord::setIsOff", stubOf(this));
+    if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsOff")) return;
+    stubOf(this)->off = off;
+    stubOf(this)->switchesChanged = true;
+}
+Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
+    if (int es = HostCalls::instance().enter("AcDbLayerTableRecord::setIsFrozen", stubOf(this)))
+        return Acad::ErrorStatus(es);
+    if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
+    stubOf(this)->frozen = frozen;
+    stubOf(this)->switchesChanged = true;
+    return Acad::eOk;
+}
+void AcDbLayerTableRecord::setIsLocked(bool locked) {
+    HostCalls::instance().note("AcDbLayerTableRecord::setIsLocked", stubOf(this));
+    if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsLocked")) return;
+    stubOf(this)->locked = locked;
+    stubOf(this)->switchesChanged = true;
+}

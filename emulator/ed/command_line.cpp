@@ -1,0 +1,132 @@
+// The command line: printing and prompting for text.
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <deque>
+
+#include "emulator/host.h"
+#include "emulator/testing/host_calls.h"
+
+namespace vrk::emu {
+
+namespace {
+
+struct CommandLineState {
+    std::string transcript;
+    std::function<void(const std::string&)> sink;
+    std::function<bool(std::string&)> source;
+    std::deque<std::string> queued;
+};
+
+CommandLineState& state() {
+    static CommandLineState s;
+    return s;
+}
+
+#if defined(UNICODE) && !defined(_WIN32)
+// The host's wide printf reads %s and %c as wide, as the Windows C runtime does; the C library's
+// wide printf reads them as narrow unless written %ls and %lc.
+std::wstring windowsWideFormat(const wchar_t* format) {
+    std::wstring out;
+    for (const wchar_t* p = format; *p; ++p) {
+        out.push_back(*p);
+        if (*p != L'%') continue;
+        ++p;
+        if (*p == L'%') {
+            out.push_back(*p);
+            continue;
+        }
+        while (*p && std::wcschr(L"-+ #0123456789.*", *p)) out.push_back(*p++);
+        if (*p == L'h' && (p[1] == L's' || p[1] == L'c')) {
+            ++p;  // %hs: narrow, as the C library reads a plain %s
+        } else if (*p == L's' || *p == L'c') {
+            out.push_back(L'l');
+        }
+        if (!*p) break;
+        out.push_back(*p);
+    }
+    return out;
+}
+#endif
+
+std::string format(const ACHAR* fmt, va_list args) {
+#if defined(UNICODE)
+#if defined(_WIN32)
+    const std::wstring wfmt = fmt;
+#else
+    const std::wstring wfmt = windowsWideFormat(fmt);
+#endif
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        va_list copy;
+        va_copy(copy, args);
+        const int n = std::vswprintf(buffer.data(), buffer.size(), wfmt.c_str(), copy);
+        va_end(copy);
+        if (n >= 0 && static_cast<size_t>(n) < buffer.size()) return wideToUtf8(std::wstring(buffer.data(), n));
+        if (buffer.size() > (1u << 24)) return std::string();
+        buffer.resize(buffer.size() * 4);
+    }
+#else
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (n < 0) return std::string();
+    std::string ansi(static_cast<size_t>(n) + 1, '\0');
+    std::vsnprintf(ansi.data(), ansi.size(), fmt, args);
+    ansi.resize(static_cast<size_t>(n));
+    return fromHost(ansi.c_str());
+#endif
+}
+
+}  // namespace
+
+const std::string& transcript() { return state().transcript; }
+void clearTranscript() { state().transcript.clear(); }
+void setPrintSink(std::function<void(const std::string&)> sink) { state().sink = std::move(sink); }
+void setInputSource(std::function<bool(std::string&)> source) { state().source = std::move(source); }
+void queueInput(const std::string& line) { state().queued.push_back(line); }
+
+void resetCommandLine() {
+    CommandLineState& s = state();
+    s.transcript.clear();
+    s.queued.clear();
+    s.source = nullptr;
+}
+
+}  // namespace vrk::emu
+
+using namespace vrk::emu;
+
+int acutPrintf(const ACHAR* fmt, ...) {
+    HostCalls::instance().note("acutPrintf", nullptr);
+    if (fmt == nullptr) return 0;
+    va_list args;
+    va_start(args, fmt);
+    const std::string text = format(fmt, args);
+    va_end(args);
+    state().transcript += text;
+    if (state().sink) state().sink(text);
+    return static_cast<int>(text.size());
+}
+
+int acedGetString(int /*cronly*/, const ACHAR* prompt, ACHAR* result) {
+    if (int rc = HostCalls::instance().enter("acedGetString", nullptr)) return rc < 0 ? rc : RTERROR;
+    if (prompt != nullptr) acutPrintf(ACRX_T("%s"), prompt);
+    std::string line;
+    CommandLineState& s = state();
+    if (!s.queued.empty()) {
+        line = s.queued.front();
+        s.queued.pop_front();
+    } else if (!s.source || !s.source(line)) {
+        return RTCAN;
+    }
+    // The host's buffer holds 132 characters and the terminator; longer input is refused.
+    const HostString text = toHost(line);
+    if (text.size() > 132) return RTREJ;
+    if (result != nullptr) {
+        text.copy(result, text.size());
+        result[text.size()] = 0;
+    }
+    return RTNORM;
+}

@@ -1,0 +1,49 @@
+// Control of the emulated host: what the host program and the tests set up and observe.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/text.h"
+#include "frame/host/arx.h"
+
+namespace vrk::emu {
+
+// ---- command line ----
+// Everything printed with acutPrintf, as UTF-8.
+const std::string& transcript();
+void clearTranscript();
+// Receives each printed text as it is printed (the host program writes it to standard output).
+void setPrintSink(std::function<void(const std::string& utf8)> sink);
+// Supplies the lines that acedGetString returns; returning false ends the input (RTCAN).
+void setInputSource(std::function<bool(std::string& utf8Line)> source);
+// Lines for acedGetString, taken before the input source.
+void queueInput(const std::string& utf8Line);
+
+// ---- status bar ----
+struct StatusBarEvent {
+    enum Kind { Meter, Position, Restore } kind;
+    HostString label;  // for Meter: exactly the text the plug-in passed
+    int first = 0;     // Meter: lowest position; Position: the position
+    int second = 0;    // Meter: highest position
+};
+const std::vector<StatusBarEvent>& statusBarEvents();
+void clearStatusBarEvents();
+bool progressMeterShown();
+// Receives each event as it happens (the host program draws the meter).
+void setStatusBarSink(std::function<void(const StatusBarEvent&)> sink);
+
+// ---- system variables ----
+// Back to the values of a new session.
+void resetSystemVariables();
+
+// ---- documents ----
+void setWorkingDatabase(AcDbDatabase* pDb);
+AcDbDatabase* workingDatabase();
+
+// Forgets transcript, input, status bar, variables, working database and the call log and faults.
+void resetHost();
+
+}  // namespace vrk::emu

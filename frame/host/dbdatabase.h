@@ -1,0 +1,67 @@
+// Drawing databases, the host's application services and layer filters.
+#pragma once
+
+#include "frame/host/dbsymtb.h"
+
+class AcDbImpDatabase;
+class AcDbImpLayerFilter;
+class SecurityParams;
+
+#define _SH_DENYRW 0x10
+#define _SH_DENYWR 0x20
+#define _SH_DENYRD 0x30
+#define _SH_DENYNO 0x40
+
+class VRK_HOST_API AcDbDatabase : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbDatabase);
+    // buildDefaultDrawing: start with the tables and records of a new drawing; otherwise empty,
+    // ready for readDwgFile.
+    explicit AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
+    ~AcDbDatabase() override;
+
+    // Reads a drawing file into a database constructed without a default drawing.
+    Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR, bool bAllowCPConversion = false,
+                                  const ACHAR* password = nullptr);
+    // Writes the drawing; the target is replaced only once the whole file is written.
+    Acad::ErrorStatus saveAs(const ACHAR* fileName, const SecurityParams* pSecParams = nullptr);
+
+    Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode);
+
+    void disableUndoRecording(bool disable);
+    bool undoRecording() const;
+
+private:
+    friend class AcDbDatabaseAccess;
+    AcDbDatabase(const AcDbDatabase&) = delete;
+    AcDbDatabase& operator=(const AcDbDatabase&) = delete;
+    AcDbImpDatabase* mpImp;
+};
+
+class VRK_HOST_API AcDbHostApplicationServices : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbHostApplicationServices);
+    virtual AcDbDatabase* workingDatabase() const = 0;
+};
+
+VRK_HOST_API AcDbHostApplicationServices* acdbHostApplicationServices();
+
+// A filter that lists layers by name.
+class VRK_HOST_API AcDbLayerFilter : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbLayerFilter);
+    AcDbLayerFilter();
+    ~AcDbLayerFilter() override;
+    Acad::ErrorStatus add(const ACHAR* pLayer);
+    Acad::ErrorStatus remove(const ACHAR* pLayer);
+    Acad::ErrorStatus getAt(int index, const ACHAR*& pName) const;
+    int layerCount() const;
+
+private:
+    AcDbLayerFilter(const AcDbLayerFilter&) = delete;
+    AcDbLayerFilter& operator=(const AcDbLayerFilter&) = delete;
+    AcDbImpLayerFilter* mpImp;
+};

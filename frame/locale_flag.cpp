@@ -1,0 +1,11 @@
+#include "frame/locale_flag.h"
+
+#include "frame/host/windows_api.h"
+
+bool ChineseLocaleFlag = false;
+
+bool IsChineseSystemLocale()
+{
+    LCID lcid = GetSystemDefaultLCID();
+    return lcid == 1028 || lcid == 2052;
+}
