@@ -2,6 +2,8 @@
 set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rx/class_registry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rx/module_loader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rx/system_registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/builder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database_imp.cpp
@@ -11,7 +13,9 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/open.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/symbol_tables.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ed/app_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/app_services.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ed/command_stack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/status_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/system_variables.cpp
@@ -25,6 +29,7 @@ foreach(width IN LISTS VRK_WIDTHS)
   if(TARGET vrkwin)
     target_link_libraries(vrkacad_${width} PUBLIC vrkwin)
   endif()
+  target_link_libraries(vrkacad_${width} PRIVATE ${CMAKE_DL_LIBS})
   if(TARGET vrkdxf)
     target_link_libraries(vrkacad_${width} PRIVATE vrkdxf)
   endif()

@@ -15,4 +15,8 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, 
 
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase&, const ACHAR*) { return Acad::eNotImplementedYet; }
 
+std::string lastDrawingFileError(Acad::ErrorStatus es) {
+    return es == Acad::eFileNotFound ? "no such file" : "drawing files are not supported yet";
+}
+
 }  // namespace vrk::emu

@@ -1,6 +1,7 @@
 // The host application services: the working database of the active document.
 #include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
+#include "emulator/rx/services.h"
 #include "emulator/testing/host_calls.h"
 
 VRK_DEFINE_DESC(AcDbHostApplicationServices)
@@ -9,6 +10,7 @@ namespace vrk::emu {
 
 void resetCommandLine();
 void resetStatusBar();
+void clearApplications();
 
 namespace {
 AcDbDatabase* gpWorkingDatabase = nullptr;
@@ -31,6 +33,8 @@ void resetHost() {
     resetStatusBar();
     resetSystemVariables();
     gpWorkingDatabase = nullptr;
+    clearApplications();
+    clearCommands();
     HostCalls::instance().reset();
 }
 

@@ -1,0 +1,81 @@
+// The command stack: commands registered by applications, found by global or local name.
+#include "emulator/rx/class_registry.h"
+#include "emulator/rx/services.h"
+#include "emulator/testing/host_calls.h"
+#include "emulator/text.h"
+
+namespace vrk::emu {
+
+namespace {
+
+std::vector<RegisteredCommand>& commands() {
+    static std::vector<RegisteredCommand> registered;
+    return registered;
+}
+
+class CommandStack : public AcEdCommandStack {
+public:
+    Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName, const ACHAR* cmdLocalName,
+                                 Adesk::Int32 commandFlags, AcRxFunctionPtr FunctionAddr, AcEdUIContext*, int,
+                                 HINSTANCE, AcEdCommand** cmdPtrRet) override {
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand", nullptr))
+            return Acad::ErrorStatus(es);
+        if (cmdPtrRet != nullptr) *cmdPtrRet = nullptr;
+        if (cmdGroupName == nullptr || cmdGlobalName == nullptr || FunctionAddr == nullptr)
+            return Acad::eInvalidInput;
+        RegisteredCommand command{fromHost(cmdGroupName), fromHost(cmdGlobalName),
+                                  fromHost(cmdLocalName ? cmdLocalName : cmdGlobalName), commandFlags,
+                                  FunctionAddr};
+        if (lookupCommand(command.globalName) != nullptr || lookupCommand(command.localName) != nullptr)
+            return Acad::eDuplicateKey;
+        commands().push_back(command);
+        return Acad::eOk;
+    }
+
+    Acad::ErrorStatus removeGroup(const ACHAR* groupName) override {
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::removeGroup", nullptr))
+            return Acad::ErrorStatus(es);
+        const std::string group = foldCase(fromHost(groupName));
+        auto& all = commands();
+        const size_t before = all.size();
+        for (auto it = all.begin(); it != all.end();)
+            it = foldCase(it->group) == group ? all.erase(it) : it + 1;
+        return all.size() == before ? Acad::eKeyNotFound : Acad::eOk;
+    }
+
+    AcRxClass* isA() const override { return findClass("AcEdCommandStack"); }
+};
+
+}  // namespace
+
+AcRxObject* commandStackService() {
+    static CommandStack stack;
+    return &stack;
+}
+
+std::vector<RegisteredCommand> registeredCommands(const std::string& group) {
+    std::vector<RegisteredCommand> out;
+    const std::string key = foldCase(group);
+    for (const RegisteredCommand& command : commands())
+        if (group.empty() || foldCase(command.group) == key) out.push_back(command);
+    return out;
+}
+
+const RegisteredCommand* lookupCommand(const std::string& name) {
+    const std::string key = foldCase(name);
+    for (const RegisteredCommand& command : commands())
+        if (foldCase(command.globalName) == key || foldCase(command.localName) == key) return &command;
+    return nullptr;
+}
+
+bool invokeCommand(const std::string& name) {
+    const RegisteredCommand* pCommand = lookupCommand(name);
+    if (pCommand == nullptr) return false;
+    AcRxFunctionPtr handler = pCommand->handler;
+    handler();
+    return true;
+}
+
+void clearCommands() { commands().clear(); }
+
+}  // namespace vrk::emu

@@ -1,0 +1,45 @@
+// The host's services as the emulator sees them: the dynamic linker's record of applications,
+// the command stack, and the loading of modules.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frame/host/arx.h"
+
+namespace vrk::emu {
+
+// ---- dynamic linker ----
+// Applications that asked to be unlocked / declared themselves able to run with several drawings.
+const std::vector<void*>& unlockedApplications();
+const std::vector<void*>& mdiAwareApplications();
+
+// ---- command stack ----
+struct RegisteredCommand {
+    std::string group;
+    std::string globalName;
+    std::string localName;
+    Adesk::Int32 flags;
+    AcRxFunctionPtr handler;
+};
+std::vector<RegisteredCommand> registeredCommands(const std::string& group = std::string());
+// Finds a command by global or local name, ignoring case; nullptr when none.
+const RegisteredCommand* lookupCommand(const std::string& name);
+// Runs the command of that name; false when there is none.
+bool invokeCommand(const std::string& name);
+void clearCommands();
+
+// ---- modules ----
+struct LoadedModule;
+// Maps the module file and sends it the load message, as the host does.  On failure returns
+// nullptr with the reason in error.
+LoadedModule* loadModule(const std::string& path, std::string& error);
+// Sends the unload message, then unmaps the module.
+void unloadModule(LoadedModule* pModule);
+// Sends any message to the module's entry point; returns what the entry point returned.
+int sendMessage(LoadedModule* pModule, AcRx::AppMsgCode msg);
+
+// The file name acedGetAppName reports while a module is being loaded.
+void setLoadingModuleName(const std::string& utf8Path);
+
+}  // namespace vrk::emu

@@ -1,0 +1,8 @@
+// Opens the product's help page in the user's web browser.
+#pragma once
+
+#include "frame/host/arx.h"
+
+extern const ACHAR kHelpAddress[];
+
+void HelpCommand();

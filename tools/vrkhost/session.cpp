@@ -1,0 +1,82 @@
+#include "tools/vrkhost/session.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "emulator/db/drawing_files.h"
+#include "emulator/host.h"
+#include "emulator/win/win_control.h"
+
+namespace vrk::host {
+
+Session::~Session() {
+    unloadModule();
+    vrk::emu::setWorkingDatabase(nullptr);
+}
+
+bool Session::loadRegistry(std::string& error) {
+    if (mOptions.registryFile.empty() || access(mOptions.registryFile.c_str(), F_OK) != 0) return true;
+    if (vrk::win::loadRegistry(mOptions.registryFile)) return true;
+    error = "cannot read the registry file " + mOptions.registryFile;
+    return false;
+}
+
+bool Session::saveRegistry(std::string& error) {
+    if (mOptions.registryFile.empty() || vrk::win::saveRegistry(mOptions.registryFile)) return true;
+    error = "cannot write the registry file " + mOptions.registryFile;
+    return false;
+}
+
+bool Session::newDrawing() {
+    mpDb = std::make_unique<AcDbDatabase>(true, false);
+    mDrawingPath.clear();
+    vrk::emu::setWorkingDatabase(mpDb.get());
+    return true;
+}
+
+bool Session::openDrawing(const std::string& path, std::string& error) {
+    auto pDb = std::make_unique<AcDbDatabase>(false, true);
+    Acad::ErrorStatus es = pDb->readDwgFile(vrk::emu::toHost(path).c_str(), _SH_DENYWR, false, nullptr);
+    if (es != Acad::eOk) {
+        error = "cannot read " + path + ": " + vrk::emu::lastDrawingFileError(es);
+        return false;
+    }
+    mpDb = std::move(pDb);
+    mDrawingPath = path;
+    vrk::emu::setWorkingDatabase(mpDb.get());
+    return true;
+}
+
+bool Session::saveDrawing(const std::string& path, std::string& error) {
+    Acad::ErrorStatus es = mpDb->saveAs(vrk::emu::toHost(path).c_str());
+    if (es != Acad::eOk) {
+        error = "cannot save " + path + ": " + vrk::emu::lastDrawingFileError(es);
+        return false;
+    }
+    return true;
+}
+
+std::string Session::modulePath() const {
+    if (!mOptions.module.empty()) return mOptions.module;
+    std::vector<char> self(4096);
+    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    std::string folder = n > 0 ? std::string(self.data(), static_cast<size_t>(n)) : std::string("./x");
+    folder = folder.substr(0, folder.find_last_of('/'));
+    const char* suffix = mOptions.release <= 2006 ? ".arx" : ".dll";
+    return folder + "/Varnikel_" + std::to_string(mOptions.release) + suffix;
+}
+
+bool Session::loadModule(std::string& error) {
+    const std::string path = modulePath();
+    mpModule = vrk::emu::loadModule(path, error);
+    if (mpModule == nullptr) error = "cannot load the module " + path + ": " + error;
+    return mpModule != nullptr;
+}
+
+void Session::unloadModule() {
+    vrk::emu::unloadModule(mpModule);
+    mpModule = nullptr;
+}
+
+}  // namespace vrk::host
