@@ -12,6 +12,7 @@ HostCalls& HostCalls::instance() {
 }
 
 void HostCalls::reset() {
+    mLogging = false;
     mLog.clear();
     mRules.clear();
     mCalls = 0;
