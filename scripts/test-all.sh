@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs every test suite: optimised with warnings as errors, then under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+for preset in default asan; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$jobs" >/dev/null
+  ctest --preset "$preset" -j"$jobs"
+done
