@@ -1,0 +1,158 @@
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/win/win_fixture.h"
+
+namespace {
+
+class RegistryFileTest : public WinTest {
+protected:
+    void SetUp() override {
+        WinTest::SetUp();
+        char pattern[] = "/tmp/vrk-registry-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        path_ = dir_ + "/registry.txt";
+    }
+    void TearDown() override {
+        for (const std::string& name : files()) unlink((dir_ + "/" + name).c_str());
+        rmdir(dir_.c_str());
+        WinTest::TearDown();
+    }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(dir_.c_str())) {
+            while (dirent* e = readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                    names.push_back(e->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+    static std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    static void write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static void set(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t size) {
+        ASSERT_EQ(
+            RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+            ERROR_SUCCESS);
+    }
+    static std::vector<BYTE> get(HKEY root, const wchar_t* path, const wchar_t* name, DWORD& type) {
+        HKEY key = nullptr;
+        std::vector<BYTE> data;
+        if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return data;
+        DWORD size = 0;
+        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+            data.resize(size);
+            RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+        }
+        RegCloseKey(key);
+        return data;
+    }
+    std::string dir_, path_;
+};
+
+TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Var \"nikel\"\\2004", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring text = std::wstring(L"C:\\Path \"q\"\n\u4E2D\u00E9\x01") + L'\0';
+    const std::wstring bare(L"no terminator");
+    const std::wstring multi(L"a\0b\0\0", 5);
+    const DWORD number = 0xCAFEF00D;
+    const BYTE bytes[] = {0, 1, 0xFE, 0xFF};
+    const BYTE odd[] = {'x', 'y', 'z'};
+    set(key, L"", REG_SZ, text.data(), text.size() * sizeof(wchar_t));
+    set(key, L"Bare", REG_SZ, bare.data(), bare.size() * sizeof(wchar_t));
+    set(key, L"Expand", REG_EXPAND_SZ, L"%TEMP%", 7 * sizeof(wchar_t));
+    set(key, L"Multi", REG_MULTI_SZ, multi.data(), multi.size() * sizeof(wchar_t));
+    set(key, L"Number", REG_DWORD, &number, sizeof(number));
+    set(key, L"Block", REG_BINARY, bytes, sizeof(bytes));
+    set(key, L"Empty", REG_BINARY, nullptr, 0);
+    set(key, L"Odd", REG_SZ, odd, sizeof(odd));
+    set(key, L"Other", 11, bytes, sizeof(bytes));
+    RegCloseKey(key);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_USERS, L"Empty\\Key", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    ASSERT_TRUE(vrk::win::saveRegistry(path_));
+    const std::string saved = read(path_);
+    vrk::win::resetRegistry();
+    ASSERT_TRUE(vrk::win::loadRegistry(path_));
+    ASSERT_TRUE(vrk::win::saveRegistry(path_));
+    EXPECT_EQ(read(path_), saved);
+
+    const wchar_t* path = L"software\\var \"NIKEL\"\\2004";
+    DWORD type = 0;
+    auto asBytes = [](const void* p, size_t n) {
+        return std::vector<BYTE>(static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
+    };
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, nullptr, type),
+              asBytes(text.data(), text.size() * sizeof(wchar_t)));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Bare", type),
+              asBytes(bare.data(), bare.size() * sizeof(wchar_t)));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Expand", type), asBytes(L"%TEMP%", 7 * sizeof(wchar_t)));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Multi", type),
+              asBytes(multi.data(), multi.size() * sizeof(wchar_t)));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Number", type), asBytes(&number, sizeof(number)));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Block", type), asBytes(bytes, sizeof(bytes)));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_TRUE(get(HKEY_LOCAL_MACHINE, path, L"Empty", type).empty());
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Odd", type), asBytes(odd, sizeof(odd)));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Other", type), asBytes(bytes, sizeof(bytes)));
+    EXPECT_EQ(type, 11u);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_USERS, L"Empty\\Key", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Kept", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    for (const char* text : {"", "vrk-registry 2\n", "vrk-registry 1\nsz \"A\" \"b\\0\"\n",
+                             "vrk-registry 1\nkey \"HKEY_NOWHERE\\\\X\"\n",
+                             "vrk-registry 1\nkey \"HKEY_USERS\\\\X\"\nsz \"A\" \"unclosed\n"}) {
+        write(path_, text);
+        EXPECT_FALSE(vrk::win::loadRegistry(path_)) << text;
+    }
+    EXPECT_FALSE(vrk::win::loadRegistry(dir_ + "/missing.txt"));
+    EXPECT_EQ(vrk::win::openKeyCount(), 1u);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryFileTest, SaveReplacesTheTargetOrLeavesNothing) {
+    write(path_, "old content, longer than the text of an empty registry\n");
+    ASSERT_TRUE(vrk::win::saveRegistry(path_));
+    EXPECT_EQ(read(path_), "vrk-registry 1\n");
+    EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
+    unlink(path_.c_str());
+
+    EXPECT_FALSE(vrk::win::saveRegistry(dir_ + "/no/such/dir/registry.txt"));
+    // A directory in the target's place cannot be replaced by the rename.
+    ASSERT_EQ(mkdir(path_.c_str(), 0755), 0);
+    EXPECT_FALSE(vrk::win::saveRegistry(path_));
+    rmdir(path_.c_str());
+    EXPECT_TRUE(files().empty());
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/win/win_fixture.h"
+
+namespace {
+
+std::uintptr_t code(HINSTANCE h) {
+    return reinterpret_cast<std::uintptr_t>(h);
+}
+
+class ShellTest : public WinTest {
+protected:
+    void SetUp() override {
+        WinTest::SetUp();
+        char pattern[] = "/tmp/vrk-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        if (const char* path = std::getenv("PATH")) oldPath_ = path;
+        setenv("PATH", dir_.c_str(), 1);
+    }
+    void TearDown() override {
+        setenv("PATH", oldPath_.c_str(), 1);
+        for (const char* name : {"xdg-open", "opened"}) unlink((dir_ + "/" + name).c_str());
+        rmdir(dir_.c_str());
+        WinTest::TearDown();
+    }
+    std::string dir_, oldPath_;
+};
+
+TEST_F(ShellTest, ObserverSeesTheCallInsteadOfALaunch) {
+    std::vector<vrk::win::ShellExecuteCall> calls;
+    vrk::win::setShellExecuteObserver([&](const vrk::win::ShellExecuteCall& call) { calls.push_back(call); });
+    HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234));
+    EXPECT_EQ(
+        code(ShellExecuteW(window, L"open", L"https://example.com/\u4E2D", nullptr, L"C:\\", SW_SHOWNORMAL)),
+        33u);
+    vrk::win::setSystemLcid(2052);
+    EXPECT_EQ(code(ShellExecuteA(nullptr, nullptr, "\xD6\xD0.txt", "-x", nullptr, 0)), 33u);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(calls[0].wide);
+    EXPECT_EQ(calls[0].hwnd, window);
+    EXPECT_EQ(calls[0].verb, std::wstring(L"open"));
+    EXPECT_EQ(calls[0].file, std::wstring(L"https://example.com/\u4E2D"));
+    EXPECT_FALSE(calls[0].parameters.has_value());
+    EXPECT_EQ(calls[0].directory, std::wstring(L"C:\\"));
+    EXPECT_EQ(calls[0].show, SW_SHOWNORMAL);
+    EXPECT_FALSE(calls[1].wide);
+    EXPECT_FALSE(calls[1].verb.has_value());
+    EXPECT_EQ(calls[1].file, std::wstring(L"\u4E2D.txt"));
+    EXPECT_EQ(calls[1].parameters, std::wstring(L"-x"));
+}
+
+TEST_F(ShellTest, NoOpenerMeansFileNotFound) {
+    EXPECT_EQ(code(ShellExecuteW(nullptr, L"open", L"https://example.com", nullptr, nullptr, SW_SHOWNORMAL)),
+              static_cast<std::uintptr_t>(SE_ERR_FNF));
+}
+
+TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {
+    const std::string opener = dir_ + "/xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > \"" << dir_ << "/opened.tmp\"\n/bin/mv \"" << dir_
+                          << "/opened.tmp\" \"" << dir_ << "/opened\"\necho noise\necho noise >&2\n";
+    ASSERT_EQ(chmod(opener.c_str(), 0755), 0);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(
+        code(ShellExecuteW(nullptr, L"open", L"https://example.com/\u00E9", nullptr, nullptr, SW_SHOWNORMAL)),
+        33u);
+    // The intermediate process has been reaped and the opener is not our child.
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+
+    std::string opened;
+    for (int i = 0; i < 500 && opened.empty(); ++i) {
+        std::ifstream in(dir_ + "/opened");
+        std::getline(in, opened);
+        if (opened.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(opened, "https://example.com/\xC3\xA9");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+}  // namespace
