@@ -12,6 +12,10 @@ function(vrk_width_definitions target width)
     target_compile_definitions(${target} ${scope} UNICODE _UNICODE VRK_WIDE_HOST=1)
   else()
     target_compile_definitions(${target} ${scope} _MBCS VRK_WIDE_HOST=0)
+    if(WIN32)
+      # mingw's <tchar.h> maps _tcs* to _mbs* functions that msvcrt exports only this way.
+      target_compile_definitions(${target} ${scope} _MB_MAP_DIRECT)
+    endif()
   endif()
 endfunction()
 
@@ -36,7 +40,9 @@ function(vrk_add_test_suite name)
     if(NOT width STREQUAL "none")
       vrk_width_definitions(${target} ${width} PRIVATE)
     endif()
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${S_LABELS};${width}")
+    # Listing the tests may start Wine, which can take seconds.
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      PROPERTIES LABELS "${S_LABELS};${width}")
   endforeach()
 endfunction()
 

@@ -8,8 +8,10 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/database.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database_imp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/drawing_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/facades.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/iterators.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/layer_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/open.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/symbol_tables.cpp
@@ -21,6 +23,11 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ed/system_variables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/testing/host_calls.cpp
 )
+if(WIN32 AND NOT TARGET vrkdxf)
+  # Without the drawing-file code, reading and saving drawings fail with a reason.
+  list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader)\\.cpp$")
+  list(APPEND VRK_HOST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files_unavailable.cpp)
+endif()
 foreach(width IN LISTS VRK_WIDTHS)
   add_library(vrkacad_${width} SHARED ${VRK_HOST_SOURCES})
   target_include_directories(vrkacad_${width} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -30,6 +37,15 @@ foreach(width IN LISTS VRK_WIDTHS)
     target_link_libraries(vrkacad_${width} PUBLIC vrkwin)
   endif()
   target_link_libraries(vrkacad_${width} PRIVATE ${CMAKE_DL_LIBS})
+  if(WIN32)
+    # Named as the Linux builds' libvrkacad_*.so; the tests and vrkhost also use the emulator's own
+    # C++ interfaces (vrk::emu), so every symbol is exported, not only the VRK_HOST_API ones.
+    set_target_properties(vrkacad_${width} PROPERTIES PREFIX "")
+    # The runtime archives linked in (libstdc++, libgcc, winpthread) stay private to the DLL.
+    target_link_options(vrkacad_${width} PRIVATE -Wl,--export-all-symbols
+      -Wl,--exclude-libs,libstdc++.a:libgcc.a:libgcc_eh.a:libpthread.a:libwinpthread.a)
+    target_link_libraries(vrkacad_${width} PUBLIC advapi32 shell32)
+  endif()
   if(TARGET vrkdxf)
     target_link_libraries(vrkacad_${width} PRIVATE vrkdxf)
   endif()

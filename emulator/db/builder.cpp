@@ -89,4 +89,8 @@ void DrawingBuilder::setExtensionDictionary(AcDbObjectId ownerId, AcDbObjectId d
     stubOf(ownerId)->extDict = stubOf(dictionaryId);
 }
 
+void DrawingBuilder::setRecordName(AcDbObjectId recordId, std::string_view name) {
+    stubOf(recordId)->ensureContents().name = std::string(name);
+}
+
 }  // namespace vrk::emu

@@ -35,6 +35,8 @@ public:
     // Low-level access for tests.
     static void setErased(AcDbObjectId id, bool erased);
     static void setExtensionDictionary(AcDbObjectId ownerId, AcDbObjectId dictionaryId);
+    // Renames a table record as a drawing file may spell it (e.g. "*MODEL_SPACE").
+    static void setRecordName(AcDbObjectId recordId, std::string_view name);
 
 private:
     AcDbObjectId recordNamed(AcDbObjectId tableId, std::string_view name) const;

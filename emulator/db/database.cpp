@@ -13,7 +13,10 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : mpIm
     if (buildDefaultDrawing) mpImp->buildDefaultDrawing();
 }
 
-AcDbDatabase::~AcDbDatabase() { delete mpImp; }
+AcDbDatabase::~AcDbDatabase() {
+    HostCalls::instance().note("AcDbDatabase::~AcDbDatabase", nullptr);
+    delete mpImp;
+}
 
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int shmode, bool bAllowCPConversion,
                                             const ACHAR* /*password*/) {

@@ -1,22 +1,111 @@
-// Placeholder until the drawing-file reader lands: reports what the host would for a missing file.
 #include "emulator/db/drawing_files.h"
 
-#include <sys/stat.h>
-
+#include "emulator/db/drawing_reader.h"
+#include "emulator/dxf/atomic_file.h"
+#include "emulator/dxf/reader.h"
+#include "emulator/rx/class_registry.h"
 #include "emulator/text.h"
+
+AcDbImpDatabase::SourceDrawing::~SourceDrawing() = default;
 
 namespace vrk::emu {
 
-Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, bool) {
-    struct stat st;
-    if (fileName == nullptr || stat(fromHost(fileName).c_str(), &st) != 0) return Acad::eFileNotFound;
-    return Acad::eNotImplementedYet;
+namespace {
+
+std::string& lastError() {
+    static std::string error;
+    return error;
 }
 
-Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase&, const ACHAR*) { return Acad::eNotImplementedYet; }
+const vrk::dxf::SaveFaults*& saveFaults() {
+    static const vrk::dxf::SaveFaults* pFaults = nullptr;
+    return pFaults;
+}
+
+Acad::ErrorStatus fail(Acad::ErrorStatus es, std::string reason) {
+    lastError() = std::move(reason);
+    return es;
+}
+
+// The changes of the database against the file it was read from.
+bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits,
+                  std::string& error) {
+    bool complete = true;
+    db.forEachStub([&](AcDbStub& stub) {
+        if (stub.sourceRecord == UINT32_MAX) {
+            if (!stub.erased) complete = false;
+            return;
+        }
+        const vrk::dxf::Record& record = doc.record(stub.sourceRecord);
+        if (stub.erased) {
+            edits.leaveOut(stub.handle);
+            return;
+        }
+        const std::uint64_t xdict = stub.extDict != nullptr ? stub.extDict->handle : 0;
+        if (xdict != record.xdict) {
+            if (xdict != 0) complete = false;  // a dictionary made after reading
+            else edits.releaseExtensionDictionary(stub.handle);
+        }
+        if (stub.switchesChanged) {
+            for (const auto& layer : doc.layers()) {
+                if (layer.record != stub.sourceRecord) continue;
+                if (layer.off() != stub.off || layer.frozen() != stub.frozen || layer.locked() != stub.locked)
+                    edits.setLayerSwitches(stub.handle, vrk::dxf::LayerSwitches{stub.off, stub.frozen, stub.locked});
+                break;
+            }
+        }
+    });
+    edits.raiseHandseed(db.handseed());
+    if (!complete) error = "the drawing holds objects made after it was read, which cannot be saved yet";
+    return complete;
+}
+
+}  // namespace
+
+void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
 
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
-    return es == Acad::eFileNotFound ? "no such file" : "drawing files are not supported yet";
+    if (!lastError().empty()) return lastError();
+    return es == Acad::eFileNotFound ? "no such file" : "error " + std::to_string(static_cast<int>(es));
+}
+
+Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int, bool) {
+    lastError().clear();
+    if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
+    vrk::dxf::ReadError err;
+    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(fromHost(fileName), err);
+    if (!doc) {
+        switch (err.status) {
+            case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, err.describe());
+            case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, err.describe());
+            case vrk::dxf::ReadStatus::Unsupported: return fail(Acad::eInvalidDwgVersion, err.describe());
+            default: return fail(Acad::eDxfReadAborted, err.describe());
+        }
+    }
+    db.clear();
+    if (!buildDatabase(db, *doc)) {
+        db.clear();
+        return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
+    }
+    db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
+    db.source->document = std::move(doc);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
+    lastError().clear();
+    if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
+    if (!db.source) return fail(Acad::eNotImplementedYet, "a drawing that was not read from a file cannot be saved yet");
+    const vrk::dxf::Document& doc = *db.source->document;
+    vrk::dxf::EditSet edits;
+    std::string reason;
+    if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, reason);
+    vrk::dxf::SaveError err;
+    if (!vrk::dxf::saveDocument(doc, edits, fromHost(fileName), err, nullptr, saveFaults())) {
+        return fail(err.status == vrk::dxf::SaveStatus::CannotCreate ? Acad::eFileAccessErr : Acad::eWriteFailed,
+                    err.reason);
+    }
+    return Acad::eOk;
 }
 
 }  // namespace vrk::emu

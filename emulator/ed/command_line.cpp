@@ -60,7 +60,13 @@ std::string format(const ACHAR* fmt, va_list args) {
     for (;;) {
         va_list copy;
         va_copy(copy, args);
+#if defined(_WIN32)
+        // msvcrt's own formatter (%s is wide here); mingw's C99 vswprintf would read %s as narrow.
+        // It answers -1 when the buffer is too small.
+        const int n = _vsnwprintf(buffer.data(), buffer.size(), wfmt.c_str(), copy);
+#else
         const int n = std::vswprintf(buffer.data(), buffer.size(), wfmt.c_str(), copy);
+#endif
         va_end(copy);
         if (n >= 0 && static_cast<size_t>(n) < buffer.size()) return wideToUtf8(std::wstring(buffer.data(), n));
         if (buffer.size() > (1u << 24)) return std::string();

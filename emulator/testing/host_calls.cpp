@@ -15,6 +15,7 @@ void HostCalls::reset() {
     mLogging = false;
     mLog.clear();
     mRules.clear();
+    mFailed.clear();
     mCalls = 0;
     mAccessViolations.clear();
 }
@@ -56,6 +57,7 @@ int HostCalls::enter(const char* op, const AcDbStub* pObject) {
             error = rule.error;
         }
     }
+    if (error != 0) mFailed.push_back(HostCall{op, handle});
     return error;
 }
 

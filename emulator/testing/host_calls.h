@@ -48,6 +48,8 @@ public:
     void clearFaults() { mRules.clear(); }
     long fallibleCalls() const { return mCalls; }
     long faultsFired() const;
+    // The calls that a fault made fail, in order.
+    const std::vector<HostCall>& failedCalls() const { return mFailed; }
 
     // Entered by every host operation that can fail.  Returns 0 to go on, else the error to report.
     int enter(const char* op, const AcDbStub* pObject);
@@ -76,6 +78,7 @@ private:
     bool mLogging = false;
     std::vector<HostCall> mLog;
     std::vector<FaultRule> mRules;
+    std::vector<HostCall> mFailed;
     long mCalls = 0;
     int mOpenObjects = 0;
     int mLiveIterators = 0;

@@ -90,3 +90,7 @@ extern "C" unsigned char* _mbsstr(const unsigned char* str, const unsigned char*
     }
     return nullptr;
 }
+
+extern "C" int _ismbblead(unsigned int c) {
+    return c <= 0xFF && isLeadByte(GetACP(), static_cast<unsigned char>(c)) ? 1 : 0;
+}

@@ -17,6 +17,15 @@ TEST_F(MbcsTest, UpperCasesWholeCharactersOfTheAnsiCodePage) {
     EXPECT_EQ(_mbctoupper(0xA3E1), 0xA3C1u);  // full-width a
 }
 
+TEST_F(MbcsTest, LeadBytesAreThoseOfTheAnsiCodePage) {
+    EXPECT_EQ(_ismbblead(0xB4), 0);  // 1252 has none
+    vrk::win::setSystemLcid(2052);
+    EXPECT_NE(_ismbblead(0xB4), 0);
+    EXPECT_EQ(_ismbblead('A'), 0);
+    EXPECT_EQ(_ismbblead(0xFF), 0);
+    EXPECT_EQ(_ismbblead(0x81B4), 0);  // not a byte
+}
+
 TEST_F(MbcsTest, CaseBlindCompareGoesByCharacters) {
     EXPECT_EQ(_mbsicmp(u("*Model_Space"), u("*MODEL_SPACE")), 0);
     EXPECT_LT(_mbsicmp(u("abc"), u("ABD")), 0);

@@ -1,6 +1,11 @@
 #include "tools/vrkhost/console.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,10 @@
 // vrkhost: starts the host program of the generation that the release asked for belongs to
 // (2004-2006: R16, narrow text; 2007-2008: R17, wide text), passing every argument on.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +22,24 @@ std::string releaseArgument(int argc, char** argv) {
     return "2008";
 }
 
+#if defined(_WIN32)
+std::wstring programFolder() {
+    std::vector<wchar_t> path(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring self(path.data(), n);
+    const size_t slash = self.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : self.substr(0, slash);
+}
+
+// The arguments as they were written, so that they reach the host program unchanged.
+std::wstring argumentsOfCommandLine() {
+    const wchar_t* p = GetCommandLineW();
+    bool quoted = false;
+    for (; *p && (quoted || (*p != L' ' && *p != L'\t')); ++p)
+        if (*p == L'"') quoted = !quoted;
+    return p;
+}
+#else
 std::string programFolder() {
     std::vector<char> path(4096);
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
@@ -25,16 +47,37 @@ std::string programFolder() {
     std::string self(path.data(), static_cast<size_t>(n));
     return self.substr(0, self.find_last_of('/'));
 }
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string release = releaseArgument(argc, argv);
     const char* generation = release == "2004" || release == "2005" || release == "2006" ? "r16" : "r17";
+#if defined(_WIN32)
+    const std::wstring program = programFolder() + L"\\vrkhost-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
+    std::wstring commandLine = L"\"" + program + L"\"" + argumentsOfCommandLine();
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "vrkhost: cannot start vrkhost-%s.exe (error %lu)\n", generation,
+                     static_cast<unsigned long>(GetLastError()));
+        return 127;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 127;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(status);
+#else
     const std::string program = programFolder() + "/vrkhost-" + generation;
     std::vector<char*> args(argv, argv + argc);
     args.push_back(nullptr);
     execv(program.c_str(), args.data());
     std::fprintf(stderr, "vrkhost: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
     return 127;
+#endif
 }

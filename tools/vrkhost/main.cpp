@@ -1,15 +1,27 @@
 // The host program: an emulated CAD host with one drawing open and the Varnikel module loaded.
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+#define isatty _isatty
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "emulator/db/stub.h"
 #include "emulator/host.h"
 #include "emulator/rx/services.h"
 #include "emulator/testing/host_calls.h"
+#if !defined(_WIN32)
 #include "emulator/win/win_control.h"
+#endif
 #include "tools/vrkhost/host_commands.h"
 
 namespace vrk::host {
@@ -61,7 +73,16 @@ int run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+#if defined(_WIN32)
+    // The real system locale cannot be replaced; it follows the environment (LC_ALL under Wine).
+    if (options.lcid && *options.lcid != GetSystemDefaultLCID()) {
+        std::cerr << "vrkhost: --lcid " << *options.lcid << " differs from the system locale "
+                  << GetSystemDefaultLCID() << ", which cannot be changed here\n";
+        return 2;
+    }
+#else
     if (options.lcid) vrk::win::setSystemLcid(static_cast<LCID>(*options.lcid));
+#endif
 
     Console console;
     console.attach();
@@ -124,4 +145,21 @@ int run(int argc, char** argv) {
 
 }  // namespace vrk::host
 
+#if defined(_WIN32)
+// Arguments as UTF-8, whatever the ANSI code page; output byte for byte, without CR added.
+int main() {
+    int argc = 0;
+    LPWSTR* wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(vrk::emu::wideToUtf8(wideArgv[i]));
+    LocalFree(wideArgv);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    return vrk::host::run(argc, argv.data());
+}
+#else
 int main(int argc, char** argv) { return vrk::host::run(argc, argv); }
+#endif

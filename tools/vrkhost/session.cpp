@@ -1,12 +1,19 @@
 #include "tools/vrkhost/session.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <vector>
 
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
+#if !defined(_WIN32)
 #include "emulator/win/win_control.h"
+#endif
 
 namespace vrk::host {
 
@@ -15,6 +22,16 @@ Session::~Session() {
     vrk::emu::setWorkingDatabase(nullptr);
 }
 
+#if defined(_WIN32)
+// The real registry keeps its content by itself; a registry file belongs to the emulated one.
+bool Session::loadRegistry(std::string& error) {
+    if (mOptions.registryFile.empty()) return true;
+    error = "--registry needs the emulated registry; on Windows the real one is used";
+    return false;
+}
+
+bool Session::saveRegistry(std::string&) { return true; }
+#else
 bool Session::loadRegistry(std::string& error) {
     if (mOptions.registryFile.empty() || access(mOptions.registryFile.c_str(), F_OK) != 0) return true;
     if (vrk::win::loadRegistry(mOptions.registryFile)) return true;
@@ -27,6 +44,7 @@ bool Session::saveRegistry(std::string& error) {
     error = "cannot write the registry file " + mOptions.registryFile;
     return false;
 }
+#endif
 
 bool Session::newDrawing() {
     mpDb = std::make_unique<AcDbDatabase>(true, false);
@@ -59,10 +77,17 @@ bool Session::saveDrawing(const std::string& path, std::string& error) {
 
 std::string Session::modulePath() const {
     if (!mOptions.module.empty()) return mOptions.module;
+#if defined(_WIN32)
+    std::vector<wchar_t> self(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    std::string folder = n > 0 ? vrk::emu::wideToUtf8(std::wstring(self.data(), n)) : std::string(".\\x");
+    folder = folder.substr(0, folder.find_last_of("\\/"));
+#else
     std::vector<char> self(4096);
     const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
     std::string folder = n > 0 ? std::string(self.data(), static_cast<size_t>(n)) : std::string("./x");
     folder = folder.substr(0, folder.find_last_of('/'));
+#endif
     const char* suffix = mOptions.release <= 2006 ? ".arx" : ".dll";
     return folder + "/Varnikel_" + std::to_string(mOptions.release) + suffix;
 }

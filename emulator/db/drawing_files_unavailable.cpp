@@ -1,0 +1,23 @@
+// Drawing files in a build without the drawing-file code (Windows until that code is ported):
+// every read and save fails with the reason, as a missing file or a refused save would.
+#include "emulator/db/drawing_files.h"
+
+namespace vrk::emu {
+
+namespace {
+const char kReason[] = "drawing files are not supported in this build";
+}
+
+void setSaveFaults(const vrk::dxf::SaveFaults*) {}
+
+std::string lastDrawingFileError(Acad::ErrorStatus) { return kReason; }
+
+Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, bool) {
+    return fileName == nullptr || fileName[0] == 0 ? Acad::eFileNotFound : Acad::eNotImplementedYet;
+}
+
+Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase&, const ACHAR* fileName) {
+    return fileName == nullptr || fileName[0] == 0 ? Acad::eInvalidInput : Acad::eNotImplementedYet;
+}
+
+}  // namespace vrk::emu

@@ -1,0 +1,194 @@
+// Builds the emulated database from a drawing file's records.
+#include "emulator/db/drawing_reader.h"
+
+#include <unordered_map>
+
+#include "emulator/dxf/document.h"
+#include "emulator/dxf/text_codec.h"
+#include "emulator/rx/class_registry.h"
+#include "emulator/text.h"
+
+namespace vrk::emu {
+
+namespace {
+
+using vrk::dxf::Document;
+using vrk::dxf::RecordIndex;
+using vrk::dxf::RecordKind;
+
+// The host classes of the record types that drawings hold most.
+const std::unordered_map<std::string_view, const char*>& knownTypes() {
+    static const std::unordered_map<std::string_view, const char*> types = {
+        {"LINE", "AcDbLine"}, {"CIRCLE", "AcDbCircle"}, {"ARC", "AcDbArc"}, {"TEXT", "AcDbText"},
+        {"MTEXT", "AcDbMText"}, {"LWPOLYLINE", "AcDbPolyline"}, {"POLYLINE", "AcDb2dPolyline"},
+        {"VERTEX", "AcDbVertex"}, {"SEQEND", "AcDbSequenceEnd"}, {"ATTDEF", "AcDbAttributeDefinition"},
+        {"ATTRIB", "AcDbAttribute"}, {"POINT", "AcDbPoint"}, {"HATCH", "AcDbHatch"},
+        {"DIMENSION", "AcDbDimension"}, {"SOLID", "AcDbSolid"}, {"SPLINE", "AcDbSpline"},
+        {"ELLIPSE", "AcDbEllipse"}, {"VIEWPORT", "AcDbViewport"}, {"LEADER", "AcDbLeader"},
+        {"3DFACE", "AcDbFace"}, {"INSERT", "AcDbBlockReference"}, {"ACAD_TABLE", "AcDbTable"},
+        {"DICTIONARY", "AcDbDictionary"}, {"XRECORD", "AcDbXrecord"}, {"LAYOUT", "AcDbLayout"},
+        {"BLOCK_RECORD", "AcDbBlockTableRecord"}, {"LAYER", "AcDbLayerTableRecord"},
+    };
+    return types;
+}
+
+class RecordClasses {
+public:
+    explicit RecordClasses(const Document& doc) {
+        for (const auto& info : doc.classes()) {
+            AcRxClass* pParent = findClass(info.isEntity ? "AcDbEntity" : "AcDbObject");
+            if (!info.cppName.empty()) mFromClasses[info.dxfName] = ensureClass(info.cppName, pParent);
+        }
+    }
+
+    AcRxClass* classFor(std::string_view type, RecordKind kind) {
+        auto known = knownTypes().find(type);
+        if (known != knownTypes().end()) {
+            const char* parent = kind == RecordKind::Entity ? "AcDbEntity" : "AcDbObject";
+            if (type == "ACDBDICTIONARYWDFLT") parent = "AcDbDictionary";
+            return ensureClass(known->second, findClass(parent));
+        }
+        auto listed = mFromClasses.find(type);
+        if (listed != mFromClasses.end()) return listed->second;
+        if (type == "ACDBDICTIONARYWDFLT") return ensureClass("AcDbDictionaryWithDefault", findClass("AcDbDictionary"));
+        // A type the host has no class record for: named after the type, of the right kind.
+        switch (kind) {
+            case RecordKind::Entity: return ensureClass(std::string(type), findClass("AcDbEntity"));
+            case RecordKind::TableEntry: return ensureClass(std::string(type), findClass("AcDbSymbolTableRecord"));
+            default: return ensureClass(std::string(type), findClass("AcDbObject"));
+        }
+    }
+
+private:
+    std::unordered_map<std::string_view, AcRxClass*> mFromClasses;
+};
+
+AcRxClass* tableClass(std::string_view tableName) {
+    if (tableName == "BLOCK_RECORD") return findClass("AcDbBlockTable");
+    if (tableName == "LAYER") return findClass("AcDbLayerTable");
+    return ensureClass(std::string(tableName) + " table", findClass("AcDbSymbolTable"));
+}
+
+}  // namespace
+
+bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
+    RecordClasses classes(doc);
+    vrk::dxf::TextCodec codec = vrk::dxf::TextCodec::forDocument(doc);
+    const size_t n = doc.recordCount();
+    std::vector<AcDbStub*> stubOfRecord(n, nullptr);
+
+    // Every record with a handle is an object, but for the BLOCK and ENDBLK records of a definition,
+    // which the host keeps inside the block table record.
+    for (RecordIndex i = 0; i < n; ++i) {
+        const vrk::dxf::Record& record = doc.record(i);
+        if (record.handle == vrk::dxf::kNoHandle) continue;
+        AcRxClass* pClass = nullptr;
+        switch (record.kind) {
+            case RecordKind::TableBegin: pClass = tableClass(doc.tableOf(i) ? doc.tableOf(i)->name : ""); break;
+            case RecordKind::TableEntry:
+            case RecordKind::Entity:
+            case RecordKind::Object: pClass = classes.classFor(doc.typeName(i), record.kind); break;
+            default: continue;
+        }
+        if (db.stubForHandle(record.handle) != nullptr) return false;  // the reader lets no duplicate by
+        AcDbStub* pStub = db.newStub(pClass, nullptr, record.handle);
+        pStub->sourceRecord = i;
+        stubOfRecord[i] = pStub;
+    }
+    auto stubOfHandle = [&](vrk::dxf::Handle h) { return h == vrk::dxf::kNoHandle ? nullptr : db.stubForHandle(h); };
+
+    for (RecordIndex i = 0; i < n; ++i) {
+        AcDbStub* pStub = stubOfRecord[i];
+        if (pStub == nullptr) continue;
+        pStub->owner = stubOfHandle(doc.record(i).owner);
+        pStub->extDict = stubOfHandle(doc.record(i).xdict);
+        if (doc.isDictionary(i)) {
+            AcDbStubContents& contents = pStub->ensureContents();
+            for (const auto& entry : doc.dictionaryEntries(i)) {
+                AcDbStub* pEntry = stubOfHandle(entry.handle);
+                if (pEntry == nullptr) continue;  // a dangling entry stays in the file as it is
+                contents.children.push_back(pEntry);
+                contents.keys.push_back(codec.decode(entry.key));
+            }
+        }
+        if (doc.record(i).kind == RecordKind::TableEntry) pStub->ensureContents().name = codec.decode(doc.value(i, 2));
+    }
+
+    // Tables and their records.
+    for (const auto& table : doc.tables()) {
+        AcDbStub* pTable = table.begin != vrk::dxf::kNoRecord ? stubOfRecord[table.begin] : nullptr;
+        if (pTable == nullptr) continue;
+        AcDbStubContents& contents = pTable->ensureContents();
+        for (RecordIndex i = table.begin + 1; i < table.end; ++i)
+            if (stubOfRecord[i] != nullptr && doc.record(i).kind == RecordKind::TableEntry)
+                contents.children.push_back(stubOfRecord[i]);
+        if (table.name == "BLOCK_RECORD") db.blockTable = pTable;
+        if (table.name == "LAYER") db.layerTable = pTable;
+    }
+    if (db.blockTable == nullptr || db.layerTable == nullptr) return false;
+
+    // Layer switches; entities find their layer by name.
+    std::unordered_map<std::string_view, AcDbStub*> layerByName;
+    for (const auto& layer : doc.layers()) {
+        AcDbStub* pLayer = stubOfRecord[layer.record];
+        if (pLayer == nullptr) continue;
+        pLayer->off = layer.off();
+        pLayer->frozen = layer.frozen();
+        pLayer->locked = layer.locked();
+        layerByName.emplace(layer.name, pLayer);
+    }
+    AcDbStub* pLayerZero = layerByName.count("0") ? layerByName["0"] : nullptr;
+    std::unordered_map<std::string, AcDbStub*> layerByFoldedName;
+    auto findLayer = [&](std::string_view raw) -> AcDbStub* {
+        if (raw.empty()) return pLayerZero;
+        auto exact = layerByName.find(raw);
+        if (exact != layerByName.end()) return exact->second;
+        // Layer names are matched ignoring case, as the host does.
+        if (layerByFoldedName.empty())
+            for (const auto& [name, pLayer] : layerByName) layerByFoldedName.emplace(foldCase(codec.decode(name)), pLayer);
+        auto folded = layerByFoldedName.find(foldCase(codec.decode(raw)));
+        return folded != layerByFoldedName.end() ? folded->second : nullptr;
+    };
+
+    // Block definitions and their entities.
+    std::unordered_map<std::string, AcDbStub*> blockByName;
+    for (size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
+        const auto& info = doc.blockRecords()[slot];
+        AcDbStub* pBlock = stubOfRecord[info.record];
+        if (pBlock == nullptr) continue;
+        blockByName.emplace(foldCase(codec.decode(info.name)), pBlock);
+        AcDbStubContents& contents = pBlock->ensureContents();
+        for (RecordIndex e : doc.blockEntities(slot)) {
+            AcDbStub* pEntity = stubOfRecord[e];
+            if (pEntity == nullptr) continue;
+            contents.children.push_back(pEntity);
+            pEntity->layer = findLayer(doc.entityLayer(e));
+            pEntity->invisible = doc.invisible(e);
+            if (pEntity->owner == nullptr) pEntity->owner = pBlock;
+            for (RecordIndex part : doc.parts(e))
+                if (stubOfRecord[part] != nullptr) pEntity->ensureContents().parts.push_back(stubOfRecord[part]);
+        }
+    }
+    for (RecordIndex i = 0; i < n; ++i) {
+        AcDbStub* pStub = stubOfRecord[i];
+        if (pStub == nullptr || doc.typeName(i) != "INSERT") continue;
+        pStub->columns = static_cast<std::uint16_t>(doc.insertColumns(i));
+        pStub->rows = static_cast<std::uint16_t>(doc.insertRows(i));
+        if (pStub->columns > 1 || pStub->rows > 1)
+            pStub->cls = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
+        auto block = blockByName.find(foldCase(codec.decode(doc.value(i, 2))));
+        if (block != blockByName.end()) pStub->blockRecord = block->second;
+    }
+
+    // The named object dictionary: the first dictionary of OBJECTS, which nothing owns.
+    if (const auto* objects = doc.section(vrk::dxf::SectionId::Objects)) {
+        for (RecordIndex i = objects->begin; i < objects->end; ++i)
+            if (stubOfRecord[i] != nullptr && doc.isDictionary(i)) {
+                db.namedObjects = stubOfRecord[i];
+                break;
+            }
+    }
+    return true;
+}
+
+}  // namespace vrk::emu

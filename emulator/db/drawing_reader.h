@@ -1,0 +1,14 @@
+#pragma once
+
+#include "emulator/db/database_imp.h"
+
+namespace vrk::dxf {
+class Document;
+}
+
+namespace vrk::emu {
+// Creates an object for every record of the drawing that the host models as one, with owners,
+// extension dictionaries, tables, block entities, layers and dictionary entries.  False when the
+// drawing lacks its block or layer table.
+bool buildDatabase(AcDbImpDatabase& db, const vrk::dxf::Document& doc);
+}  // namespace vrk::emu

@@ -1,0 +1,40 @@
+#pragma once
+// Saving without ever leaving a half-written file: write a temporary file in the target's folder, flush
+// it to disk, rename it over the target. On any failure the temporary file is removed and the target is
+// as it was before (or still absent).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "document.h"
+#include "edit_set.h"
+#include "sink.h"
+#include "writer.h"
+
+namespace vrk::dxf {
+
+enum class SaveStatus { Ok, CannotCreate, WriteFailed, FlushFailed, RenameFailed };
+
+struct SaveError {
+    SaveStatus status = SaveStatus::Ok;
+    std::string reason;
+};
+
+// Faults to inject, for tests of the failure paths (a full disk, a failing flush or rename).
+struct SaveFaults {
+    std::int64_t failWriteAtByte = -1;  // writing fails once this many bytes have been written
+    bool failFlush = false;
+    bool failRename = false;
+};
+
+// Calls produce with a sink on a temporary file beside target and renames it over target when produce
+// returns true and everything reached the disk. produce's error text ends up in err.reason.
+bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
+                    SaveError& err, const SaveFaults* faults = nullptr);
+
+// writeDocument through saveAtomically.
+bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
+                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr);
+
+}  // namespace vrk::dxf

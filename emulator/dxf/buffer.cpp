@@ -1,0 +1,84 @@
+#include "buffer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace vrk::dxf {
+
+Buffer::~Buffer() {
+    release();
+}
+
+Buffer::Buffer(Buffer&& o) noexcept : data_(o.data_), size_(o.size_), mapped_(o.mapped_) {
+    o.data_ = nullptr;
+    o.size_ = 0;
+    o.mapped_ = false;
+}
+
+Buffer& Buffer::operator=(Buffer&& o) noexcept {
+    if (this != &o) {
+        release();
+        data_ = o.data_;
+        size_ = o.size_;
+        mapped_ = o.mapped_;
+        o.data_ = nullptr;
+        o.size_ = 0;
+        o.mapped_ = false;
+    }
+    return *this;
+}
+
+void Buffer::release() {
+    if (!data_) return;
+    if (mapped_)
+        ::munmap(data_, size_);
+    else
+        delete[] data_;
+    data_ = nullptr;
+}
+
+Buffer Buffer::copyOf(std::string_view bytes) {
+    Buffer b;
+    if (bytes.empty()) return b;
+    b.data_ = new char[bytes.size()];
+    std::memcpy(b.data_, bytes.data(), bytes.size());
+    b.size_ = bytes.size();
+    return b;
+}
+
+bool Buffer::map(int fd, std::size_t size, Buffer& out) {
+    if (size == 0) {
+        out = Buffer();
+        return true;
+    }
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED) return false;
+    ::madvise(p, size, MADV_SEQUENTIAL);
+    out.release();
+    out.data_ = static_cast<char*>(p);
+    out.size_ = size;
+    out.mapped_ = true;
+    return true;
+}
+
+bool Buffer::read(int fd, std::size_t size, Buffer& out) {
+    Buffer b;
+    if (size > 0) b.data_ = new char[size];  // not zero-filled: every byte is overwritten
+    b.size_ = size;
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::read(fd, b.data_ + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;  // the file shrank under us
+            return false;
+        }
+        got += std::size_t(n);
+    }
+    out = std::move(b);
+    return true;
+}
+
+}  // namespace vrk::dxf

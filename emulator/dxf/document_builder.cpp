@@ -1,0 +1,484 @@
+#include "document_builder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "well_known.h"
+
+namespace vrk::dxf {
+
+namespace {
+
+SectionId sectionIdOf(std::string_view name) {
+    if (name == "HEADER") return SectionId::Header;
+    if (name == "CLASSES") return SectionId::Classes;
+    if (name == "TABLES") return SectionId::Tables;
+    if (name == "BLOCKS") return SectionId::Blocks;
+    if (name == "ENTITIES") return SectionId::Entities;
+    if (name == "OBJECTS") return SectionId::Objects;
+    if (name == "THUMBNAILIMAGE") return SectionId::Thumbnail;
+    if (name == "ACDSDATA") return SectionId::AcDsData;
+    return SectionId::Other;
+}
+
+bool takesHandle(RecordKind k) {
+    switch (k) {
+        case RecordKind::TableBegin:
+        case RecordKind::TableEntry:
+        case RecordKind::BlockBegin:
+        case RecordKind::BlockEnd:
+        case RecordKind::Entity:
+        case RecordKind::Object:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+DocumentBuilder::DocumentBuilder(Document& doc, ReadError& err) : d_(doc), err_(err) {
+    for (std::uint16_t i = 0; i < kWellKnownCount; ++i) {
+        d_.typeNames_.push_back(kWellKnownNames[i]);
+        typeIds_.emplace(kWellKnownNames[i], i);
+    }
+}
+
+bool DocumentBuilder::fail(ReadStatus status, std::string reason, std::uint64_t line) {
+    err_.status = status;
+    err_.reason = std::move(reason);
+    err_.line = line;
+    return false;
+}
+
+std::uint16_t DocumentBuilder::intern(std::string_view name) {
+    // Records of one type tend to come in runs: try the last one before hashing.
+    if (lastType_ < d_.typeNames_.size() && d_.typeNames_[lastType_] == name) return lastType_;
+    auto it = typeIds_.find(name);
+    if (it != typeIds_.end()) return lastType_ = it->second;
+    if (d_.typeNames_.size() >= 0xFFFF) return kWtUnknown;  // a hostile file; the bytes stay intact anyway
+    auto id = std::uint16_t(d_.typeNames_.size());
+    d_.typeNames_.push_back(name);
+    typeIds_.emplace(name, id);
+    return id;
+}
+
+bool DocumentBuilder::build(Buffer bytes, const std::string& path) {
+    d_.buffer_ = std::move(bytes);
+    d_.path_ = path;
+    if (!scan()) return false;
+    return finishIndexes();
+}
+
+bool DocumentBuilder::scan() {
+    const char* data = d_.buffer_.data();
+    const std::size_t n = d_.buffer_.size();
+    static const char kBinary[] = "AutoCAD Binary DXF";
+    if (n >= sizeof(kBinary) - 1 && std::memcmp(data, kBinary, sizeof(kBinary) - 1) == 0) {
+        return fail(ReadStatus::Unsupported, "binary DXF is not supported; save the drawing as ASCII DXF", 0);
+    }
+    std::size_t start = 0;
+    if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) start = 3;
+    if (const void* nl = std::memchr(data, '\n', n)) {
+        d_.crlf_ = nl != data && static_cast<const char*>(nl)[-1] == '\r';
+    }
+    // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
+    // only: pages nobody writes are never backed by memory.
+    d_.records_.reserve(n / 48 + 16);
+    d_.handles_.reserve(n / 100 + 16);
+
+    TagReader reader(data, start, n, 1);
+    Tag t;
+    for (;;) {
+        TagReader::Status st = reader.next(t);
+        if (st == TagReader::Status::End) break;
+        if (st == TagReader::Status::Error) return fail(ReadStatus::Malformed, reader.error(), reader.line());
+        if (t.code == 0) {
+            if (!startRecord(t)) return false;
+            if (eofSeen_) {
+                d_.trailerBegin_ = t.end;
+                return closeRecord();
+            }
+            continue;
+        }
+        if (t.code == 9 && inSection_ && section_ == SectionId::Header && !needSectionName_) {
+            if (!startHeaderVar(t)) return false;
+            continue;
+        }
+        if (!open_) {
+            if (t.code == 999) continue;  // comments before the first section
+            return fail(ReadStatus::Malformed, "expected 0 SECTION", t.line);
+        }
+        if (!applyTag(t)) return false;
+    }
+    if (!closeRecord()) return false;
+    if (d_.records_.empty())
+        return fail(ReadStatus::Malformed, "no records: not a drawing file", reader.line());
+    if (inSection_) {
+        std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
+        return fail(ReadStatus::Malformed, "missing ENDSEC of section " + name + " (file truncated?)",
+                    reader.line());
+    }
+    return fail(ReadStatus::Malformed, "missing 0 EOF (file truncated?)", reader.line());
+}
+
+bool DocumentBuilder::startRecord(const Tag& t) {
+    if (!closeRecord()) return false;
+    if (d_.records_.size() >= kNoRecord - 1) return fail(ReadStatus::Malformed, "too many records", t.line);
+    const auto index = RecordIndex(d_.records_.size());
+    Record r;
+    r.begin = t.begin;
+    r.line = std::uint32_t(t.line);
+    r.type = intern(trimBlanks(t.value));
+    const std::uint16_t type = r.type;
+
+    if (!inSection_) {
+        if (type == kWtSection) {
+            r.kind = RecordKind::SectionBegin;
+            inSection_ = true;
+            needSectionName_ = true;
+        } else if (type == kWtEof) {
+            r.kind = RecordKind::Eof;
+            eofSeen_ = true;
+        } else {
+            return fail(ReadStatus::Malformed, "'" + std::string(t.value) + "' outside a section", t.line);
+        }
+    } else if (type == kWtSection || type == kWtEof) {
+        return fail(ReadStatus::Malformed,
+                    "missing ENDSEC of section " + std::string(d_.sections_.back().name), t.line);
+    } else if (type == kWtEndsec) {
+        if (tableOpen_) {
+            return fail(ReadStatus::Malformed,
+                        "missing ENDTAB of table " + std::string(d_.tables_.back().name), t.line);
+        }
+        if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t.line);
+        r.kind = RecordKind::SectionEnd;
+        d_.sections_.back().end = index;
+        inSection_ = false;
+    } else {
+        switch (section_) {
+            case SectionId::Classes:
+                r.kind = type == kWtClass ? RecordKind::Class : RecordKind::Raw;
+                break;
+            case SectionId::Tables:
+                if (type == kWtTable) {
+                    if (tableOpen_) {
+                        return fail(ReadStatus::Malformed,
+                                    "missing ENDTAB of table " + std::string(d_.tables_.back().name), t.line);
+                    }
+                    r.kind = RecordKind::TableBegin;
+                    tableOpen_ = true;
+                    needTableName_ = true;
+                    d_.tables_.push_back(TableInfo{{}, index, kNoRecord});
+                } else if (type == kWtEndtab) {
+                    if (!tableOpen_) return fail(ReadStatus::Malformed, "ENDTAB without TABLE", t.line);
+                    r.kind = RecordKind::TableEnd;
+                    d_.tables_.back().end = index;
+                    tableOpen_ = false;
+                } else {
+                    if (!tableOpen_) return fail(ReadStatus::Malformed, "table entry outside TABLE", t.line);
+                    r.kind = RecordKind::TableEntry;
+                }
+                break;
+            case SectionId::Blocks:
+                if (type == kWtBlock) {
+                    if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t.line);
+                    r.kind = RecordKind::BlockBegin;
+                    blockOpen_ = index;
+                } else if (type == kWtEndblk) {
+                    if (blockOpen_ == kNoRecord)
+                        return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t.line);
+                    r.kind = RecordKind::BlockEnd;
+                    r.parent = blockOpen_;
+                    d_.blocks_.emplace_back(blockOpen_, index);
+                    blockOpen_ = kNoRecord;
+                } else {
+                    if (blockOpen_ == kNoRecord) {
+                        return fail(ReadStatus::Malformed, "entity outside BLOCK ... ENDBLK", t.line);
+                    }
+                    r.kind = RecordKind::Entity;
+                }
+                break;
+            case SectionId::Entities:
+                r.kind = RecordKind::Entity;
+                break;
+            case SectionId::Objects:
+                r.kind = RecordKind::Object;
+                break;
+            default:
+                r.kind = RecordKind::Raw;
+                break;
+        }
+    }
+
+    if (r.kind == RecordKind::Entity) {
+        const bool partType = type == kWtAttrib || type == kWtVertex || type == kWtSeqend;
+        if (partType && lastMain_ != kNoRecord) {
+            r.parent = lastMain_;
+            r.flags |= kFlagPart;
+            if (type == kWtSeqend) lastMain_ = kNoRecord;
+        } else {
+            lastMain_ = (type == kWtInsert || type == kWtPolyline) ? index : kNoRecord;
+            r.parent = blockOpen_;
+        }
+    } else {
+        lastMain_ = kNoRecord;
+    }
+
+    d_.records_.push_back(r);
+    open_ = true;
+    haveHandle_ = haveOwner_ = inXdata_ = false;
+    group_ = kNone;
+    takesHandle_ = takesHandle(r.kind);
+    return true;
+}
+
+bool DocumentBuilder::startHeaderVar(const Tag& t) {
+    if (!closeRecord()) return false;
+    const auto index = RecordIndex(d_.records_.size());
+    Record r;
+    r.begin = t.begin;
+    r.line = std::uint32_t(t.line);
+    r.kind = RecordKind::HeaderVar;
+    std::string_view name = trimBlanks(t.value);
+    r.type = intern(name);
+    d_.headerVars_.emplace(name, index);
+    d_.records_.push_back(r);
+    open_ = true;
+    haveHandle_ = haveOwner_ = inXdata_ = false;
+    group_ = kNone;
+    takesHandle_ = false;
+    lastMain_ = kNoRecord;
+    return true;
+}
+
+bool DocumentBuilder::checkVersion(std::string_view v, std::uint64_t line) {
+    v = trimBlanks(v);
+    long long num = 0;
+    if (v.size() != 6 || v.substr(0, 2) != "AC" || !parseInt(v.substr(2), num)) {
+        return fail(ReadStatus::Unsupported, "unknown drawing release '" + std::string(v) + "'", line);
+    }
+    if (num <= 1009) {
+        return fail(
+            ReadStatus::Unsupported,
+            "R12 and older drawing files (" + std::string(v) + ") are not supported; use AC1015 or later",
+            line);
+    }
+    if (num < 1015 || num > 1032) {
+        return fail(ReadStatus::Unsupported,
+                    "drawing release " + std::string(v) + " is not supported (AC1015 to AC1032 are)", line);
+    }
+    d_.acadver_ = v;
+    d_.version_ = int(num);
+    return true;
+}
+
+bool DocumentBuilder::applyTag(const Tag& t) {
+    Record& r = d_.records_.back();
+    switch (t.code) {
+        case 2:
+            if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
+                std::string_view name = trimBlanks(t.value);
+                SectionId id = sectionIdOf(name);
+                if (id != SectionId::Other) {
+                    for (const SectionInfo& s : d_.sections_) {
+                        if (s.id == id) {
+                            return fail(ReadStatus::Malformed,
+                                        "section " + std::string(name) + " appears twice", t.line);
+                        }
+                    }
+                }
+                d_.sections_.push_back(SectionInfo{id, name, RecordIndex(d_.records_.size() - 1), kNoRecord});
+                section_ = id;
+                needSectionName_ = false;
+            } else if (needTableName_ && r.kind == RecordKind::TableBegin) {
+                d_.tables_.back().name = trimBlanks(t.value);
+                needTableName_ = false;
+            }
+            break;
+        case 5:
+            if (takesHandle_ && !haveHandle_ && !inXdata_ && r.type != kWtDimstyle) {
+                if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
+                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t.line);
+                }
+                haveHandle_ = true;
+            } else if (r.kind == RecordKind::HeaderVar && r.type == kWtHandseed) {
+                if (!parseHandle(t.value, d_.handseed_)) {
+                    return fail(ReadStatus::Malformed, "bad $HANDSEED '" + std::string(t.value) + "'",
+                                t.line);
+                }
+            }
+            break;
+        case 105:
+            if (takesHandle_ && !haveHandle_ && r.type == kWtDimstyle) {
+                if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
+                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t.line);
+                }
+                haveHandle_ = true;
+            }
+            break;
+        case 102: {
+            if (inXdata_) break;
+            std::string_view v = trimBlanks(t.value);
+            if (!v.empty() && v[0] == '{') {
+                if (v == "{ACAD_REACTORS") {
+                    group_ = kReactors;
+                    r.flags |= kFlagReactors;
+                } else if (v == "{ACAD_XDICTIONARY") {
+                    group_ = kXdict;
+                } else if (v == "{BLKREFS") {
+                    group_ = kBlkrefs;
+                    r.flags |= kFlagBlkrefs;
+                } else {
+                    group_ = kOtherGroup;
+                }
+            } else if (v == "}") {
+                group_ = kNone;
+            }
+            break;
+        }
+        case 330:
+            if (!inXdata_ && group_ == kNone && !haveOwner_ && takesHandle_) {
+                if (!parseHandle(t.value, r.owner)) {
+                    return fail(ReadStatus::Malformed, "bad owner handle '" + std::string(t.value) + "'",
+                                t.line);
+                }
+                haveOwner_ = true;
+            }
+            break;
+        case 360:
+            if (!inXdata_ && group_ == kXdict && r.xdict == kNoHandle) {
+                if (!parseHandle(t.value, r.xdict)) {
+                    return fail(ReadStatus::Malformed,
+                                "bad extension dictionary handle '" + std::string(t.value) + "'", t.line);
+                }
+            }
+            break;
+        case 60:
+            if (r.kind == RecordKind::Entity && !inXdata_) {
+                long long v = 0;
+                if (parseInt(t.value, v) && v == 1) r.flags |= kFlagInvisible;
+            }
+            break;
+        case 1:
+            if (r.kind == RecordKind::HeaderVar && r.type == kWtAcadver && d_.version_ == 0) {
+                if (!checkVersion(t.value, t.line)) return false;
+            }
+            break;
+        case 3:
+            if (r.kind == RecordKind::HeaderVar && r.type == kWtDwgcodepage)
+                d_.codepage_ = trimBlanks(t.value);
+            break;
+        case 1001:
+            inXdata_ = true;
+            r.flags |= kFlagXdata;
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+bool DocumentBuilder::closeRecord() {
+    if (!open_) return true;
+    open_ = false;
+    const auto index = RecordIndex(d_.records_.size() - 1);
+    Record& r = d_.records_.back();
+    if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
+        return fail(ReadStatus::Malformed, "SECTION without a name", r.line);
+    }
+    if (r.kind == RecordKind::TableBegin && needTableName_) {
+        needTableName_ = false;  // a nameless table is odd but harmless: its bytes are kept
+    }
+    if (r.kind == RecordKind::SectionEnd && d_.sections_.back().id == SectionId::Header && d_.version_ == 0) {
+        return fail(ReadStatus::Unsupported,
+                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", r.line);
+    }
+    if (haveHandle_) {
+        RecordIndex other = d_.handles_.insert(index, d_.records_);
+        if (other != kNoRecord) {
+            return fail(ReadStatus::Malformed,
+                        "duplicate handle " + formatHandle(r.handle) + " (also at line " +
+                            std::to_string(d_.records_[other].line) + ")",
+                        r.line);
+        }
+        if (r.handle > d_.maxHandle_) d_.maxHandle_ = r.handle;
+    }
+    return true;
+}
+
+bool DocumentBuilder::finishIndexes() {
+    if (d_.version_ == 0) {
+        return fail(ReadStatus::Unsupported,
+                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", 0);
+    }
+    static const struct {
+        SectionId id;
+        const char* name;
+    } kRequired[] = {{SectionId::Tables, "TABLES"},
+                     {SectionId::Blocks, "BLOCKS"},
+                     {SectionId::Entities, "ENTITIES"},
+                     {SectionId::Objects, "OBJECTS"}};
+    for (const auto& req : kRequired) {
+        if (d_.section(req.id) == nullptr) {
+            return fail(ReadStatus::Malformed, std::string("missing section ") + req.name, 0);
+        }
+    }
+
+    for (RecordIndex i = 0; i < d_.records_.size(); ++i) {
+        const Record& r = d_.records_[i];
+        if (r.kind == RecordKind::Class) {
+            ClassInfo c;
+            c.record = i;
+            c.dxfName = d_.value(i, 1);
+            c.cppName = d_.value(i, 2);
+            c.appName = d_.value(i, 3);
+            long long v = 0;
+            if (d_.intValue(i, 90, v)) c.proxyFlags = v;
+            if (d_.intValue(i, 91, v)) c.instanceCount = v;
+            if (d_.intValue(i, 280, v)) c.wasProxy = v != 0;
+            if (d_.intValue(i, 281, v)) c.isEntity = v != 0;
+            d_.classes_.push_back(c);
+        } else if (r.kind == RecordKind::TableEntry && r.type == kWtLayer) {
+            LayerInfo l;
+            l.record = i;
+            l.name = d_.value(i, 2);
+            long long v = 0;
+            if (d_.intValue(i, 62, v)) l.color = int(v);
+            if (d_.intValue(i, 70, v)) l.flags = int(v);
+            d_.layers_.push_back(l);
+        } else if (r.kind == RecordKind::TableEntry && r.type == kWtBlockRecord) {
+            BlockRecordInfo b;
+            b.record = i;
+            b.name = d_.value(i, 2);
+            d_.blockRecordSlots_.emplace(i, int(d_.blockRecords_.size()));
+            d_.blockRecords_.push_back(b);
+        }
+    }
+
+    // Pair each BLOCK with its block record: by owner, or by name for files that leave 330 out.
+    d_.blockSlots_.assign(d_.blocks_.size(), -1);
+    for (std::size_t k = 0; k < d_.blocks_.size(); ++k) {
+        const RecordIndex b = d_.blocks_[k].first;
+        int slot = -1;
+        RecordIndex owner = d_.find(d_.records_[b].owner);
+        if (owner != kNoRecord) slot = d_.blockRecordSlot(owner);
+        if (slot < 0) {
+            std::string_view name = d_.value(b, 2);
+            for (std::size_t s = 0; s < d_.blockRecords_.size(); ++s) {
+                if (equalsIgnoreCase(d_.blockRecords_[s].name, name)) {
+                    slot = int(s);
+                    break;
+                }
+            }
+        }
+        if (slot >= 0 && d_.blockRecords_[std::size_t(slot)].blockBegin == kNoRecord) {
+            d_.blockRecords_[std::size_t(slot)].blockBegin = b;
+            d_.blockRecords_[std::size_t(slot)].blockEnd = d_.blocks_[k].second;
+            d_.blockSlots_[k] = slot;
+        }
+    }
+    return true;
+}
+
+}  // namespace vrk::dxf

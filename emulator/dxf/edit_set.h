@@ -1,0 +1,70 @@
+#pragma once
+// Changes to apply while writing a Document. The document itself is never modified: the writer copies
+// untouched records as the bytes they were read from and rewrites only what an edit or a mended
+// reference touches.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "handle.h"
+
+namespace vrk::dxf {
+
+struct ValueEdit {
+    int code = 0;
+    int occurrence = 0;  // 0 = first group with this code in the record
+    std::string raw;     // new value, already in the file's encoding (see TextCodec::encode)
+};
+
+struct LayerSwitches {
+    bool off = false;
+    bool frozen = false;
+    bool locked = false;
+};
+
+struct RecordEdit {
+    bool releaseXdict = false;  // drop the 102 {ACAD_XDICTIONARY ... 102 } group
+    bool hasLayerSwitches = false;
+    LayerSwitches layer;  // 62 sign, 70 bits 1 and 4 (other bits kept)
+    std::vector<ValueEdit> values;
+};
+
+class EditSet {
+public:
+    // Leaves the object out of the written file together with everything it owns (extension dictionary
+    // tree, hard-owned dictionary entries, ATTRIB/VERTEX/SEQEND parts, and for a block record its BLOCK,
+    // ENDBLK and entities). References to left-out objects are mended by the writer.
+    void leaveOut(Handle h) { leftOut_.push_back(h); }
+    // The object no longer names its extension dictionary (the dictionary itself stays unless left out).
+    void releaseExtensionDictionary(Handle h) { edits_[h].releaseXdict = true; }
+    // Sets a LAYER record's off, frozen and locked switches.
+    void setLayerSwitches(Handle layer, LayerSwitches s);
+    // Replaces the value of the n-th group with this code in the record (no effect if it has none).
+    void setValue(Handle h, int code, std::string raw, int occurrence = 0);
+    // Replaces a value of a header variable ("$CLAYER", code 8).
+    void setHeaderValue(std::string name, int code, std::string raw, int occurrence = 0);
+    // The written $HANDSEED will be at least this (for handles handed out after reading).
+    void raiseHandseed(Handle atLeast) {
+        if (atLeast > minHandseed_) minHandseed_ = atLeast;
+    }
+
+    bool empty() const {
+        return leftOut_.empty() && edits_.empty() && headerEdits_.empty() && minHandseed_ == 0;
+    }
+    const std::vector<Handle>& leftOut() const { return leftOut_; }
+    const std::unordered_map<Handle, RecordEdit>& recordEdits() const { return edits_; }
+    const std::unordered_map<std::string, std::vector<ValueEdit>>& headerEdits() const {
+        return headerEdits_;
+    }
+    Handle minHandseed() const { return minHandseed_; }
+
+private:
+    std::vector<Handle> leftOut_;
+    std::unordered_map<Handle, RecordEdit> edits_;
+    std::unordered_map<std::string, std::vector<ValueEdit>> headerEdits_;
+    Handle minHandseed_ = kNoHandle;
+};
+
+}  // namespace vrk::dxf

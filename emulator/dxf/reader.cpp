@@ -1,0 +1,64 @@
+#include "reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "document_builder.h"
+
+namespace vrk::dxf {
+
+std::string ReadError::describe() const {
+    if (line == 0) return reason;
+    return "line " + std::to_string(line) + ": " + reason;
+}
+
+namespace {
+
+std::unique_ptr<Document> finish(Buffer bytes, const std::string& path, ReadError& err) {
+    auto doc = std::make_unique<Document>();
+    DocumentBuilder builder(*doc, err);
+    if (!builder.build(std::move(bytes), path)) return nullptr;
+    return doc;
+}
+
+}  // namespace
+
+std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, ReadMode mode) {
+    err = ReadError{};
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        int e = errno;
+        err.status = (e == ENOENT || e == ENOTDIR) ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
+        err.reason = "cannot open " + path + ": " + std::strerror(e);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        err.status = ReadStatus::CannotRead;
+        err.reason = path + " is not a regular file";
+        return nullptr;
+    }
+    const auto size = std::size_t(st.st_size);
+    Buffer bytes;
+    bool ok = mode == ReadMode::Map && Buffer::map(fd, size, bytes);
+    if (!ok) ok = Buffer::read(fd, size, bytes);
+    const int e = errno;
+    ::close(fd);
+    if (!ok) {
+        err.status = ReadStatus::CannotRead;
+        err.reason = "cannot read " + path + ": " + std::strerror(e);
+        return nullptr;
+    }
+    return finish(std::move(bytes), path, err);
+}
+
+std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path) {
+    err = ReadError{};
+    return finish(Buffer::copyOf(bytes), path, err);
+}
+
+}  // namespace vrk::dxf

@@ -1,0 +1,42 @@
+#pragma once
+// Reading an ASCII drawing file (AC1015..AC1032, LF or CR LF line ends) into a Document.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "document.h"
+
+namespace vrk::dxf {
+
+enum class ReadStatus {
+    Ok,
+    FileNotFound,  // no such file
+    CannotRead,    // exists but cannot be opened or read (a folder, no permission, I/O error)
+    Unsupported,   // binary DXF, R12 (AC1009) or another release outside AC1015..AC1032
+    Malformed,     // not a well-formed drawing file; reason and line say where reading stopped
+};
+
+struct ReadError {
+    ReadStatus status = ReadStatus::Ok;
+    std::string reason;            // one line, no trailing newline
+    std::uint64_t line = 0;        // 1-based line where reading stopped; 0 when not tied to a line
+    std::string describe() const;  // "line 12: group code is not a number"
+};
+
+enum class ReadMode {
+    Map,   // map the file (fastest; the file must not be truncated in place while the document lives)
+    Copy,  // read it into the heap
+};
+
+// Opens the file read-only, takes its bytes once (mapping them, or copying when mapping fails or Copy
+// is asked for) and indexes them. Returns nullptr and fills err on failure; never throws for bad
+// input (std::bad_alloc aside).
+std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err,
+                                       ReadMode mode = ReadMode::Map);
+
+// Same, from bytes already in memory (copied); path is only remembered for messages.
+std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path = "");
+
+}  // namespace vrk::dxf

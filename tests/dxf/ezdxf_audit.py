@@ -1,0 +1,43 @@
+"""Second opinion from ezdxf: what we write must audit no worse than what we read.
+
+usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER
+"""
+import os
+import subprocess
+import sys
+
+import ezdxf
+
+
+def audit(path):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    return len(auditor.errors)
+
+
+def main():
+    tool, work, realworld = sys.argv[1:4]
+    os.makedirs(work, exist_ok=True)
+    generated = os.path.join(work, "generated.dxf")
+    subprocess.run([tool, "gen", generated], check=True)
+    sources = [generated] + sorted(
+        os.path.join(realworld, f) for f in os.listdir(realworld) if f.endswith(".dxf"))
+    failures = 0
+    for src in sources:
+        base = os.path.basename(src)
+        before = audit(src)
+        for mode in ("copy", "strip"):
+            out = os.path.join(work, mode + "-" + base)
+            subprocess.run([tool, mode, src, out], check=True, stdout=subprocess.DEVNULL)
+            after = audit(out)
+            status = "ok" if after <= before else "WORSE"
+            print(f"{status}: {mode} {base}: audit errors {before} -> {after}")
+            failures += after > before
+    if audit(generated) != 0:
+        print("FAIL: the generated drawing itself has audit errors")
+        failures += 1
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,489 @@
+#pragma once
+// A small hand-written drawing whose every reference is known, for precise edit and mending checks.
+//   BR 20 "Door": xdict 30 -> graph 31 -> parameter 32 (331/332 into lines 24, 25); BLKREFS 40, 41
+//   INSERT 40 with ATTRIB 42 and SEQEND 43; INSERT 41 with a reactor on XRECORD 50 and xdata 1005 -> 24
+//   root dictionary C names D and XRECORD 50; 50 points at 24 and 25 with 340s.
+
+#include <string>
+
+namespace vrk::dxf::testing {
+
+inline std::string handmade() {
+    return R"(  0
+SECTION
+  2
+HEADER
+  9
+$ACADVER
+  1
+AC1032
+  9
+$DWGCODEPAGE
+  3
+ANSI_1252
+  9
+$HANDSEED
+  5
+100
+  0
+ENDSEC
+  0
+SECTION
+  2
+CLASSES
+  0
+CLASS
+  1
+ACAD_EVALUATION_GRAPH
+  2
+AcDbEvalGraph
+  3
+ObjectDBX Classes
+ 90
+     1153
+ 91
+        1
+280
+     0
+281
+     0
+  0
+ENDSEC
+  0
+SECTION
+  2
+TABLES
+  0
+TABLE
+  2
+LAYER
+  5
+2
+330
+0
+100
+AcDbSymbolTable
+ 70
+     2
+  0
+LAYER
+  5
+10
+330
+2
+100
+AcDbSymbolTableRecord
+100
+AcDbLayerTableRecord
+  2
+0
+ 70
+     0
+ 62
+     7
+  6
+Continuous
+  0
+LAYER
+  5
+11
+330
+2
+100
+AcDbSymbolTableRecord
+100
+AcDbLayerTableRecord
+  2
+Walls
+ 70
+     0
+ 62
+     5
+  6
+Continuous
+  0
+ENDTAB
+  0
+TABLE
+  2
+DIMSTYLE
+  5
+3
+330
+0
+100
+AcDbSymbolTable
+ 70
+     1
+  0
+DIMSTYLE
+105
+4
+330
+3
+100
+AcDbSymbolTableRecord
+100
+AcDbDimStyleTableRecord
+  2
+Standard
+  5
+
+ 70
+     0
+  0
+ENDTAB
+  0
+TABLE
+  2
+BLOCK_RECORD
+  5
+1
+330
+0
+100
+AcDbSymbolTable
+ 70
+     2
+  0
+BLOCK_RECORD
+  5
+1F
+330
+1
+100
+AcDbSymbolTableRecord
+100
+AcDbBlockTableRecord
+  2
+*Model_Space
+340
+0
+  0
+BLOCK_RECORD
+  5
+20
+102
+{ACAD_XDICTIONARY
+360
+30
+102
+}
+330
+1
+100
+AcDbSymbolTableRecord
+100
+AcDbBlockTableRecord
+  2
+Door
+340
+0
+102
+{BLKREFS
+331
+40
+331
+41
+102
+}
+ 70
+     0
+  0
+ENDTAB
+  0
+ENDSEC
+  0
+SECTION
+  2
+BLOCKS
+  0
+BLOCK
+  5
+21
+330
+1F
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockBegin
+  2
+*Model_Space
+ 70
+     0
+  0
+ENDBLK
+  5
+22
+330
+1F
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockEnd
+  0
+BLOCK
+  5
+23
+330
+20
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockBegin
+  2
+Door
+ 70
+     0
+  0
+LINE
+  5
+24
+330
+20
+100
+AcDbEntity
+  8
+0
+ 60
+     1
+100
+AcDbLine
+ 10
+0.0
+ 11
+1.0
+  0
+LINE
+  5
+25
+330
+20
+100
+AcDbEntity
+  8
+Walls
+100
+AcDbLine
+ 10
+0.0
+ 11
+2.0
+  0
+ENDBLK
+  5
+26
+330
+20
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockEnd
+  0
+ENDSEC
+  0
+SECTION
+  2
+ENTITIES
+  0
+INSERT
+  5
+40
+330
+1F
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockReference
+ 66
+     1
+  2
+Door
+  0
+ATTRIB
+  5
+42
+330
+40
+100
+AcDbEntity
+  8
+0
+100
+AcDbText
+  1
+7
+100
+AcDbAttribute
+  2
+NUMBER
+  0
+SEQEND
+  5
+43
+330
+40
+100
+AcDbEntity
+  8
+0
+  0
+INSERT
+  5
+41
+102
+{ACAD_REACTORS
+330
+50
+102
+}
+330
+1F
+100
+AcDbEntity
+  8
+Walls
+100
+AcDbBlockReference
+  2
+Door
+ 70
+     3
+ 71
+     2
+1001
+ACAD
+1005
+24
+  0
+ENDSEC
+  0
+SECTION
+  2
+OBJECTS
+  0
+DICTIONARY
+  5
+C
+330
+0
+100
+AcDbDictionary
+281
+     1
+  3
+ACAD_GROUP
+350
+D
+  3
+MYDATA
+350
+50
+  0
+DICTIONARY
+  5
+D
+102
+{ACAD_REACTORS
+330
+C
+102
+}
+330
+C
+100
+AcDbDictionary
+281
+     1
+  0
+DICTIONARY
+  5
+30
+102
+{ACAD_REACTORS
+330
+20
+102
+}
+330
+20
+100
+AcDbDictionary
+280
+     1
+281
+     1
+  3
+ACAD_ENHANCEDBLOCK
+360
+31
+  0
+ACAD_EVALUATION_GRAPH
+  5
+31
+102
+{ACAD_REACTORS
+330
+30
+102
+}
+330
+30
+100
+AcDbEvalGraph
+ 96
+        1
+360
+32
+  0
+BLOCKVISIBILITYPARAMETER
+  5
+32
+330
+31
+100
+AcDbEvalExpr
+331
+24
+331
+25
+332
+24
+  0
+XRECORD
+  5
+50
+102
+{ACAD_REACTORS
+330
+C
+102
+}
+330
+C
+100
+AcDbXrecord
+280
+     1
+340
+24
+340
+25
+  0
+ENDSEC
+  0
+EOF
+)";
+}
+
+}  // namespace vrk::dxf::testing
