@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: optimised with warnings as errors, then under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then for Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,3 +11,5 @@ for preset in default asan; do
   cmake --build --preset "$preset" -j"$jobs" >/dev/null
   ctest --preset "$preset" -j"$jobs"
 done
+# The Windows modules, and the suites under Wine.
+scripts/test-windows.sh

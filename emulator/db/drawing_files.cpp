@@ -64,6 +64,8 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
 
+const std::string& lastDrawingFileReason() { return lastError(); }
+
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
     if (!lastError().empty()) return lastError();
     return es == Acad::eFileNotFound ? "no such file" : "error " + std::to_string(static_cast<int>(es));
@@ -73,7 +75,10 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
     vrk::dxf::ReadError err;
-    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(fromHost(fileName), err);
+    // Copied rather than mapped: a file that another program cuts short while the drawing is open
+    // must not take the host down.
+    std::unique_ptr<vrk::dxf::Document> doc =
+        vrk::dxf::readDocument(fromHost(fileName), err, vrk::dxf::ReadMode::Copy);
     if (!doc) {
         switch (err.status) {
             case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, err.describe());

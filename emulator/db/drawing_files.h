@@ -29,6 +29,8 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
 // Why the last read or save that returned es failed, in words (with the line where reading stopped).
 std::string lastDrawingFileError(Acad::ErrorStatus es);
+// The reason the last read or save failed; empty after one that succeeded.
+const std::string& lastDrawingFileReason();
 
 // Faults injected into every later save (nullptr: none), for tests of failing disks.
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults);

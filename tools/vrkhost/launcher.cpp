@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+// The same launcher serves vrkhost and vrkconvert.
+#ifndef VRK_TOOL_NAME
+#define VRK_TOOL_NAME "vrkhost"
+#endif
+#define VRK_WIDEN2(x) L##x
+#define VRK_WIDEN(x) VRK_WIDEN2(x)
+#define VRK_WTOOL_NAME VRK_WIDEN(VRK_TOOL_NAME)
+
 namespace {
 
 std::string releaseArgument(int argc, char** argv) {
@@ -55,14 +63,14 @@ int main(int argc, char** argv) {
     const std::string release = releaseArgument(argc, argv);
     const char* generation = release == "2004" || release == "2005" || release == "2006" ? "r16" : "r17";
 #if defined(_WIN32)
-    const std::wstring program = programFolder() + L"\\vrkhost-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
+    const std::wstring program = programFolder() + L"\\" VRK_WTOOL_NAME L"-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
     std::wstring commandLine = L"\"" + program + L"\"" + argumentsOfCommandLine();
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        std::fprintf(stderr, "vrkhost: cannot start vrkhost-%s.exe (error %lu)\n", generation,
+        std::fprintf(stderr, VRK_TOOL_NAME ": cannot start " VRK_TOOL_NAME "-%s.exe (error %lu)\n", generation,
                      static_cast<unsigned long>(GetLastError()));
         return 127;
     }
@@ -73,11 +81,11 @@ int main(int argc, char** argv) {
     CloseHandle(process.hProcess);
     return static_cast<int>(status);
 #else
-    const std::string program = programFolder() + "/vrkhost-" + generation;
+    const std::string program = programFolder() + "/" VRK_TOOL_NAME "-" + generation;
     std::vector<char*> args(argv, argv + argc);
     args.push_back(nullptr);
     execv(program.c_str(), args.data());
-    std::fprintf(stderr, "vrkhost: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+    std::fprintf(stderr, VRK_TOOL_NAME ": cannot start %s: %s\n", program.c_str(), std::strerror(errno));
     return 127;
 #endif
 }

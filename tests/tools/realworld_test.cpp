@@ -1,0 +1,126 @@
+// The main job on real drawings: round trips, the solidify command and the file conversion, checked
+// record by record against the drawing they started from.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/support/drawing_diff.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_folder.h"
+
+namespace vrk::test {
+namespace {
+
+const std::string kBin = VRK_BIN_DIR;
+
+std::vector<std::string> drawings() {
+    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
+    const std::string folder = std::string(VRK_SOURCE_DIR) + "/../shared/realworld";
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.substr(name.size() - 4) == ".dxf") files.push_back(folder + "/" + name);
+        }
+        closedir(dir);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string baseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+// Every record that changed lost a reference to a removed object, or is one of the allowed ones.
+void expectOnlyMendedChanges(const Document& before, const DrawingDiff& diff, const std::set<Handle>& allowed) {
+    for (Handle h : diff.changed) {
+        if (allowed.count(h)) continue;
+        EXPECT_TRUE(refersToAny(before, before.find(h), diff.removed)) << "record " << std::hex << h << " changed";
+    }
+}
+
+class RealWorldTest : public ::testing::TestWithParam<std::string> {
+protected:
+    TempFolder folder;
+};
+
+TEST_P(RealWorldTest, SavedUnchangedIsTheSameFile) {
+    const std::string out = folder.file("copy.dxf");
+    ProgramResult r = runProgram(kBin + "/vrkhost '" + GetParam() + "' -c 'SAVEAS " + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readWholeFile(out) == readWholeFile(GetParam()));
+}
+
+TEST_P(RealWorldTest, SolidifyRemovesDictionariesAndInvisibleBlockEntitiesOnly) {
+    auto before = readDrawing(GetParam());
+    ASSERT_TRUE(before);
+    int withDictionary = 0;
+    std::set<Handle> blockRecords;
+    for (const auto& info : before->blockRecords()) {
+        withDictionary += before->record(info.record).xdict != vrk::dxf::kNoHandle;
+        blockRecords.insert(before->record(info.record).handle);
+    }
+    const std::string expectedMessage =
+        withDictionary == 0   ? "\nNo dynamic block need to been solidfied.\n"
+        : withDictionary == 1 ? "\n1 dynamic block has been solidfied.\n"
+                              : "\n" + std::to_string(withDictionary) + " dynamic blocks have been solidfied.\n";
+    const std::set<Handle> expected = expectedRemovals(*before, true, false);
+
+    for (const char* release : {"2004", "2008"}) {
+        SCOPED_TRACE(release);
+        const std::string out = folder.file(std::string("solid") + release + ".dxf");
+        ProgramResult r = runProgram(kBin + "/vrkhost --release " + release + " '" + GetParam() +
+                                     "' -c vrk -c 'SAVEAS " + out + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, expectedMessage);
+        auto after = readDrawing(out);
+        ASSERT_TRUE(after);
+        const DrawingDiff diff = diffDrawings(*before, *after);
+        EXPECT_EQ(diff.removed, expected);
+        EXPECT_TRUE(diff.added.empty());
+        expectOnlyMendedChanges(*before, diff, blockRecords);
+        for (const auto& info : after->blockRecords())
+            EXPECT_EQ(after->record(info.record).xdict, vrk::dxf::kNoHandle);
+    }
+}
+
+TEST_P(RealWorldTest, ConversionRemovesInvisibleBlockEntitiesAndKeepsTheRest) {
+    auto before = readDrawing(GetParam());
+    ASSERT_TRUE(before);
+    const std::set<Handle> expected = expectedRemovals(*before, false, true);
+    for (const char* release : {"2005", "2007"}) {
+        SCOPED_TRACE(release);
+        const std::string out = folder.file(std::string("converted") + release + ".dxf");
+        ProgramResult r = runProgram(kBin + "/vrkconvert --release " + release + " '" + GetParam() + "' '" + out + "'");
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_EQ(r.out, "");
+        auto after = readDrawing(out);
+        ASSERT_TRUE(after);
+        const DrawingDiff diff = diffDrawings(*before, *after);
+        EXPECT_EQ(diff.removed, expected);
+        EXPECT_TRUE(diff.added.empty());
+        expectOnlyMendedChanges(*before, diff, {});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = baseName(info.param);
+                             name = name.substr(0, name.size() - 4);
+                             std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
+                             return name;
+                         });
+
+TEST(VrkconvertTest, MissingSourceWritesNothing) {
+    TempFolder folder;
+    ProgramResult r = runProgram(kBin + "/vrkconvert missing.dxf " + folder.file("out.dxf"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "\nRuntime ERROR[30101]\n");
+    EXPECT_TRUE(folder.entries().empty());
+    EXPECT_EQ(runProgram(kBin + "/vrkconvert only-one.dxf").status, 1);
+    EXPECT_EQ(runProgram(kBin + "/vrkconvert --help").status, 0);
+}
+
+}  // namespace
+}  // namespace vrk::test
