@@ -63,7 +63,7 @@ AcDbObjectId DrawingBuilder::addEntity(AcDbObjectId blockId, AcDbObjectId layerI
 AcDbObjectId DrawingBuilder::addReference(AcDbObjectId blockId, AcDbObjectId referencedId,
                                           std::string_view className) {
     AcDbObjectId id = addEntity(blockId, AcDbObjectId::kNull, false, className);
-    stubOf(id)->blockRecord = stubOf(referencedId);
+    stubOf(id)->ensureContents().ensureExtra().blockRecord = stubOf(referencedId);
     return id;
 }
 
@@ -79,7 +79,7 @@ AcDbObjectId DrawingBuilder::addDictionaryEntry(AcDbObjectId dictionaryId, std::
     AcDbStub* pEntry = imp(mpDb).newStub(ensureClass(className, findClass("AcDbObject")), pDict);
     AcDbStubContents& contents = pDict->ensureContents();
     contents.children.push_back(pEntry);
-    contents.keys.emplace_back(key);
+    contents.ensureExtra().keys.emplace_back(key);
     return AcDbObjectId(pEntry);
 }
 

@@ -18,14 +18,8 @@ AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uin
     stub.cls = pClass;
     stub.handle = handle;
     stub.owner = pOwner;
-    mByHandle[handle] = &stub;
     if (handle >= mHandseed) mHandseed = handle + 1;
     return &stub;
-}
-
-AcDbStub* AcDbImpDatabase::stubForHandle(std::uint64_t handle) const {
-    auto it = mByHandle.find(handle);
-    return it == mByHandle.end() ? nullptr : it->second;
 }
 
 void AcDbImpDatabase::clear() {
@@ -39,7 +33,6 @@ void AcDbImpDatabase::clear() {
         }
     }
     mStubs.clear();
-    mByHandle.clear();
     blockTable = layerTable = namedObjects = nullptr;
     mHandseed = 1;
     source.reset();

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "emulator/db/stub.h"
 #include "frame/host/dbdatabase.h"
@@ -21,7 +20,6 @@ public:
 
     // Adds an object of class pClass owned by pOwner; handle 0 takes the next free handle.
     AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0);
-    AcDbStub* stubForHandle(std::uint64_t handle) const;
     // Handle of the next object that the database creates; above every handle in use.
     std::uint64_t handseed() const { return mHandseed; }
     size_t objectCount() const { return mStubs.size(); }
@@ -48,7 +46,6 @@ public:
 private:
     AcDbDatabase* mpApi;
     std::deque<AcDbStub> mStubs;
-    std::unordered_map<std::uint64_t, AcDbStub*> mByHandle;
     std::uint64_t mHandseed = 1;
 };
 

@@ -3,6 +3,7 @@
 #include "emulator/db/drawing_reader.h"
 #include "emulator/dxf/atomic_file.h"
 #include "emulator/dxf/reader.h"
+#include "emulator/dxf/text_codec.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/text.h"
 
@@ -66,6 +67,35 @@ void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults
 
 const std::string& lastDrawingFileReason() { return lastError(); }
 
+namespace {
+const AcDbImpDatabase::SourceDrawing* sourceOf(const AcDbStub* pStub) {
+    if (pStub == nullptr || pStub->sourceRecord == UINT32_MAX || pStub->database == nullptr) return nullptr;
+    return pStub->database->source.get();
+}
+}  // namespace
+
+std::string sourceText(const AcDbStub* pStub, int code) {
+    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
+    if (pSource == nullptr) return std::string();
+    return pSource->codec->decode(pSource->document->value(pStub->sourceRecord, code));
+}
+
+int sourceInt(const AcDbStub* pStub, int code, int fallback) {
+    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
+    long long value = 0;
+    if (pSource == nullptr || !pSource->document->intValue(pStub->sourceRecord, code, value)) return fallback;
+    return static_cast<int>(value);
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub* pStub) {
+    std::vector<std::pair<std::string, std::uint64_t>> entries;
+    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
+    if (pSource == nullptr) return entries;
+    for (const auto& entry : pSource->document->dictionaryEntries(pStub->sourceRecord))
+        entries.emplace_back(pSource->codec->decode(entry.key), entry.handle);
+    return entries;
+}
+
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
     if (!lastError().empty()) return lastError();
     return es == Acad::eFileNotFound ? "no such file" : "error " + std::to_string(static_cast<int>(es));
@@ -93,6 +123,7 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
         return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
     }
     db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
+    db.source->codec = std::make_unique<vrk::dxf::TextCodec>(vrk::dxf::TextCodec::forDocument(*doc));
     db.source->document = std::move(doc);
     return Acad::eOk;
 }

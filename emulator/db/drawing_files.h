@@ -2,12 +2,16 @@
 #pragma once
 
 #include <memory>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "emulator/db/database_imp.h"
 
 namespace vrk::dxf {
 class Document;
+class TextCodec;
 struct SaveFaults;
 }
 
@@ -15,6 +19,7 @@ struct SaveFaults;
 // database's changes applied, so that nothing the emulator does not model is lost.
 struct AcDbImpDatabase::SourceDrawing {
     std::unique_ptr<vrk::dxf::Document> document;
+    std::unique_ptr<vrk::dxf::TextCodec> codec;
     ~SourceDrawing();
 };
 
@@ -31,6 +36,12 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
 std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();
+
+// What the record an object was read from says, for the few questions answered from the file:
+// the first value of a group as UTF-8 ("" when none), an integer group, a dictionary's entries.
+std::string sourceText(const AcDbStub* pStub, int code);
+int sourceInt(const AcDbStub* pStub, int code, int fallback);
+std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub* pStub);
 
 // Faults injected into every later save (nullptr: none), for tests of failing disks.
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults);

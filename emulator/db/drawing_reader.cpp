@@ -90,12 +90,16 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
             case RecordKind::Object: pClass = classes.classFor(doc.typeName(i), record.kind); break;
             default: continue;
         }
-        if (db.stubForHandle(record.handle) != nullptr) return false;  // the reader lets no duplicate by
         AcDbStub* pStub = db.newStub(pClass, nullptr, record.handle);
         pStub->sourceRecord = i;
         stubOfRecord[i] = pStub;
     }
-    auto stubOfHandle = [&](vrk::dxf::Handle h) { return h == vrk::dxf::kNoHandle ? nullptr : db.stubForHandle(h); };
+    // The reader lets no duplicate handle by, so a handle names one record.
+    auto stubOfHandle = [&](vrk::dxf::Handle h) -> AcDbStub* {
+        if (h == vrk::dxf::kNoHandle) return nullptr;
+        const RecordIndex i = doc.find(h);
+        return i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord[i];
+    };
 
     for (RecordIndex i = 0; i < n; ++i) {
         AcDbStub* pStub = stubOfRecord[i];
@@ -104,11 +108,10 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
         pStub->extDict = stubOfHandle(doc.record(i).xdict);
         if (doc.isDictionary(i)) {
             AcDbStubContents& contents = pStub->ensureContents();
+            // Entry names stay in the file's record until someone asks for them.
             for (const auto& entry : doc.dictionaryEntries(i)) {
                 AcDbStub* pEntry = stubOfHandle(entry.handle);
-                if (pEntry == nullptr) continue;  // a dangling entry stays in the file as it is
-                contents.children.push_back(pEntry);
-                contents.keys.push_back(codec.decode(entry.key));
+                if (pEntry != nullptr) contents.children.push_back(pEntry);  // a dangling entry stays as it is
             }
         }
         if (doc.record(i).kind == RecordKind::TableEntry) pStub->ensureContents().name = codec.decode(doc.value(i, 2));
@@ -151,12 +154,10 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
     };
 
     // Block definitions and their entities.
-    std::unordered_map<std::string, AcDbStub*> blockByName;
     for (size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
         const auto& info = doc.blockRecords()[slot];
         AcDbStub* pBlock = stubOfRecord[info.record];
         if (pBlock == nullptr) continue;
-        blockByName.emplace(foldCase(codec.decode(info.name)), pBlock);
         AcDbStubContents& contents = pBlock->ensureContents();
         for (RecordIndex e : doc.blockEntities(slot)) {
             AcDbStub* pEntity = stubOfRecord[e];
@@ -165,19 +166,14 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
             pEntity->layer = findLayer(doc.entityLayer(e));
             pEntity->invisible = doc.invisible(e);
             if (pEntity->owner == nullptr) pEntity->owner = pBlock;
-            for (RecordIndex part : doc.parts(e))
-                if (stubOfRecord[part] != nullptr) pEntity->ensureContents().parts.push_back(stubOfRecord[part]);
         }
     }
+    // A reference finds its definition and counts in its record when asked; only its class is needed now.
+    AcRxClass* pMInsert = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
     for (RecordIndex i = 0; i < n; ++i) {
         AcDbStub* pStub = stubOfRecord[i];
-        if (pStub == nullptr || doc.typeName(i) != "INSERT") continue;
-        pStub->columns = static_cast<std::uint16_t>(doc.insertColumns(i));
-        pStub->rows = static_cast<std::uint16_t>(doc.insertRows(i));
-        if (pStub->columns > 1 || pStub->rows > 1)
-            pStub->cls = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
-        auto block = blockByName.find(foldCase(codec.decode(doc.value(i, 2))));
-        if (block != blockByName.end()) pStub->blockRecord = block->second;
+        if (pStub != nullptr && doc.typeName(i) == "INSERT" && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1))
+            pStub->cls = pMInsert;
     }
 
     // The named object dictionary: the first dictionary of OBJECTS, which nothing owns.

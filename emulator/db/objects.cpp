@@ -1,5 +1,6 @@
 // Database objects, entities and dictionaries.
 #include "emulator/db/database_imp.h"
+#include "emulator/db/drawing_files.h"
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
@@ -110,10 +111,32 @@ Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
 }
 
 AcDbBlockReference::AcDbBlockReference() {}
-AcDbObjectId AcDbBlockReference::blockTableRecord() const { return AcDbObjectId(stubOf(this)->blockRecord); }
+AcDbObjectId AcDbBlockReference::blockTableRecord() const {
+    const AcDbStub* pStub = stubOf(this);
+    if (pStub->contents && pStub->contents->extra) return AcDbObjectId(pStub->contents->extra->blockRecord);
+    // Read from a drawing: the reference names its definition.
+    const std::string name = vrk::emu::foldCase(vrk::emu::sourceText(pStub, 2));
+    const AcDbStub* pTable = pStub->database ? pStub->database->blockTable : nullptr;
+    if (pTable != nullptr && pTable->contents && !name.empty())
+        for (AcDbStub* pRecord : pTable->contents->children)
+            if (pRecord->contents && vrk::emu::foldCase(pRecord->contents->name) == name) return AcDbObjectId(pRecord);
+    return AcDbObjectId::kNull;
+}
 AcDbMInsertBlock::AcDbMInsertBlock() {}
-Adesk::UInt16 AcDbMInsertBlock::columns() const { return stubOf(this)->columns; }
-Adesk::UInt16 AcDbMInsertBlock::rows() const { return stubOf(this)->rows; }
+namespace {
+const AcDbStubExtra* extraOf(const AcDbStub* pStub) {
+    return pStub->contents ? pStub->contents->extra.get() : nullptr;
+}
+}  // namespace
+
+Adesk::UInt16 AcDbMInsertBlock::columns() const {
+    const AcDbStubExtra* pExtra = extraOf(stubOf(this));
+    return pExtra ? pExtra->columns : static_cast<Adesk::UInt16>(vrk::emu::sourceInt(stubOf(this), 70, 1));
+}
+Adesk::UInt16 AcDbMInsertBlock::rows() const {
+    const AcDbStubExtra* pExtra = extraOf(stubOf(this));
+    return pExtra ? pExtra->rows : static_cast<Adesk::UInt16>(vrk::emu::sourceInt(stubOf(this), 71, 1));
+}
 AcDbTable::AcDbTable() {}
 
 AcDbDictionary::AcDbDictionary() {}
@@ -123,9 +146,18 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
     if (!pDict->contents || entryName == nullptr) return nullptr;
     const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(entryName));
     const AcDbStubContents& contents = *pDict->contents;
-    for (size_t i = 0; i < contents.children.size(); ++i)
-        if (!contents.children[i]->erased && vrk::emu::foldCase(contents.keys[i]) == key)
-            return contents.children[i];
+    if (contents.extra) {
+        for (size_t i = 0; i < contents.children.size(); ++i)
+            if (!contents.children[i]->erased && vrk::emu::foldCase(contents.extra->keys[i]) == key)
+                return contents.children[i];
+        return nullptr;
+    }
+    // Read from a drawing: the entry names are in the file's record.
+    for (const auto& [name, handle] : vrk::emu::sourceDictionaryEntries(pDict)) {
+        if (vrk::emu::foldCase(name) != key) continue;
+        for (const AcDbStub* pEntry : contents.children)
+            if (pEntry->handle == handle && !pEntry->erased) return pEntry;
+    }
     return nullptr;
 }
 }  // namespace

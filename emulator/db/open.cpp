@@ -80,8 +80,6 @@ void eraseTree(AcDbStub* pStub, bool erasing) {
     if (pStub->contents) {
         for (AcDbStub* pChild : pStub->contents->children)
             if (pChild->owner == pStub && !pChild->erased) eraseTree(pChild, true);
-        for (AcDbStub* pPart : pStub->contents->parts)
-            if (!pPart->erased) eraseTree(pPart, true);
     }
 }
 

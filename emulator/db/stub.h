@@ -12,37 +12,52 @@ class AcDbObject;
 class AcRxClass;
 class AcDbStub;
 
+// What few objects need: the names of dictionary entries and the definition a reference uses, for
+// objects made in the emulator (those read from a drawing find them in the file's records).
+struct AcDbStubExtra {
+    std::vector<std::string> keys;        // dictionary entry names, parallel to children
+    AcDbStub* blockRecord = nullptr;      // block references: the referenced definition
+    std::uint16_t columns = 1;            // multiple-insert references
+    std::uint16_t rows = 1;
+};
+
 // What containers hold: table records, block entities, dictionary entries.
 struct AcDbStubContents {
     std::string name;                     // symbol-table record name, UTF-8
     std::vector<AcDbStub*> children;      // in order of the container
-    std::vector<std::string> keys;        // dictionary entry names, parallel to children
-    std::vector<AcDbStub*> parts;         // attributes, vertices and end of sequence of an entity
+    std::unique_ptr<AcDbStubExtra> extra;
+
+    AcDbStubExtra& ensureExtra() {
+        if (!extra) extra = std::make_unique<AcDbStubExtra>();
+        return *extra;
+    }
 };
 
+// Kept small: a drawing may hold millions of objects.
 class AcDbStub {
 public:
+    AcDbStub()
+        : writer(false), erased(false), invisible(false), off(false), frozen(false), locked(false),
+          switchesChanged(false) {}
+
     AcDbImpDatabase* database = nullptr;
     AcRxClass* cls = nullptr;
     std::uint64_t handle = 0;
     AcDbStub* owner = nullptr;
     AcDbStub* extDict = nullptr;
     AcDbStub* layer = nullptr;           // entities
-    AcDbStub* blockRecord = nullptr;     // block references: the referenced definition
     AcDbObject* facade = nullptr;        // while open
+    std::unique_ptr<AcDbStubContents> contents;
     std::uint32_t sourceRecord = UINT32_MAX;  // index of the record read from a drawing file
     std::uint16_t readers = 0;
-    std::uint16_t notifiers = 0;
-    std::uint16_t columns = 1;           // block references
-    std::uint16_t rows = 1;
-    bool writer = false;
-    bool erased = false;
-    bool invisible = false;              // entities
-    bool off = false;                    // layers
-    bool frozen = false;
-    bool locked = false;
-    bool switchesChanged = false;        // layers whose switches differ from the file read
-    std::unique_ptr<AcDbStubContents> contents;
+    std::uint8_t notifiers = 0;
+    bool writer : 1;
+    bool erased : 1;
+    bool invisible : 1;                  // entities
+    bool off : 1;                        // layers
+    bool frozen : 1;
+    bool locked : 1;
+    bool switchesChanged : 1;            // layers whose switches may differ from the file read
 
     bool isOpen() const { return writer || readers > 0 || notifiers > 0; }
     AcDbStubContents& ensureContents() {

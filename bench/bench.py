@@ -1,0 +1,191 @@
+#!/usr/bin/python3
+"""Times vrkhost's read + solidify + write against ezdxf doing the same job and against cp, on generated
+drawings, and prints a Markdown table of times, throughput, peak memory and ratios.
+
+Run through bench/run.sh, which builds the programs first. Every timing is the median of --repeat runs,
+the runs of the three programs interleaved so that they share the machine's noise.
+"""
+import argparse
+import datetime
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import time
+
+MB = 1e6
+
+# What the issue asks: ezdxf/vrkhost >= 30, vrkhost/cp <= 4, peak/size <= 2, t(100 MB)/t(10 MB) <= 12.
+TARGET_EZDXF_RATIO = 30
+TARGET_CP_RATIO = 4
+TARGET_MEMORY_RATIO = 2
+TARGET_LINEARITY = 12
+
+
+def run(argv, out_path):
+    """Runs argv once; returns (seconds, peak resident KB). Output goes to a log, not the terminal."""
+    if os.path.exists(out_path):
+        os.remove(out_path)
+    # /usr/bin/time measures the peak: a child forked from this Python would carry Python's resident
+    # size as its high-water mark through exec.
+    rss_file = out_path + ".rss"
+    start = time.perf_counter()
+    with open(out_path + ".log", "wb") as log:
+        code = subprocess.call(["/usr/bin/time", "-f", "%M", "-o", rss_file, *argv], stdout=log,
+                               stderr=subprocess.STDOUT)
+    seconds = time.perf_counter() - start
+    if code != 0 or not os.path.exists(out_path):
+        with open(out_path + ".log", "rb") as log:
+            tail = log.read()[-2000:].decode(errors="replace")
+        raise SystemExit(f"bench: {' '.join(argv)} failed ({code}):\n{tail}")
+    with open(rss_file) as f:
+        kb = int(f.read().split()[-1])
+    os.remove(rss_file)
+    return seconds, kb  # for vrkhost this covers the program it execs
+
+
+def generate(gen, data, name, args):
+    path = os.path.join(data, name + ".dxf")
+    stamp = path + ".args"
+    wanted = " ".join(args)
+    # Generation is deterministic: reuse a drawing made with the same options by an earlier run.
+    if not (os.path.exists(path) and os.path.exists(stamp) and open(stamp).read() == wanted):
+        subprocess.run([gen, *args, path], check=True)
+        with open(stamp, "w") as f:
+            f.write(wanted)
+    return path
+
+
+def fmt(x, digits=2):
+    if x is None:
+        return "-"
+    if x >= 100:
+        return f"{x:.0f}"
+    if x >= 10:
+        return f"{x:.1f}"
+    return f"{x:.{digits}f}"
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--bin", required=True, help="folder with vrkhost and vrksamplegen")
+    ap.add_argument("--data", required=True, help="folder for the drawings and outputs")
+    ap.add_argument("--repeat", type=int, default=3, help="runs per program and drawing (median taken)")
+    ap.add_argument("--ezdxf-repeat-above-mb", type=float, default=20,
+                    help="on drawings larger than this, ezdxf runs once (it takes minutes)")
+    ap.add_argument("--skip-ezdxf-above-mb", type=float, default=None,
+                    help="do not run ezdxf on larger drawings; its time is extrapolated from the "
+                         "largest drawing it ran on, linearly in size, and marked as such")
+    ap.add_argument("--sizes", default="1,10,100", help="target sizes in MB of the ordinary drawings")
+    ap.add_argument("--big-block", type=int, default=1000000, help="entities in the single big block (0: none)")
+    ap.add_argument("--results", help="also write the table to this file")
+    a = ap.parse_args()
+
+    gen = os.path.join(a.bin, "vrksamplegen")
+    host = os.path.join(a.bin, "vrkhost")
+    ezdxf_script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "ezdxf_solidify.py")
+    os.makedirs(a.data, exist_ok=True)
+    began = time.time()
+
+    drawings = []
+    for mb in [float(s) for s in a.sizes.split(",") if s]:
+        name = f"{mb:g}mb"
+        drawings.append((f"{mb:g} MB", generate(gen, a.data, name, ["--target-mb", f"{mb:g}"])))
+    if a.big_block:
+        drawings.append((f"1 block of {a.big_block:,} entities",
+                         generate(gen, a.data, f"bigblock{a.big_block}", ["--big-block", str(a.big_block)])))
+
+    rows = []
+    for label, path in drawings:
+        size = os.path.getsize(path)
+        out = os.path.join(a.data, "out.dxf")
+        skip_ezdxf = a.skip_ezdxf_above_mb is not None and size / MB > a.skip_ezdxf_above_mb
+        ez_runs = a.repeat if size / MB <= a.ezdxf_repeat_above_mb else 1
+        t = {"cp": [], "vrkhost": [], "ezdxf": []}
+        peak = {"cp": 0, "vrkhost": 0, "ezdxf": 0}
+        commands = {
+            "cp": ["cp", path, out],
+            "vrkhost": [host, path, "-c", "vrk", "-c", f"SAVEAS {out}"],
+            "ezdxf": ["/usr/bin/python3", ezdxf_script, path, out],
+        }
+        for r in range(a.repeat):
+            for prog in ("cp", "vrkhost", "ezdxf"):
+                if prog == "ezdxf" and (skip_ezdxf or r >= ez_runs):
+                    continue
+                secs, kb = run(commands[prog], out)
+                t[prog].append(secs)
+                peak[prog] = max(peak[prog], kb)
+                print(f"bench: {label:>28} {prog:8} {secs:8.3f} s {kb / 1024:8.0f} MB", file=sys.stderr)
+        for f in (out, out + ".log"):
+            if os.path.exists(f):
+                os.remove(f)
+        rows.append({
+            "label": label, "size": size,
+            "cp": statistics.median(t["cp"]), "vrkhost": statistics.median(t["vrkhost"]),
+            "ezdxf": statistics.median(t["ezdxf"]) if t["ezdxf"] else None,
+            "ez_runs": len(t["ezdxf"]), "peak": peak["vrkhost"] * 1024, "ez_peak": peak["ezdxf"] * 1024,
+        })
+
+    # ezdxf not run: its time at its measured rate on the largest drawing it ran on.
+    measured = [r for r in rows if r["ezdxf"] is not None]
+    for r in rows:
+        r["ez_extrapolated"] = r["ezdxf"] is None and bool(measured)
+        if r["ez_extrapolated"]:
+            ref = max(measured, key=lambda m: m["size"])
+            r["ezdxf"] = ref["ezdxf"] * r["size"] / ref["size"]
+
+    lines = []
+    lines.append("| drawing | size MB | cp s | vrkhost s | vrkhost MB/s | ezdxf s | ezdxf / vrkhost | vrkhost / cp "
+                 "| vrkhost peak MB | peak / size | ezdxf peak MB |")
+    lines.append("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for r in rows:
+        size_mb = r["size"] / MB
+        ez = r["ezdxf"]
+        ez_text = "-" if ez is None else ("~" + fmt(ez) + " (extrapolated)" if r["ez_extrapolated"] else fmt(ez))
+        if ez is not None and not r["ez_extrapolated"] and r["ez_runs"] < a.repeat:
+            ez_text += f" (1 run)"
+        ratio = "-" if ez is None else ("~" if r["ez_extrapolated"] else "") + fmt(ez / r["vrkhost"], 1)
+        lines.append(
+            f"| {r['label']} | {fmt(size_mb)} | {fmt(r['cp'], 3)} | {fmt(r['vrkhost'], 3)} | "
+            f"{fmt(size_mb / r['vrkhost'])} | {ez_text} | {ratio} | {fmt(r['vrkhost'] / r['cp'], 1)} | "
+            f"{fmt(r['peak'] / MB)} | {fmt(r['peak'] / r['size'])} | "
+            f"{fmt(r['ez_peak'] / MB) if r['ez_runs'] else '-'} |")
+
+    # Linearity: the 100 MB drawing against the 10 MB one (time ratio, and the same per byte).
+    by_label = {r["label"]: r for r in rows}
+    summary = []
+    if "100 MB" in by_label and "10 MB" in by_label:
+        big, small = by_label["100 MB"], by_label["10 MB"]
+        ratio = big["vrkhost"] / small["vrkhost"]
+        summary.append(f"vrkhost time 100 MB / 10 MB: {ratio:.1f} (size ratio {big['size'] / small['size']:.1f}; "
+                       f"target at most {TARGET_LINEARITY}: {'met' if ratio <= TARGET_LINEARITY else 'missed'})")
+
+    def verdict(name, values, ok, target):
+        if not values:
+            return
+        worst = max(values) if target.startswith("at most") else min(values)
+        summary.append(f"{name}: worst {worst:.1f}, target {target}: "
+                       f"{'met' if all(ok(v) for v in values) else 'missed'}")
+
+    verdict("ezdxf / vrkhost (measured rows)",
+            [r["ezdxf"] / r["vrkhost"] for r in rows if r["ezdxf"] is not None and not r["ez_extrapolated"]],
+            lambda v: v >= TARGET_EZDXF_RATIO, f"at least {TARGET_EZDXF_RATIO}")
+    verdict("vrkhost / cp", [r["vrkhost"] / r["cp"] for r in rows], lambda v: v <= TARGET_CP_RATIO,
+            f"at most {TARGET_CP_RATIO}")
+    verdict("vrkhost peak memory / file size", [r["peak"] / r["size"] for r in rows],
+            lambda v: v <= TARGET_MEMORY_RATIO, f"at most {TARGET_MEMORY_RATIO}")
+
+    mem = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
+    text = "\n".join(lines + [""] + ["- " + s for s in summary]) + "\n"
+    head = (f"{datetime.date.today().isoformat()}, {platform.node()}: {os.cpu_count()} cores (nproc), "
+            f"{mem:.1f} GiB memory; median of {a.repeat} runs; benchmark took "
+            f"{(time.time() - began) / 60:.1f} min\n\n")
+    print(head + text)
+    if a.results:
+        with open(a.results, "w") as f:
+            f.write(head + text)
+
+
+if __name__ == "__main__":
+    main()

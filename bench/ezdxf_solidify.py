@@ -1,0 +1,36 @@
+#!/usr/bin/python3
+"""The solidify job done with ezdxf, as the independent comparison for the benchmark.
+
+usage: /usr/bin/python3 bench/ezdxf_solidify.py SOURCE.dxf TARGET.dxf
+
+Reads SOURCE, deletes every block record's extension dictionary and every invisible entity of every
+block definition (layout blocks included, as the vrk command does), and saves TARGET.
+"""
+import sys
+
+import ezdxf
+
+
+def main(argv):
+    if len(argv) != 3:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    doc = ezdxf.readfile(argv[1])
+    dictionaries = 0
+    invisible = 0
+    for block in doc.blocks:
+        record = block.block_record
+        if record.has_extension_dict:
+            record.discard_extension_dict()
+            dictionaries += 1
+        # A list first: deleting while iterating the layout would skip entities.
+        for entity in [e for e in block if e.dxf.get("invisible", 0)]:
+            block.delete_entity(entity)
+            invisible += 1
+    doc.saveas(argv[2])
+    print(f"{dictionaries} extension dictionaries, {invisible} invisible entities deleted", file=sys.stderr)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,71 @@
+// A small tmpfs mounted for one test: a disk that really fills up, or a folder that really cannot be
+// written (root ignores file modes, but not a read-only mount). Mounting needs CAP_SYS_ADMIN; where it
+// is refused, mounted() is false and why() says so, for GTEST_SKIP.
+#pragma once
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vrk::test {
+
+class SmallTmpfs {
+public:
+    explicit SmallTmpfs(unsigned kilobytes) {
+        char pattern[] = "/tmp/vrktmpfsXXXXXX";
+        if (!mkdtemp(pattern)) {
+            mWhy = std::string("mkdtemp: ") + std::strerror(errno);
+            return;
+        }
+        mPath = pattern;
+        const std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0755";
+        if (::mount("tmpfs", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
+            mMounted = true;
+        else
+            mWhy = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+    }
+    ~SmallTmpfs() {
+        if (mMounted) ::umount2(mPath.c_str(), MNT_DETACH);
+        if (!mPath.empty()) ::rmdir(mPath.c_str());
+    }
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+    bool mounted() const { return mMounted; }
+    const std::string& why() const { return mWhy; }
+    const std::string& path() const { return mPath; }
+    std::string file(const std::string& name) const { return mPath + "/" + name; }
+
+    // Remounts read-only; false (with why()) when refused.
+    bool makeReadOnly() {
+        if (::mount(nullptr, mPath.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0)
+            return true;
+        mWhy = std::string("cannot remount read-only: ") + std::strerror(errno);
+        return false;
+    }
+
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        if (DIR* dir = opendir(mPath.c_str())) {
+            while (dirent* e = readdir(dir))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+            closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::string mPath;
+    std::string mWhy;
+    bool mMounted = false;
+};
+
+}  // namespace vrk::test
