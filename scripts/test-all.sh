@@ -13,3 +13,4 @@ for preset in default asan; do
 done
 # The Windows modules, and the suites under Wine.
 scripts/test-windows.sh
+scripts/fuzz.sh 60  # a short fixed-time fuzz run under ASan/UBSan

@@ -1,5 +1,8 @@
 #include "emulator/db/database_imp.h"
 
+#include "emulator/db/drawing_files.h"
+#include "emulator/db/open.h"
+#include "emulator/dxf/document.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 
@@ -11,13 +14,16 @@ AcDbImpDatabase* AcDbImpDatabase::of(const AcDbDatabase* pDb) {
     return pDb ? AcDbDatabaseAccess::imp(pDb) : nullptr;
 }
 
-AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle) {
+AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle,
+                                   std::uint32_t sourceRecord) {
     if (handle == 0) handle = mHandseed;
     AcDbStub& stub = mStubs.emplace_back();
     stub.database = this;
     stub.cls = pClass;
-    stub.handle = handle;
     stub.owner = pOwner;
+    stub.sourceRecord = sourceRecord;
+    if (sourceRecord == UINT32_MAX) ownHandles[&stub] = handle;
+    else mFileStubs = mStubs.size();
     if (handle >= mHandseed) mHandseed = handle + 1;
     return &stub;
 }
@@ -25,14 +31,15 @@ AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uin
 void AcDbImpDatabase::clear() {
     vrk::emu::HostCalls& calls = vrk::emu::HostCalls::instance();
     for (AcDbStub& stub : mStubs) {
-        if (stub.facade != nullptr) {
+        if (stub.hasFacade) {
             // Left open by someone: the accounting keeps counting it so that the leak is seen.
-            delete static_cast<AcRxObject*>(stub.facade);
-            stub.facade = nullptr;
+            vrk::emu::discardFacade(&stub);
             calls.forgetOpenStub(&stub);
         }
     }
     mStubs.clear();
+    mFileStubs = 0;
+    ownHandles.clear();
     blockTable = layerTable = namedObjects = nullptr;
     mHandseed = 1;
     source.reset();
@@ -54,4 +61,23 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     AcDbStub* pLayer = newStub(findClass("AcDbLayerTableRecord"), layerTable, 0x10);
     pLayer->ensureContents().name = "0";
     layerTable->ensureContents().children.push_back(pLayer);
+}
+
+std::uint64_t AcDbStub::handle() const {
+    if (database == nullptr) return 0;
+    if (sourceRecord != UINT32_MAX) return database->source->document->record(sourceRecord).handle;
+    auto it = database->ownHandles.find(this);
+    return it == database->ownHandles.end() ? 0 : it->second;
+}
+
+AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
+    size_t lo = 0;
+    size_t hi = mFileStubs;
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (mStubs[mid].sourceRecord < record) lo = mid + 1;
+        else hi = mid;
+    }
+    if (lo < mFileStubs && mStubs[lo].sourceRecord == record) return const_cast<AcDbStub*>(&mStubs[lo]);
+    return nullptr;
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "emulator/db/stub.h"
 #include "frame/host/dbdatabase.h"
@@ -18,8 +20,10 @@ public:
     static AcDbImpDatabase* of(const AcDbDatabase* pDb);
     AcDbDatabase* api() const { return mpApi; }
 
-    // Adds an object of class pClass owned by pOwner; handle 0 takes the next free handle.
-    AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0);
+    // Adds an object of class pClass owned by pOwner; handle 0 takes the next free handle.  An object
+    // read from the drawing file names its record, which holds its handle.
+    AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0,
+                      std::uint32_t sourceRecord = UINT32_MAX);
     // Handle of the next object that the database creates; above every handle in use.
     std::uint64_t handseed() const { return mHandseed; }
     size_t objectCount() const { return mStubs.size(); }
@@ -42,11 +46,20 @@ public:
     // What the drawing-file reader keeps of the file it read, for a lossless save.
     struct SourceDrawing;
     std::shared_ptr<SourceDrawing> source;
+    // The object read from a record of the drawing file, or nullptr for records that are no object.
+    // Objects are made in the order of their records, so no table of its own is needed.
+    AcDbStub* stubOfRecord(std::uint32_t record) const;
+    // Handles of the objects that were not read from the drawing file.
+    std::unordered_map<const AcDbStub*, std::uint64_t> ownHandles;
+
+    // The entries of a dictionary, the records of a table, the entities of a block definition.
+    std::vector<AcDbStub*> childrenOf(const AcDbStub* pContainer) const;
 
 private:
     AcDbDatabase* mpApi;
     std::deque<AcDbStub> mStubs;
     std::uint64_t mHandseed = 1;
+    size_t mFileStubs = 0;  // the first objects, read from the drawing file in record order
 };
 
 class AcDbDatabaseAccess {

@@ -39,19 +39,19 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
         }
         const vrk::dxf::Record& record = doc.record(stub.sourceRecord);
         if (stub.erased) {
-            edits.leaveOut(stub.handle);
+            edits.leaveOut(stub.handle());
             return;
         }
-        const std::uint64_t xdict = stub.extDict != nullptr ? stub.extDict->handle : 0;
+        const std::uint64_t xdict = stub.extDict != nullptr ? stub.extDict->handle() : 0;
         if (xdict != record.xdict) {
             if (xdict != 0) complete = false;  // a dictionary made after reading
-            else edits.releaseExtensionDictionary(stub.handle);
+            else edits.releaseExtensionDictionary(stub.handle());
         }
         if (stub.switchesChanged) {
             for (const auto& layer : doc.layers()) {
                 if (layer.record != stub.sourceRecord) continue;
                 if (layer.off() != stub.off || layer.frozen() != stub.frozen || layer.locked() != stub.locked)
-                    edits.setLayerSwitches(stub.handle, vrk::dxf::LayerSwitches{stub.off, stub.frozen, stub.locked});
+                    edits.setLayerSwitches(stub.handle(), vrk::dxf::LayerSwitches{stub.off, stub.frozen, stub.locked});
                 break;
             }
         }
@@ -86,6 +86,25 @@ int sourceInt(const AcDbStub* pStub, int code, int fallback) {
     if (pSource == nullptr || !pSource->document->intValue(pStub->sourceRecord, code, value)) return fallback;
     return static_cast<int>(value);
 }
+
+}  // namespace vrk::emu
+
+std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {
+    if (pContainer->contents) return pContainer->contents->children;
+    std::vector<AcDbStub*> entries;
+    // Dictionaries read from a drawing list their entries in the file's record.
+    if (!source || pContainer->sourceRecord == UINT32_MAX || !source->document->isDictionary(pContainer->sourceRecord))
+        return entries;
+    const vrk::dxf::Document& doc = *source->document;
+    for (const auto& entry : doc.dictionaryEntries(pContainer->sourceRecord)) {
+        const vrk::dxf::RecordIndex i = doc.find(entry.handle);
+        AcDbStub* pEntry = i != vrk::dxf::kNoRecord ? stubOfRecord(i) : nullptr;
+        if (pEntry != nullptr) entries.push_back(pEntry);
+    }
+    return entries;
+}
+
+namespace vrk::emu {
 
 std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub* pStub) {
     std::vector<std::pair<std::string, std::uint64_t>> entries;

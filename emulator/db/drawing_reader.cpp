@@ -75,7 +75,7 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
     RecordClasses classes(doc);
     vrk::dxf::TextCodec codec = vrk::dxf::TextCodec::forDocument(doc);
     const size_t n = doc.recordCount();
-    std::vector<AcDbStub*> stubOfRecord(n, nullptr);
+    auto stubOfRecord = [&db](RecordIndex i) { return db.stubOfRecord(i); };
 
     // Every record with a handle is an object, but for the BLOCK and ENDBLK records of a definition,
     // which the host keeps inside the block table record.
@@ -90,41 +90,35 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
             case RecordKind::Object: pClass = classes.classFor(doc.typeName(i), record.kind); break;
             default: continue;
         }
-        AcDbStub* pStub = db.newStub(pClass, nullptr, record.handle);
-        pStub->sourceRecord = i;
-        stubOfRecord[i] = pStub;
+        db.newStub(pClass, nullptr, record.handle, i);
     }
     // The reader lets no duplicate handle by, so a handle names one record.
+    // Dictionaries keep their entries in the file's records (see AcDbImpDatabase::childrenOf).
     auto stubOfHandle = [&](vrk::dxf::Handle h) -> AcDbStub* {
         if (h == vrk::dxf::kNoHandle) return nullptr;
         const RecordIndex i = doc.find(h);
-        return i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord[i];
+        return i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord(i);
     };
 
-    for (RecordIndex i = 0; i < n; ++i) {
-        AcDbStub* pStub = stubOfRecord[i];
-        if (pStub == nullptr) continue;
-        pStub->owner = stubOfHandle(doc.record(i).owner);
-        pStub->extDict = stubOfHandle(doc.record(i).xdict);
-        if (doc.isDictionary(i)) {
-            AcDbStubContents& contents = pStub->ensureContents();
-            // Entry names stay in the file's record until someone asks for them.
-            for (const auto& entry : doc.dictionaryEntries(i)) {
-                AcDbStub* pEntry = stubOfHandle(entry.handle);
-                if (pEntry != nullptr) contents.children.push_back(pEntry);  // a dangling entry stays as it is
-            }
-        }
-        if (doc.record(i).kind == RecordKind::TableEntry) pStub->ensureContents().name = codec.decode(doc.value(i, 2));
-    }
+    db.forEachStub([&](AcDbStub& stub) {
+        const RecordIndex i = stub.sourceRecord;
+        stub.owner = stubOfHandle(doc.record(i).owner);
+        stub.extDict = stubOfHandle(doc.record(i).xdict);
+        if (doc.record(i).kind == RecordKind::TableEntry) stub.ensureContents().name = codec.decode(doc.value(i, 2));
+    });
 
     // Tables and their records.
     for (const auto& table : doc.tables()) {
-        AcDbStub* pTable = table.begin != vrk::dxf::kNoRecord ? stubOfRecord[table.begin] : nullptr;
+        AcDbStub* pTable = table.begin != vrk::dxf::kNoRecord ? stubOfRecord(table.begin) : nullptr;
         if (pTable == nullptr) continue;
         AcDbStubContents& contents = pTable->ensureContents();
+        // The block and layer tables list only their own records, which their iterators hand out as
+        // block and layer records; a stray entry of another type stays in the file as read.
+        const bool typed = table.name == "BLOCK_RECORD" || table.name == "LAYER";
         for (RecordIndex i = table.begin + 1; i < table.end; ++i)
-            if (stubOfRecord[i] != nullptr && doc.record(i).kind == RecordKind::TableEntry)
-                contents.children.push_back(stubOfRecord[i]);
+            if (stubOfRecord(i) != nullptr && doc.record(i).kind == RecordKind::TableEntry &&
+                (!typed || doc.typeName(i) == table.name))
+                contents.children.push_back(stubOfRecord(i));
         if (table.name == "BLOCK_RECORD") db.blockTable = pTable;
         if (table.name == "LAYER") db.layerTable = pTable;
     }
@@ -133,7 +127,7 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
     // Layer switches; entities find their layer by name.
     std::unordered_map<std::string_view, AcDbStub*> layerByName;
     for (const auto& layer : doc.layers()) {
-        AcDbStub* pLayer = stubOfRecord[layer.record];
+        AcDbStub* pLayer = stubOfRecord(layer.record);
         if (pLayer == nullptr) continue;
         pLayer->off = layer.off();
         pLayer->frozen = layer.frozen();
@@ -156,11 +150,11 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
     // Block definitions and their entities.
     for (size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
         const auto& info = doc.blockRecords()[slot];
-        AcDbStub* pBlock = stubOfRecord[info.record];
+        AcDbStub* pBlock = stubOfRecord(info.record);
         if (pBlock == nullptr) continue;
         AcDbStubContents& contents = pBlock->ensureContents();
         for (RecordIndex e : doc.blockEntities(slot)) {
-            AcDbStub* pEntity = stubOfRecord[e];
+            AcDbStub* pEntity = stubOfRecord(e);
             if (pEntity == nullptr) continue;
             contents.children.push_back(pEntity);
             pEntity->layer = findLayer(doc.entityLayer(e));
@@ -170,17 +164,16 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
     }
     // A reference finds its definition and counts in its record when asked; only its class is needed now.
     AcRxClass* pMInsert = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
-    for (RecordIndex i = 0; i < n; ++i) {
-        AcDbStub* pStub = stubOfRecord[i];
-        if (pStub != nullptr && doc.typeName(i) == "INSERT" && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1))
-            pStub->cls = pMInsert;
-    }
+    db.forEachStub([&](AcDbStub& stub) {
+        const RecordIndex i = stub.sourceRecord;
+        if (doc.typeName(i) == "INSERT" && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1)) stub.cls = pMInsert;
+    });
 
     // The named object dictionary: the first dictionary of OBJECTS, which nothing owns.
     if (const auto* objects = doc.section(vrk::dxf::SectionId::Objects)) {
         for (RecordIndex i = objects->begin; i < objects->end; ++i)
-            if (stubOfRecord[i] != nullptr && doc.isDictionary(i)) {
-                db.namedObjects = stubOfRecord[i];
+            if (stubOfRecord(i) != nullptr && doc.isDictionary(i)) {
+                db.namedObjects = stubOfRecord(i);
                 break;
             }
     }

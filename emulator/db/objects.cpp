@@ -22,7 +22,7 @@ const AcDbObjectId AcDbObjectId::kNull;
 bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database != nullptr; }
 bool AcDbObjectId::isErased() const { return mId != nullptr && mId->erased; }
 AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database ? mId->database->api() : nullptr; }
-Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle : 0; }
+Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle() : 0; }
 
 AcDbObject::AcDbObject() : mpStub(nullptr) {}
 AcDbObject::~AcDbObject() {}
@@ -55,9 +55,8 @@ Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
     AcDbStub* pDict = mpStub->extDict;
     if (pDict == nullptr) return Acad::eOk;
     if (!pDict->erased) {
-        if (pDict->contents)
-            for (const AcDbStub* pEntry : pDict->contents->children)
-                if (!pEntry->erased) return Acad::eContainerNotEmpty;
+        for (const AcDbStub* pEntry : pDict->database->childrenOf(pDict))
+            if (!pEntry->erased) return Acad::eContainerNotEmpty;
         // An empty dictionary goes with the release.
         if (pDict->isOpen()) return Acad::eWasOpenForWrite;
         pDict->erased = true;
@@ -143,20 +142,21 @@ AcDbDictionary::AcDbDictionary() {}
 
 namespace {
 const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
-    if (!pDict->contents || entryName == nullptr) return nullptr;
+    if (entryName == nullptr) return nullptr;
     const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(entryName));
-    const AcDbStubContents& contents = *pDict->contents;
-    if (contents.extra) {
+    if (pDict->contents && pDict->contents->extra) {
+        const AcDbStubContents& contents = *pDict->contents;
         for (size_t i = 0; i < contents.children.size(); ++i)
             if (!contents.children[i]->erased && vrk::emu::foldCase(contents.extra->keys[i]) == key)
                 return contents.children[i];
         return nullptr;
     }
     // Read from a drawing: the entry names are in the file's record.
+    const std::vector<AcDbStub*> entries = pDict->database->childrenOf(pDict);
     for (const auto& [name, handle] : vrk::emu::sourceDictionaryEntries(pDict)) {
         if (vrk::emu::foldCase(name) != key) continue;
-        for (const AcDbStub* pEntry : contents.children)
-            if (pEntry->handle == handle && !pEntry->erased) return pEntry;
+        for (const AcDbStub* pEntry : entries)
+            if (pEntry->handle() == handle && !pEntry->erased) return pEntry;
     }
     return nullptr;
 }
@@ -165,9 +165,8 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
 Adesk::UInt32 AcDbDictionary::numEntries() const {
     const AcDbStub* pStub = stubOf(this);
     Adesk::UInt32 n = 0;
-    if (pStub->contents)
-        for (const AcDbStub* pEntry : pStub->contents->children)
-            if (!pEntry->erased) ++n;
+    for (const AcDbStub* pEntry : pStub->database->childrenOf(pStub))
+        if (!pEntry->erased) ++n;
     return n;
 }
 bool AcDbDictionary::has(const ACHAR* entryName) const { return findEntry(stubOf(this), entryName) != nullptr; }

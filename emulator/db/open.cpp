@@ -1,5 +1,8 @@
 #include "emulator/db/open.h"
 
+#include <unordered_map>
+
+#include "emulator/db/database_imp.h"
 #include "emulator/db/facades.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
@@ -7,6 +10,11 @@
 namespace vrk::emu {
 
 namespace {
+
+std::unordered_map<const AcDbStub*, AcDbObject*>& facades() {
+    static std::unordered_map<const AcDbStub*, AcDbObject*> open;
+    return open;
+}
 
 bool onLockedLayer(const AcDbStub* pStub) {
     const Facade facade = facadeOf(pStub->cls);
@@ -43,9 +51,12 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
         default:
             return Acad::eInvalidOpenState;
     }
-    if (pStub->facade == nullptr) pStub->facade = createFacade(pStub);
+    if (!pStub->hasFacade) {
+        facades()[pStub] = createFacade(pStub);
+        pStub->hasFacade = true;
+    }
     HostCalls::instance().objectOpened(pStub);
-    pObj = pStub->facade;
+    pObj = openFacade(pStub);
     return Acad::eOk;
 }
 
@@ -59,11 +70,23 @@ void closeStub(AcDbStub* pStub) {
     else
         return;
     HostCalls::instance().objectClosed(pStub);
-    if (!pStub->isOpen()) {
-        AcDbObject* pObj = pStub->facade;
-        pStub->facade = nullptr;
-        destroyFacade(pObj);
+    if (!pStub->isOpen()) discardFacade(pStub);
+}
+
+AcDbObject* openFacade(const AcDbStub* pStub) {
+    if (!pStub->hasFacade) return nullptr;
+    auto it = facades().find(pStub);
+    return it == facades().end() ? nullptr : it->second;
+}
+
+void discardFacade(AcDbStub* pStub) {
+    if (!pStub->hasFacade) return;
+    auto it = facades().find(pStub);
+    if (it != facades().end()) {
+        destroyFacade(it->second);
+        facades().erase(it);
     }
+    pStub->hasFacade = false;
 }
 
 bool checkWrite(const AcDbObject* pObj, const char* op) {
@@ -77,10 +100,8 @@ void eraseTree(AcDbStub* pStub, bool erasing) {
     pStub->erased = erasing;
     if (!erasing) return;
     if (pStub->extDict != nullptr && !pStub->extDict->erased) eraseTree(pStub->extDict, true);
-    if (pStub->contents) {
-        for (AcDbStub* pChild : pStub->contents->children)
-            if (pChild->owner == pStub && !pChild->erased) eraseTree(pChild, true);
-    }
+    for (AcDbStub* pChild : pStub->database->childrenOf(pStub))
+        if (pChild->owner == pStub && !pChild->erased) eraseTree(pChild, true);
 }
 
 }  // namespace vrk::emu

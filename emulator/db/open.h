@@ -19,6 +19,10 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
                            AcDbObject*& pObj);
 // Ends one open of the object (the write open first, then a read, then a notify).
 void closeStub(AcDbStub* pStub);
+// The host object that stands for an open object (few are open at once, so they are kept aside).
+AcDbObject* openFacade(const AcDbStub* pStub);
+// Drops the host object of a stub whose database goes away while it is open.
+void discardFacade(AcDbStub* pStub);
 
 inline AcDbStub* stubOf(const AcDbObject* pObj) { return AcDbObjectAccess::stub(pObj); }
 inline AcDbStub* stubOf(AcDbObjectId id) { return static_cast<AcDbStub*>(id); }

@@ -38,19 +38,22 @@ class AcDbStub {
 public:
     AcDbStub()
         : writer(false), erased(false), invisible(false), off(false), frozen(false), locked(false),
-          switchesChanged(false) {}
+          switchesChanged(false), hasFacade(false) {}
+
+    // The object's handle: its record's for objects read from a drawing, kept by the database for
+    // the others (so that millions of objects read from a file do not each store it twice).
+    std::uint64_t handle() const;
 
     AcDbImpDatabase* database = nullptr;
     AcRxClass* cls = nullptr;
-    std::uint64_t handle = 0;
     AcDbStub* owner = nullptr;
     AcDbStub* extDict = nullptr;
     AcDbStub* layer = nullptr;           // entities
-    AcDbObject* facade = nullptr;        // while open
     std::unique_ptr<AcDbStubContents> contents;
     std::uint32_t sourceRecord = UINT32_MAX;  // index of the record read from a drawing file
     std::uint16_t readers = 0;
     std::uint8_t notifiers = 0;
+    // Set while the object is open; the host object then stands for it (see openFacade).
     bool writer : 1;
     bool erased : 1;
     bool invisible : 1;                  // entities
@@ -58,6 +61,7 @@ public:
     bool frozen : 1;
     bool locked : 1;
     bool switchesChanged : 1;            // layers whose switches may differ from the file read
+    bool hasFacade : 1;
 
     bool isOpen() const { return writer || readers > 0 || notifiers > 0; }
     AcDbStubContents& ensureContents() {

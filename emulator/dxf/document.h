@@ -162,7 +162,9 @@ public:
         return std::string_view(buffer_.data() + recordBegin(i), recordEnd(i) - recordBegin(i));
     }
     TagRange tags(RecordIndex i) const {
-        return TagRange(buffer_.data(), recordBegin(i), recordEnd(i), records_[i].line);
+        // Line numbers are not kept per record (8 bytes a record, millions of records): tags read
+        // here count lines from 0.
+        return TagRange(buffer_.data(), recordBegin(i), recordEnd(i), 0);
     }
     // The record with this handle, or kNoRecord.
     RecordIndex find(Handle h) const { return handles_.find(h, records_); }
@@ -185,6 +187,8 @@ public:
     const TableInfo* tableOf(RecordIndex i) const;        // for TABLE, entries and ENDTAB
     // The BLOCK record whose span holds record i (BLOCK..ENDBLK inclusive), or kNoRecord.
     RecordIndex enclosingBlock(RecordIndex i) const;
+    // Every BLOCK record with its ENDBLK, in file order (paired to a block record or not).
+    const std::vector<std::pair<RecordIndex, RecordIndex>>& blockSpans() const { return blocks_; }
 
     // --- Header ---------------------------------------------------------------------------------------
     RecordIndex headerVar(std::string_view name) const;  // "$ACADVER" -> record, or kNoRecord

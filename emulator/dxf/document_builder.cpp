@@ -128,7 +128,7 @@ bool DocumentBuilder::startRecord(const Tag& t) {
     const auto index = RecordIndex(d_.records_.size());
     Record r;
     r.begin = t.begin;
-    r.line = std::uint32_t(t.line);
+    recordLine_ = t.line;
     r.type = intern(trimBlanks(t.value));
     const std::uint16_t type = r.type;
 
@@ -238,7 +238,7 @@ bool DocumentBuilder::startHeaderVar(const Tag& t) {
     const auto index = RecordIndex(d_.records_.size());
     Record r;
     r.begin = t.begin;
-    r.line = std::uint32_t(t.line);
+    recordLine_ = t.line;
     r.kind = RecordKind::HeaderVar;
     std::string_view name = trimBlanks(t.value);
     r.type = intern(name);
@@ -379,28 +379,34 @@ bool DocumentBuilder::applyTag(const Tag& t) {
     return true;
 }
 
+// Records keep no line number; an error message counts the lines before the offset.
+std::uint64_t DocumentBuilder::lineAt(std::uint64_t offset) const {
+    const char* data = d_.buffer_.data();
+    return 1 + static_cast<std::uint64_t>(std::count(data, data + offset, '\n'));
+}
+
 bool DocumentBuilder::closeRecord() {
     if (!open_) return true;
     open_ = false;
     const auto index = RecordIndex(d_.records_.size() - 1);
     Record& r = d_.records_.back();
     if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
-        return fail(ReadStatus::Malformed, "SECTION without a name", r.line);
+        return fail(ReadStatus::Malformed, "SECTION without a name", recordLine_);
     }
     if (r.kind == RecordKind::TableBegin && needTableName_) {
         needTableName_ = false;  // a nameless table is odd but harmless: its bytes are kept
     }
     if (r.kind == RecordKind::SectionEnd && d_.sections_.back().id == SectionId::Header && d_.version_ == 0) {
         return fail(ReadStatus::Unsupported,
-                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", r.line);
+                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", recordLine_);
     }
     if (haveHandle_) {
         RecordIndex other = d_.handles_.insert(index, d_.records_);
         if (other != kNoRecord) {
             return fail(ReadStatus::Malformed,
                         "duplicate handle " + formatHandle(r.handle) + " (also at line " +
-                            std::to_string(d_.records_[other].line) + ")",
-                        r.line);
+                            std::to_string(lineAt(d_.records_[other].begin)) + ")",
+                        recordLine_);
         }
         if (r.handle > d_.maxHandle_) d_.maxHandle_ = r.handle;
     }

@@ -46,6 +46,8 @@ private:
 
     // State of the record being read.
     bool open_ = false;
+    std::uint64_t recordLine_ = 0;  // line of the open record's first group
+    std::uint64_t lineAt(std::uint64_t offset) const;
     bool haveHandle_ = false;
     bool haveOwner_ = false;
     bool inXdata_ = false;

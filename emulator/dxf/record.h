@@ -40,7 +40,6 @@ struct Record {
     Handle handle = kNoHandle;       // 5 (105 for DIMSTYLE)
     Handle owner = kNoHandle;        // the 330 outside any 102 group
     Handle xdict = kNoHandle;        // 360 inside 102 {ACAD_XDICTIONARY
-    std::uint32_t line = 0;          // line of the first group code
     RecordIndex parent = kNoRecord;  // part: the owning entity; other BLOCKS entity: its BLOCK record
     std::uint16_t type = 0;          // interned type name (Document::typeName)
     RecordKind kind = RecordKind::Raw;

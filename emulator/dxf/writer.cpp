@@ -62,9 +62,8 @@ void Writer::resolve() {
     const std::size_t n = d_.recordCount();
     state_.assign(n, 0);
     std::vector<RecordIndex> queue;
-    for (Handle h : e_.leftOut()) {
-        RecordIndex root = d_.find(h);
-        if (root == kNoRecord || (state_[root] & kLeftOut)) continue;
+    auto leaveOutWithOwned = [&](RecordIndex root) {
+        if (state_[root] & kLeftOut) return false;
         state_[root] |= kLeftOut;
         queue.assign(1, root);
         while (!queue.empty()) {
@@ -76,6 +75,24 @@ void Writer::resolve() {
                 state_[c] |= kLeftOut;
                 queue.push_back(c);
             }
+        }
+        return true;
+    };
+    for (Handle h : e_.leftOut()) {
+        RecordIndex root = d_.find(h);
+        if (root != kNoRecord) leaveOutWithOwned(root);
+    }
+    // A BLOCK..ENDBLK or TABLE..ENDTAB span that lost its first or last record (an owner named by 330
+    // was left out) goes whole: half a span does not read back.
+    if (stats_.recordsLeftOut > 0) {
+        for (bool changed = true; changed;) {
+            changed = false;
+            auto sweep = [&](RecordIndex first, RecordIndex last) {
+                if (first == kNoRecord || last == kNoRecord || !((state_[first] | state_[last]) & kLeftOut)) return;
+                for (RecordIndex i = first; i <= last; ++i) changed |= leaveOutWithOwned(i);
+            };
+            for (const auto& [first, last] : d_.blockSpans()) sweep(first, last);
+            for (const TableInfo& t : d_.tables()) sweep(t.begin, t.end);
         }
     }
     anyLeftOut_ = stats_.recordsLeftOut > 0;

@@ -43,7 +43,8 @@ long HostCalls::faultsFired() const {
 
 int HostCalls::enter(const char* op, const AcDbStub* pObject) {
     ++mCalls;
-    const std::uint64_t handle = pObject != nullptr ? pObject->handle : 0;
+    if (!mLogging && mRules.empty()) return 0;
+    const std::uint64_t handle = pObject != nullptr ? pObject->handle() : 0;
     if (mLogging) mLog.push_back(HostCall{op, handle});
     int error = 0;
     for (FaultRule& rule : mRules) {
@@ -79,7 +80,7 @@ void HostCalls::forgetOpenStub(const AcDbStub* pStub) {
 }
 
 void HostCalls::noteSlow(const char* op, const AcDbStub* pObject) {
-    mLog.push_back(HostCall{op, pObject != nullptr ? pObject->handle : 0});
+    mLog.push_back(HostCall{op, pObject != nullptr ? pObject->handle() : 0});
 }
 
 }  // namespace vrk::emu

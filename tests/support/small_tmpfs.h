@@ -5,8 +5,10 @@
 
 #include <dirent.h>
 #include <stdlib.h>
-#include <sys/mount.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/mount.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +21,10 @@ namespace vrk::test {
 class SmallTmpfs {
 public:
     explicit SmallTmpfs(unsigned kilobytes) {
+#if !defined(__linux__)
+        (void)kilobytes;
+        mWhy = "no tmpfs on this system";
+#else
         char pattern[] = "/tmp/vrktmpfsXXXXXX";
         if (!mkdtemp(pattern)) {
             mWhy = std::string("mkdtemp: ") + std::strerror(errno);
@@ -30,10 +36,13 @@ public:
             mMounted = true;
         else
             mWhy = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+#endif
     }
     ~SmallTmpfs() {
+#if defined(__linux__)
         if (mMounted) ::umount2(mPath.c_str(), MNT_DETACH);
         if (!mPath.empty()) ::rmdir(mPath.c_str());
+#endif
     }
     SmallTmpfs(const SmallTmpfs&) = delete;
     SmallTmpfs& operator=(const SmallTmpfs&) = delete;
@@ -45,9 +54,11 @@ public:
 
     // Remounts read-only; false (with why()) when refused.
     bool makeReadOnly() {
+#if defined(__linux__)
         if (::mount(nullptr, mPath.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0)
             return true;
         mWhy = std::string("cannot remount read-only: ") + std::strerror(errno);
+#endif
         return false;
     }
 

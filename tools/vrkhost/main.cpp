@@ -41,7 +41,7 @@ bool reportLeftOpen(const std::string& command) {
         message << "vrkhost: " << command << " left " << open - knownOpen << " object(s) open";
         if (open > knownOpen) {
             message << " (handles";
-            for (const AcDbStub* pStub : calls.openStubs()) message << ' ' << std::hex << std::uppercase << pStub->handle;
+            for (const AcDbStub* pStub : calls.openStubs()) message << ' ' << std::hex << std::uppercase << pStub->handle();
             message << std::dec << ')';
         }
         message << " and " << iterators - knownIterators << " iterator(s) alive\n";
