@@ -23,10 +23,14 @@ def main(argv):
         if record.has_extension_dict:
             record.discard_extension_dict()
             dictionaries += 1
-        # A list first: deleting while iterating the layout would skip entities.
-        for entity in [e for e in block if e.dxf.get("invisible", 0)]:
-            block.delete_entity(entity)
-            invisible += 1
+        # Destroy, then purge the block's entity list once: delete_entity removes from a Python list one
+        # entity at a time, which is quadratic on a block of a million entities.
+        doomed = [e for e in block if e.dxf.get("invisible", 0)]
+        for entity in doomed:
+            entity.destroy()
+        if doomed:
+            block.purge()
+        invisible += len(doomed)
     doc.saveas(argv[2])
     print(f"{dictionaries} extension dictionaries, {invisible} invisible entities deleted", file=sys.stderr)
     return 0

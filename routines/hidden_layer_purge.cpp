@@ -1,5 +1,7 @@
 #include "routines/hidden_layer_purge.h"
 
+#include "routines/block_entity_walk.h"
+
 namespace {
 
 bool IsLayoutBlockName(const ACHAR* blockName)
@@ -109,24 +111,9 @@ void EraseEntitiesOnLayers(const ACHAR* blockName, AcDbObjectIdArray arrOffLayer
     if (pDb == NULL)
         return;
 
-    AcDbBlockTable* pBlockTable = NULL;
-    if (pDb->getSymbolTable(pBlockTable, AcDb::kForRead) != Acad::eOk)
+    AcDbBlockTableRecordIterator* pBlockIterator = NewBlockEntityIterator(pDb, blockName);
+    if (pBlockIterator == NULL)
         return;
-
-    AcDbBlockTableRecord* pBlockTableRecord = NULL;
-    if (pBlockTable->getAt(blockName, pBlockTableRecord, AcDb::kForWrite, false) != Acad::eOk) {
-        pBlockTable->close();
-        return;
-    }
-
-    AcDbBlockTableRecordIterator* pBlockIterator = NULL;
-    if (pBlockTableRecord->newIterator(pBlockIterator, true, true) != Acad::eOk) {
-        pBlockTable->close();
-        pBlockTableRecord->close();
-        return;
-    }
-    pBlockTable->close();
-    pBlockTableRecord->close();
 
     for (pBlockIterator->start(true, true); !pBlockIterator->done(); pBlockIterator->step(true, true)) {
         AcDbEntity* pEnt = NULL;

@@ -1,28 +1,15 @@
 #include "routines/reference_dictionary_release.h"
 
+#include "routines/block_entity_walk.h"
+
 void ReleaseReferenceExtensionDictionaries(AcDbDatabase* pDb, const ACHAR* blockName)
 {
     if (pDb == NULL)
         return;
 
-    AcDbBlockTable* pBlockTable = NULL;
-    if (pDb->getSymbolTable(pBlockTable, AcDb::kForRead) != Acad::eOk)
+    AcDbBlockTableRecordIterator* pBlockIterator = NewBlockEntityIterator(pDb, blockName);
+    if (pBlockIterator == NULL)
         return;
-
-    AcDbBlockTableRecord* pBlockTableRecord = NULL;
-    if (pBlockTable->getAt(blockName, pBlockTableRecord, AcDb::kForWrite, false) != Acad::eOk) {
-        pBlockTable->close();
-        return;
-    }
-
-    AcDbBlockTableRecordIterator* pBlockIterator = NULL;
-    if (pBlockTableRecord->newIterator(pBlockIterator, true, true) != Acad::eOk) {
-        pBlockTable->close();
-        pBlockTableRecord->close();
-        return;
-    }
-    pBlockTable->close();
-    pBlockTableRecord->close();
 
     for (pBlockIterator->start(true, true); !pBlockIterator->done(); pBlockIterator->step(true, true)) {
         AcDbEntity* pEnt = NULL;
