@@ -1,12 +1,19 @@
 #include "atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+#ifdef _WIN32
+#include <io.h>
+
+#include "win_path.h"
+#else
+#include <unistd.h>
+#endif
 
 namespace vrk::dxf {
 
@@ -49,7 +56,11 @@ private:
                 if (written_ >= limit) return fail(ENOSPC);
                 if (written_ + chunk > limit) chunk = std::size_t(limit - written_);
             }
+#ifdef _WIN32
+            int w = ::_write(fd_, p, unsigned(std::min<std::size_t>(chunk, 1u << 30)));
+#else
             ssize_t w = ::write(fd_, p, chunk);
+#endif
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) return fail(w < 0 ? errno : EIO);
             p += w;
@@ -72,15 +83,21 @@ private:
     std::string error_;
 };
 
+#ifdef _WIN32
+const char kSeparators[] = "/\\";
+#else
+const char kSeparators[] = "/";
+#endif
+
 std::string folderOf(const std::string& path) {
-    auto slash = path.rfind('/');
+    auto slash = path.find_last_of(kSeparators);
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
 std::string baseOf(const std::string& path) {
-    auto slash = path.rfind('/');
+    auto slash = path.find_last_of(kSeparators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -90,8 +107,71 @@ bool failWith(SaveError& err, SaveStatus status, std::string reason) {
     return false;
 }
 
+#ifdef _WIN32
+std::string windowsError(DWORD code) {
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof(text), nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.'))
+        text[--n] = '\0';
+    return n > 0 ? std::string(text) : "error " + std::to_string(code);
+}
+#endif
+
 }  // namespace
 
+#ifdef _WIN32
+// No mkostemp: try unique names until one is created exclusively; MoveFileExW replaces the target.
+bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
+                    SaveError& err, const SaveFaults* faults) {
+    err = SaveError{};
+    const std::string folder = folderOf(target);
+    static volatile LONG counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char unique[64];
+        std::snprintf(unique, sizeof(unique), "%lx-%lx-%llx", GetCurrentProcessId(),
+                      (unsigned long)InterlockedIncrement(&counter), (unsigned long long)GetTickCount64());
+        temp = folder + "/." + baseOf(target) + ".vrk-" + unique;
+        fd = ::_wopen(widePath(temp).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                      _S_IREAD | _S_IWRITE);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        return failWith(err, SaveStatus::CannotCreate,
+                        "cannot create a file in " + folder + ": " + std::strerror(errno));
+    }
+    const std::wstring wideTemp = widePath(temp);
+    auto abandon = [&](SaveStatus status, std::string reason) {
+        ::_close(fd);
+        ::_wunlink(wideTemp.c_str());
+        return failWith(err, status, std::move(reason));
+    };
+
+    FileSink sink(fd, faults);
+    std::string why;
+    if (!produce(sink, why)) return abandon(SaveStatus::WriteFailed, why.empty() ? sink.error() : why);
+    if (!sink.flushBuffer()) return abandon(SaveStatus::WriteFailed, sink.error());
+    if ((faults && faults->failFlush) || ::_commit(fd) != 0) {
+        return abandon(SaveStatus::FlushFailed, std::string("cannot flush to disk: ") +
+                                                    std::strerror(faults && faults->failFlush ? EIO : errno));
+    }
+    if (::_close(fd) != 0) {
+        int e = errno;
+        ::_wunlink(wideTemp.c_str());
+        return failWith(err, SaveStatus::FlushFailed, std::string("cannot close: ") + std::strerror(e));
+    }
+    if ((faults && faults->failRename) ||
+        !MoveFileExW(wideTemp.c_str(), widePath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::string cause = faults && faults->failRename ? std::strerror(EIO) : windowsError(GetLastError());
+        ::_wunlink(wideTemp.c_str());
+        return failWith(err, SaveStatus::RenameFailed, "cannot replace " + target + ": " + cause);
+    }
+    return true;
+}
+#else
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
                     SaveError& err, const SaveFaults* faults) {
     err = SaveError{};
@@ -149,6 +229,7 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     }
     return true;
 }
+#endif
 
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
                   WriteStats* stats, const SaveFaults* faults) {

@@ -1,9 +1,14 @@
 #include "buffer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 namespace vrk::dxf {
 
@@ -32,9 +37,11 @@ Buffer& Buffer::operator=(Buffer&& o) noexcept {
 
 void Buffer::release() {
     if (!data_) return;
+#ifndef _WIN32
     if (mapped_)
         ::munmap(data_, size_);
     else
+#endif
         delete[] data_;
     data_ = nullptr;
 }
@@ -53,6 +60,11 @@ bool Buffer::map(int fd, std::size_t size, Buffer& out) {
         out = Buffer();
         return true;
     }
+#ifdef _WIN32
+    // No mapping on Windows: the caller falls back to reading.
+    (void)fd;
+    return false;
+#else
     void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (p == MAP_FAILED) return false;
     ::madvise(p, size, MADV_SEQUENTIAL);
@@ -61,6 +73,7 @@ bool Buffer::map(int fd, std::size_t size, Buffer& out) {
     out.size_ = size;
     out.mapped_ = true;
     return true;
+#endif
 }
 
 bool Buffer::read(int fd, std::size_t size, Buffer& out) {
@@ -69,7 +82,13 @@ bool Buffer::read(int fd, std::size_t size, Buffer& out) {
     b.size_ = size;
     std::size_t got = 0;
     while (got < size) {
+#ifdef _WIN32
+        // _read takes an unsigned count; read in chunks under INT_MAX.
+        const std::size_t want = std::min<std::size_t>(size - got, 1u << 30);
+        int n = ::_read(fd, b.data_ + got, unsigned(want));
+#else
         ssize_t n = ::read(fd, b.data_ + got, size - got);
+#endif
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;  // the file shrank under us

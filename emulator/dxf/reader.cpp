@@ -4,7 +4,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+
+#include "win_path.h"
+#else
 #include <unistd.h>
+#endif
 
 #include "document_builder.h"
 
@@ -28,15 +34,24 @@ std::unique_ptr<Document> finish(Buffer bytes, const std::string& path, ReadErro
 
 std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, ReadMode mode) {
     err = ReadError{};
+#ifdef _WIN32
+    int fd = ::_wopen(widePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+#else
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
     if (fd < 0) {
         int e = errno;
         err.status = (e == ENOENT || e == ENOTDIR) ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
         err.reason = "cannot open " + path + ": " + std::strerror(e);
         return nullptr;
     }
+#ifdef _WIN32
+    struct _stat64 st {};
+    if (::_fstat64(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+#else
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+#endif
         ::close(fd);
         err.status = ReadStatus::CannotRead;
         err.reason = path + " is not a regular file";

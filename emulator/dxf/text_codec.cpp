@@ -2,7 +2,11 @@
 
 #include <cerrno>
 #include <cstdint>
+#ifdef _WIN32
+#include "iconv_win.h"
+#else
 #include <iconv.h>
+#endif
 
 #include "document.h"
 

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include "emulator/dxf/atomic_file.h"
+#if defined(_WIN32)
+#include "emulator/dxf/win_path.h"
+#endif
 #include "handmade.h"
 #include "test_support.h"
 
@@ -27,6 +30,27 @@ TEST_F(AtomicSave, WritesTheTargetAndNothingElse) {
     struct stat st {};
     ASSERT_EQ(stat(folder.file("out.dxf").c_str(), &st), 0);
     EXPECT_NE(st.st_mode & 0444, 0u);  // readable, not mkstemp's private 0600 only
+}
+
+// Paths are UTF-8 everywhere: a name outside any ANSI code page saves, replaces and reads back.
+TEST_F(AtomicSave, NonAsciiNameSavesAndReadsBack) {
+    const std::string target = folder.file("Zeichnung-\xC3\xBC\xE4\xB8\xAD.dxf");  // ü, 中
+    SaveError err;
+    ASSERT_TRUE(saveDocument(*doc, none, target, err)) << err.reason;
+    ReadError rerr;
+    auto back = readDocument(target, rerr);
+    ASSERT_NE(back, nullptr) << rerr.describe();
+    EXPECT_EQ(back->bytes(), handmade());
+    EditSet edits;
+    edits.leaveOut(0x24);
+    ASSERT_TRUE(saveDocument(*back, edits, target, err)) << err.reason;
+    auto edited = readDocument(target, rerr);
+    ASSERT_NE(edited, nullptr) << rerr.describe();
+    EXPECT_LT(edited->bytes().size(), handmade().size());
+    EXPECT_EQ(folder.files().size(), 1u);  // no temporary file left
+#if defined(_WIN32)
+    DeleteFileW(widePath(target).c_str());  // the folder's cleanup sees ANSI names only
+#endif
 }
 
 TEST_F(AtomicSave, MissingFolderLeavesNothing) {
@@ -77,7 +101,11 @@ TEST_F(AtomicSave, FailingProducerLeavesNoTarget) {
 }
 
 TEST_F(AtomicSave, TargetThatIsAFolderIsRefusedCleanly) {
+#if defined(_WIN32)
+    ASSERT_EQ(mkdir(folder.file("sub").c_str()), 0);  // no modes on Windows
+#else
     ASSERT_EQ(mkdir(folder.file("sub").c_str(), 0755), 0);
+#endif
     spit(folder.file("sub/keep"), "x");
     SaveError err;
     EXPECT_FALSE(saveDocument(*doc, none, folder.file("sub"), err));
@@ -101,7 +129,9 @@ TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
     ASSERT_TRUE(saveDocument(*src, edits, path, err)) << err.reason;
     struct stat after {};
     ASSERT_EQ(stat(path.c_str(), &after), 0);
+#if !defined(_WIN32)  // Windows has no inode numbers
     EXPECT_NE(before.st_ino, after.st_ino);
+#endif
     EXPECT_LT(after.st_size, before.st_size);
     EXPECT_EQ(src->bytes(), handmade());  // the document read is untouched
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"drawing.dxf"}));

@@ -32,9 +32,14 @@ protected:
     void expectSourceUntouched() {
         struct stat now {};
         ASSERT_EQ(stat(source.c_str(), &now), 0);
+#if defined(_WIN32)
+        // No inode numbers nor nanosecond times on Windows.
+        EXPECT_EQ(now.st_mtime, sourceBefore.st_mtime);
+#else
         EXPECT_EQ(now.st_ino, sourceBefore.st_ino);
         EXPECT_EQ(now.st_mtim.tv_sec, sourceBefore.st_mtim.tv_sec);
         EXPECT_EQ(now.st_mtim.tv_nsec, sourceBefore.st_mtim.tv_nsec);
+#endif
         EXPECT_TRUE(slurp(source) == bytes);
         EXPECT_TRUE(doc->bytes() == bytes);
     }
@@ -92,7 +97,11 @@ TEST_F(RealSaveFault, ReadOnlyFolderRefusesBeforeWriting) {
 
 // Without root, file modes are enough to make a folder unwritable (root passes them by).
 TEST_F(RealSaveFault, FolderWithoutWritePermission) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a folder's read-only mode does not stop writing into it on Windows";
+#else
     if (geteuid() == 0) GTEST_SKIP() << "root writes whatever the modes say; the read-only mount covers it";
+#endif
     TempFolder folder;
     const std::string target = folder.file("out.dxf");
     spit(target, "old contents");

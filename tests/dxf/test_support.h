@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -68,8 +71,16 @@ inline std::string generated(int blocks = 3, int entities = 12, int big = 0) {
 class TempFolder {
 public:
     TempFolder() {
+#if defined(_WIN32)
+        // No mkdtemp: a fresh name from GetTempFileName, made a folder.
+        char temp[MAX_PATH + 1], name[MAX_PATH + 1];
+        if (GetTempPathA(sizeof(temp), temp) && GetTempFileNameA(temp, "vrd", 0, name) && DeleteFileA(name) &&
+            CreateDirectoryA(name, nullptr))
+            path_ = name;
+#else
         char templ[] = "/tmp/vrk-dxf-test-XXXXXX";
         path_ = mkdtemp(templ);
+#endif
     }
     ~TempFolder() {
         for (const std::string& f : files()) std::remove((path_ + "/" + f).c_str());

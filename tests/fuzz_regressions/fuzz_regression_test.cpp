@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -41,8 +44,16 @@ std::string slurp(const std::string& path) {
 class ScratchFolder {
 public:
     ScratchFolder() {
+#if defined(_WIN32)
+        // No mkdtemp: a fresh name from GetTempFileName, made a folder.
+        char temp[MAX_PATH + 1], name[MAX_PATH + 1];
+        if (GetTempPathA(sizeof(temp), temp) && GetTempFileNameA(temp, "vrf", 0, name) && DeleteFileA(name) &&
+            CreateDirectoryA(name, nullptr))
+            path_ = name;
+#else
         char templ[] = "/tmp/vrk-fuzz-regression-XXXXXX";
         if (char* p = mkdtemp(templ)) path_ = p;
+#endif
     }
     ~ScratchFolder() {
         for (const char* f : {"/in.dxf", "/out.dxf"}) std::remove((path_ + f).c_str());

@@ -8,15 +8,46 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#endif
+
 namespace vrk::test {
 
 class TempFolder {
 public:
+#if defined(_WIN32)
+    // No mkdtemp: a new folder under the temporary folder, named after the process and a counter.
+    TempFolder() {
+        static long counter = 0;
+        char temp[MAX_PATH + 1];
+        if (GetTempPathA(sizeof(temp), temp) == 0) return;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char name[64];
+            std::snprintf(name, sizeof(name), "vrktest%lx-%lx", GetCurrentProcessId(), ++counter);
+            std::string path = std::string(temp) + name;
+            for (char& c : path)
+                if (c == '\\') c = '/';
+            if (CreateDirectoryA(path.c_str(), nullptr)) {
+                mPath = path;
+                return;
+            }
+        }
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        if (!mPath.empty()) std::filesystem::remove_all(mPath, ignored);
+    }
+#else
     TempFolder() {
         char pattern[] = "/tmp/vrktestXXXXXX";
         mPath = mkdtemp(pattern) ? pattern : "/tmp";
     }
     ~TempFolder() { std::system(("rm -rf '" + mPath + "'").c_str()); }
+#endif
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 

@@ -14,7 +14,14 @@
 namespace vrk::test {
 namespace {
 
+#if defined(_WIN32)
+const std::string kBin = "Z:" VRK_BIN_DIR;
+// No shell: the programs split their command lines themselves, at double quotes.
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+#else
 const std::string kBin = VRK_BIN_DIR;
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+#endif
 
 std::vector<std::string> drawings() {
     std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
@@ -47,7 +54,7 @@ protected:
 
 TEST_P(RealWorldTest, SavedUnchangedIsTheSameFile) {
     const std::string out = folder.file("copy.dxf");
-    ProgramResult r = runProgram(kBin + "/vrkhost '" + GetParam() + "' -c 'SAVEAS " + out + "'");
+    ProgramResult r = runProgram(quoted(kBin + "/vrkhost") + " " + quoted(GetParam()) + " -c " + quoted("SAVEAS " + out));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(readWholeFile(out) == readWholeFile(GetParam()));
 }
@@ -70,8 +77,8 @@ TEST_P(RealWorldTest, SolidifyRemovesDictionariesAndInvisibleBlockEntitiesOnly) 
     for (const char* release : {"2004", "2008"}) {
         SCOPED_TRACE(release);
         const std::string out = folder.file(std::string("solid") + release + ".dxf");
-        ProgramResult r = runProgram(kBin + "/vrkhost --release " + release + " '" + GetParam() +
-                                     "' -c vrk -c 'SAVEAS " + out + "'");
+        ProgramResult r = runProgram(quoted(kBin + "/vrkhost") + " --release " + release + " " + quoted(GetParam()) +
+                                     " -c vrk -c " + quoted("SAVEAS " + out));
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, expectedMessage);
         auto after = readDrawing(out);
@@ -92,7 +99,8 @@ TEST_P(RealWorldTest, ConversionRemovesInvisibleBlockEntitiesAndKeepsTheRest) {
     for (const char* release : {"2005", "2007"}) {
         SCOPED_TRACE(release);
         const std::string out = folder.file(std::string("converted") + release + ".dxf");
-        ProgramResult r = runProgram(kBin + "/vrkconvert --release " + release + " '" + GetParam() + "' '" + out + "'");
+        ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " --release " + release + " " + quoted(GetParam()) + " " +
+                                     quoted(out));
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_EQ(r.out, "");
         auto after = readDrawing(out);
@@ -114,12 +122,12 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()
 
 TEST(VrkconvertTest, MissingSourceWritesNothing) {
     TempFolder folder;
-    ProgramResult r = runProgram(kBin + "/vrkconvert missing.dxf " + folder.file("out.dxf"));
+    ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " missing.dxf " + quoted(folder.file("out.dxf")));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "\nRuntime ERROR[30101]\n");
     EXPECT_TRUE(folder.entries().empty());
-    EXPECT_EQ(runProgram(kBin + "/vrkconvert only-one.dxf").status, 1);
-    EXPECT_EQ(runProgram(kBin + "/vrkconvert --help").status, 0);
+    EXPECT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " only-one.dxf").status, 1);
+    EXPECT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --help").status, 0);
 }
 
 }  // namespace

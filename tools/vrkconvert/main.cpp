@@ -10,7 +10,16 @@
 #include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "emulator/text.h"
+#else
 #include "emulator/win/win_control.h"
 #endif
 
@@ -52,9 +61,7 @@ int conversionStatus() {
     return rb.resval.rint;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     std::string paths[2];
     int pathCount = 0;
     for (int i = 1; i < argc; ++i) {
@@ -113,3 +120,24 @@ int main(int argc, char** argv) {
         default: return 1;
     }
 }
+
+}  // namespace
+
+#if defined(_WIN32)
+// The paths as UTF-8 from the wide command line, and the output without CRLF translation.
+int main() {
+    int argc = 0;
+    LPWSTR* wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(vrk::emu::wideToUtf8(wideArgv[i]));
+    LocalFree(wideArgv);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    return run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return run(argc, argv); }
+#endif
