@@ -10,17 +10,7 @@ seconds=${1:-60}
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2
 
-packages=(clang libclang-rt-14-dev cmake make)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh clang libclang-rt-14-dev cmake make
 
 build=build/fuzz
 flags="-g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"

@@ -27,18 +27,7 @@ if [ "$run32" -eq 1 ]; then
 else
   packages+=(g++-mingw-w64-x86-64 wine64)
 fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing ${missing[*]}"
-  if [ "$run32" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
-  fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh "${packages[@]}"
 
 # Locales whose system locale identifiers the tests check (2052, 1028, 1033), and in which non-ASCII
 # file names survive.
