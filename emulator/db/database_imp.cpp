@@ -1,5 +1,7 @@
 #include "emulator/db/database_imp.h"
 
+#include <algorithm>
+
 #include "emulator/db/drawing_files.h"
 #include "emulator/db/open.h"
 #include "emulator/dxf/document.h"
@@ -39,6 +41,7 @@ void AcDbImpDatabase::clear() {
     }
     mStubs.clear();
     mFileStubs = 0;
+    mLastLookup = 0;
     ownHandles.clear();
     blockTable = layerTable = namedObjects = nullptr;
     mHandseed = 1;
@@ -71,6 +74,15 @@ std::uint64_t AcDbStub::handle() const {
 }
 
 AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
+    // Walks over a block's entities ask for records in rising order: look just past the last answer
+    // before searching.
+    for (size_t i = mLastLookup, end = std::min(mFileStubs, mLastLookup + 4); i < end; ++i) {
+        if (mStubs[i].sourceRecord > record) break;
+        if (mStubs[i].sourceRecord == record) {
+            mLastLookup = i;
+            return const_cast<AcDbStub*>(&mStubs[i]);
+        }
+    }
     size_t lo = 0;
     size_t hi = mFileStubs;
     while (lo < hi) {
@@ -78,6 +90,9 @@ AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
         if (mStubs[mid].sourceRecord < record) lo = mid + 1;
         else hi = mid;
     }
-    if (lo < mFileStubs && mStubs[lo].sourceRecord == record) return const_cast<AcDbStub*>(&mStubs[lo]);
+    if (lo < mFileStubs && mStubs[lo].sourceRecord == record) {
+        mLastLookup = lo;
+        return const_cast<AcDbStub*>(&mStubs[lo]);
+    }
     return nullptr;
 }

@@ -60,6 +60,7 @@ private:
     std::deque<AcDbStub> mStubs;
     std::uint64_t mHandseed = 1;
     size_t mFileStubs = 0;  // the first objects, read from the drawing file in record order
+    mutable size_t mLastLookup = 0;
 };
 
 class AcDbDatabaseAccess {
