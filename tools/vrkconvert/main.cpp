@@ -8,6 +8,7 @@
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
+#include "tools/vrkhost/windows_main.h"
 #include "emulator/testing/host_calls.h"
 
 #if defined(_WIN32)
@@ -124,20 +125,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 #if defined(_WIN32)
-// The paths as UTF-8 from the wide command line, and the output without CRLF translation.
-int main() {
-    int argc = 0;
-    LPWSTR* wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.push_back(vrk::emu::wideToUtf8(wideArgv[i]));
-    LocalFree(wideArgv);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-    return run(argc, argv.data());
-}
+int main() { return vrk::host::runWithUtf8Arguments(run); }
 #else
 int main(int argc, char** argv) { return run(argc, argv); }
 #endif

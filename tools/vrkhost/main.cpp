@@ -17,6 +17,7 @@
 
 #include "emulator/db/stub.h"
 #include "emulator/host.h"
+#include "tools/vrkhost/windows_main.h"
 #include "emulator/rx/services.h"
 #include "emulator/testing/host_calls.h"
 #if !defined(_WIN32)
@@ -146,20 +147,7 @@ int run(int argc, char** argv) {
 }  // namespace vrk::host
 
 #if defined(_WIN32)
-// Arguments as UTF-8, whatever the ANSI code page; output byte for byte, without CR added.
-int main() {
-    int argc = 0;
-    LPWSTR* wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.push_back(vrk::emu::wideToUtf8(wideArgv[i]));
-    LocalFree(wideArgv);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-    return vrk::host::run(argc, argv.data());
-}
+int main() { return vrk::host::runWithUtf8Arguments(vrk::host::run); }
 #else
 int main(int argc, char** argv) { return vrk::host::run(argc, argv); }
 #endif
