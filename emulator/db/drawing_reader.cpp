@@ -153,6 +153,8 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
         AcDbStub* pBlock = stubOfRecord(info.record);
         if (pBlock == nullptr) continue;
         AcDbStubContents& contents = pBlock->ensureContents();
+        // Sized once: a block of a million entities would otherwise pass through copies of twice its size.
+        contents.children.reserve(contents.children.size() + doc.blockEntities(slot).size());
         for (RecordIndex e : doc.blockEntities(slot)) {
             AcDbStub* pEntity = stubOfRecord(e);
             if (pEntity == nullptr) continue;

@@ -344,6 +344,8 @@ bool DocumentBuilder::applyTag(const Tag& t) {
                                 t.line);
                 }
                 haveOwner_ = true;
+            } else {
+                r.flags |= kFlagPointers;
             }
             break;
         case 360:
@@ -352,6 +354,8 @@ bool DocumentBuilder::applyTag(const Tag& t) {
                     return fail(ReadStatus::Malformed,
                                 "bad extension dictionary handle '" + std::string(t.value) + "'", t.line);
                 }
+            } else {
+                r.flags |= kFlagPointers;
             }
             break;
         case 60:
@@ -374,6 +378,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
             r.flags |= kFlagXdata;
             break;
         default:
+            if (isPointerCode(t.code)) r.flags |= kFlagPointers;
             break;
     }
     return true;

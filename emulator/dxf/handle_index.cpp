@@ -9,13 +9,13 @@ void HandleIndex::reserve(std::size_t n) {
 }
 
 void HandleIndex::grow(const std::vector<Record>& records) {
-    std::vector<std::uint64_t> old;
+    std::vector<std::uint32_t> old;
     old.swap(slots_);
     slots_.assign(old.empty() ? 16 : old.size() * 2, 0);
     const std::size_t mask = slots_.size() - 1;
-    for (std::uint64_t v : old) {
+    for (std::uint32_t v : old) {
         if (v == 0) continue;
-        std::size_t s = home(records[RecordIndex(v - 1)].handle) & mask;
+        std::size_t s = home(records[v - 1].handle) & mask;
         while (slots_[s] != 0) s = (s + 1) & mask;
         slots_[s] = v;
     }
@@ -24,36 +24,23 @@ void HandleIndex::grow(const std::vector<Record>& records) {
 RecordIndex HandleIndex::insert(RecordIndex i, const std::vector<Record>& records) {
     if ((count_ + 1) * 10 > slots_.size() * 7) grow(records);  // at most 70% full
     const Handle h = records[i].handle;
-    const std::uint64_t m = mix(h);
-    const std::uint64_t tag = m & 0xFFFFFFFF00000000ULL;
     const std::size_t mask = slots_.size() - 1;
     std::size_t s = home(h) & mask;
-    while (slots_[s] != 0) {
-        const std::uint64_t v = slots_[s];
-        if ((v & 0xFFFFFFFF00000000ULL) == tag) {
-            auto other = RecordIndex((v & 0xFFFFFFFFULL) - 1);
-            if (records[other].handle == h) return other;
-        }
-        s = (s + 1) & mask;
+    for (; slots_[s] != 0; s = (s + 1) & mask) {
+        const RecordIndex other = slots_[s] - 1;
+        if (records[other].handle == h) return other;
     }
-    slots_[s] = slotFor(m, i);
+    slots_[s] = i + 1;
     ++count_;
     return kNoRecord;
 }
 
 RecordIndex HandleIndex::find(Handle h, const std::vector<Record>& records) const {
     if (slots_.empty() || h == kNoHandle) return kNoRecord;
-    const std::uint64_t m = mix(h);
-    const std::uint64_t tag = m & 0xFFFFFFFF00000000ULL;
     const std::size_t mask = slots_.size() - 1;
-    std::size_t s = home(h) & mask;
-    while (slots_[s] != 0) {
-        const std::uint64_t v = slots_[s];
-        if ((v & 0xFFFFFFFF00000000ULL) == tag) {
-            auto i = RecordIndex((v & 0xFFFFFFFFULL) - 1);
-            if (records[i].handle == h) return i;
-        }
-        s = (s + 1) & mask;
+    for (std::size_t s = home(h) & mask; slots_[s] != 0; s = (s + 1) & mask) {
+        const RecordIndex i = slots_[s] - 1;
+        if (records[i].handle == h) return i;
     }
     return kNoRecord;
 }

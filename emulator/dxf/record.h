@@ -33,6 +33,7 @@ enum RecordFlag : std::uint8_t {
     kFlagReactors = 4,   // has a 102 {ACAD_REACTORS group
     kFlagXdata = 8,      // has 1001 application data
     kFlagBlkrefs = 16,   // has a 102 {BLKREFS group
+    kFlagPointers = 32,  // has handle references besides its owner and extension dictionary
 };
 
 struct Record {

@@ -120,6 +120,9 @@ void Writer::resolve() {
 }
 
 bool Writer::refersToLeftOut(RecordIndex i) const {
+    const Record& r = d_.record(i);
+    if (leftOut(r.owner) || leftOut(r.xdict)) return true;
+    if (!r.has(kFlagPointers)) return false;  // spares reading the tags of most entities again
     for (const Tag& t : d_.tags(i)) {
         if (!isPointerCode(t.code)) continue;
         Handle h = kNoHandle;

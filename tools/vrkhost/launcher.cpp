@@ -3,6 +3,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <stdlib.h>
 #include <unistd.h>
 #endif
 
@@ -84,6 +85,10 @@ int main(int argc, char** argv) {
     const std::string program = programFolder() + "/" VRK_TOOL_NAME "-" + generation;
     std::vector<char*> args(argv, argv + argc);
     args.push_back(nullptr);
+    // A drawing of 100 MB fills some 50,000 pages of 4 KB; under a hypervisor faulting them in costs more
+    // than reading the file. Let the allocator back large blocks with huge pages, unless the caller
+    // tuned it already.
+    setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 0);
     execv(program.c_str(), args.data());
     std::fprintf(stderr, VRK_TOOL_NAME ": cannot start %s: %s\n", program.c_str(), std::strerror(errno));
     return 127;
