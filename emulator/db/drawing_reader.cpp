@@ -41,6 +41,20 @@ public:
         }
     }
 
+    // Records of one type come in runs and drawings hold few types: remember each answer.
+    AcRxClass* classOf(const Document& doc, RecordIndex i) {
+        const vrk::dxf::Record& record = doc.record(i);
+        const std::uint32_t key = std::uint32_t(record.type) << 8 | std::uint32_t(record.kind);
+        if (key == mLastKey) return mpLastClass;
+        auto it = mByTypeAndKind.find(key);
+        AcRxClass* pClass = it != mByTypeAndKind.end()
+                                ? it->second
+                                : mByTypeAndKind.emplace(key, classFor(doc.typeName(i), record.kind)).first->second;
+        mLastKey = key;
+        return mpLastClass = pClass;
+    }
+
+private:
     AcRxClass* classFor(std::string_view type, RecordKind kind) {
         auto known = knownTypes().find(type);
         if (known != knownTypes().end()) {
@@ -59,8 +73,10 @@ public:
         }
     }
 
-private:
     std::unordered_map<std::string_view, AcRxClass*> mFromClasses;
+    std::unordered_map<std::uint32_t, AcRxClass*> mByTypeAndKind;
+    std::uint32_t mLastKey = UINT32_MAX;
+    AcRxClass* mpLastClass = nullptr;
 };
 
 AcRxClass* tableClass(std::string_view tableName) {
@@ -87,17 +103,24 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
             case RecordKind::TableBegin: pClass = tableClass(doc.tableOf(i) ? doc.tableOf(i)->name : ""); break;
             case RecordKind::TableEntry:
             case RecordKind::Entity:
-            case RecordKind::Object: pClass = classes.classFor(doc.typeName(i), record.kind); break;
+            case RecordKind::Object: pClass = classes.classOf(doc, i); break;
             default: continue;
         }
         db.newStub(pClass, nullptr, record.handle, i);
     }
     // The reader lets no duplicate handle by, so a handle names one record.
     // Dictionaries keep their entries in the file's records (see AcDbImpDatabase::childrenOf).
+    // Runs of records share an owner (a block's entities, a table's records): ask once per run.
+    vrk::dxf::Handle lastHandle = vrk::dxf::kNoHandle;
+    AcDbStub* pLastStub = nullptr;
     auto stubOfHandle = [&](vrk::dxf::Handle h) -> AcDbStub* {
         if (h == vrk::dxf::kNoHandle) return nullptr;
-        const RecordIndex i = doc.find(h);
-        return i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord(i);
+        if (h != lastHandle) {
+            const RecordIndex i = doc.find(h);
+            lastHandle = h;
+            pLastStub = i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord(i);
+        }
+        return pLastStub;
     };
 
     db.forEachStub([&](AcDbStub& stub) {
@@ -164,11 +187,12 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
             if (pEntity->owner == nullptr) pEntity->owner = pBlock;
         }
     }
+    doc.releaseEntityIndex();  // the blocks hold their entities now
     // A reference finds its definition and counts in its record when asked; only its class is needed now.
     AcRxClass* pMInsert = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
     db.forEachStub([&](AcDbStub& stub) {
         const RecordIndex i = stub.sourceRecord;
-        if (doc.typeName(i) == "INSERT" && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1)) stub.cls = pMInsert;
+        if (doc.isInsert(i) && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1)) stub.cls = pMInsert;
     });
 
     // The named object dictionary: the first dictionary of OBJECTS, which nothing owns.

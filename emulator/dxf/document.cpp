@@ -176,6 +176,12 @@ IndexSpan Document::blockEntities(std::size_t slot) const {
                      entityOffsets_[slot + 1] - entityOffsets_[slot]};
 }
 
+void Document::releaseEntityIndex() const {
+    std::vector<std::uint32_t>().swap(entityOffsets_);
+    std::vector<RecordIndex>().swap(entityList_);
+    entityIndexBuilt_ = false;
+}
+
 std::vector<RecordIndex> Document::parts(RecordIndex entity) const {
     std::vector<RecordIndex> out;
     for (RecordIndex i = entity + 1;
@@ -183,6 +189,10 @@ std::vector<RecordIndex> Document::parts(RecordIndex entity) const {
         out.push_back(i);
     }
     return out;
+}
+
+bool Document::isInsert(RecordIndex i) const {
+    return records_[i].type == kWtInsert;
 }
 
 int Document::insertColumns(RecordIndex i) const {
@@ -211,7 +221,12 @@ RecordIndex Document::namedObjectsDictionary() const {
 
 std::vector<DictionaryEntry> Document::dictionaryEntries(RecordIndex i) const {
     std::vector<DictionaryEntry> out;
-    if (!isDictionary(i)) return out;
+    forEachDictionaryEntry(i, [&out](const DictionaryEntry& e) { out.push_back(e); });
+    return out;
+}
+
+void Document::forEachDictionaryEntry(RecordIndex i, const std::function<void(const DictionaryEntry&)>& fn) const {
+    if (!isDictionary(i)) return;
     std::string_view key;
     bool haveKey = false;
     int group = 0;
@@ -231,11 +246,10 @@ std::vector<DictionaryEntry> Document::dictionaryEntries(RecordIndex i) const {
             e.key = key;
             e.hardOwner = t.code == 360;
             parseHandle(t.value, e.handle);
-            out.push_back(e);
+            fn(e);
             haveKey = false;
         }
     }
-    return out;
 }
 
 void Document::forEachOwnership(const std::function<void(RecordIndex, RecordIndex)>& add) const {
@@ -253,11 +267,11 @@ void Document::forEachOwnership(const std::function<void(RecordIndex, RecordInde
         if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != records_[r.parent].handle))
             add(r.parent, i);
         if (isDictionary(i)) {
-            for (const DictionaryEntry& e : dictionaryEntries(i)) {
-                if (!e.hardOwner) continue;
+            forEachDictionaryEntry(i, [&](const DictionaryEntry& e) {
+                if (!e.hardOwner) return;
                 RecordIndex x = find(e.handle);
                 if (x != kNoRecord && x != i && records_[x].owner != r.handle) add(i, x);
-            }
+            });
         }
     }
     // A block record owns its BLOCK span even where 330s are missing or name something else.

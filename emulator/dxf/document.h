@@ -206,11 +206,15 @@ public:
     // for *Model_Space and *Paper_Space, those in ENTITIES that name it by 330. Parts (ATTRIB, VERTEX,
     // SEQEND) are not listed: see parts().
     IndexSpan blockEntities(std::size_t slot) const;
+    // Frees the lists behind blockEntities() once a caller has copied what it needs (they are made
+    // again if asked for): a drawing of millions of entities would otherwise carry them twice.
+    void releaseEntityIndex() const;
     // The block record slot an entity belongs to, or -1.
     int entityBlockSlot(RecordIndex entity) const;
     std::string_view entityLayer(RecordIndex i) const { return value(i, 8); }  // "" means layer "0"
     bool invisible(RecordIndex i) const { return records_[i].has(kFlagInvisible); }
     bool isPart(RecordIndex i) const { return records_[i].has(kFlagPart); }
+    bool isInsert(RecordIndex i) const;
     // ATTRIB/VERTEX/SEQEND records following an INSERT or POLYLINE, in file order.
     std::vector<RecordIndex> parts(RecordIndex entity) const;
     // INSERT column and row counts (70, 71); 1 when absent.
@@ -222,6 +226,8 @@ public:
     // The named object dictionary: the first DICTIONARY in OBJECTS (owner 0), or kNoRecord.
     RecordIndex namedObjectsDictionary() const;
     std::vector<DictionaryEntry> dictionaryEntries(RecordIndex i) const;
+    // The same one by one, without building the list.
+    void forEachDictionaryEntry(RecordIndex i, const std::function<void(const DictionaryEntry&)>& fn) const;
     // Records that i owns directly: records naming it by 330, its extension dictionary, hard (360)
     // dictionary entries, its parts, and for a block record its BLOCK, ENDBLK and entities.
     IndexSpan ownedDirectly(RecordIndex i) const;

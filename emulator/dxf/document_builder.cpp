@@ -67,7 +67,7 @@ bool DocumentBuilder::build(Buffer bytes, const std::string& path) {
     d_.buffer_ = std::move(bytes);
     d_.path_ = path;
     if (!scan()) return false;
-    return finishIndexes();
+    return indexHandles() && finishIndexes();
 }
 
 bool DocumentBuilder::scan() {
@@ -85,7 +85,6 @@ bool DocumentBuilder::scan() {
     // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
     // only: pages nobody writes are never backed by memory.
     d_.records_.reserve(n / 48 + 16);
-    d_.handles_.reserve(n / 100 + 16);
 
     TagReader reader(data, start, n, 1);
     Tag t;
@@ -393,7 +392,6 @@ std::uint64_t DocumentBuilder::lineAt(std::uint64_t offset) const {
 bool DocumentBuilder::closeRecord() {
     if (!open_) return true;
     open_ = false;
-    const auto index = RecordIndex(d_.records_.size() - 1);
     Record& r = d_.records_.back();
     if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
         return fail(ReadStatus::Malformed, "SECTION without a name", recordLine_);
@@ -406,14 +404,25 @@ bool DocumentBuilder::closeRecord() {
                     "no $ACADVER in HEADER: R12 or older drawing files are not supported", recordLine_);
     }
     if (haveHandle_) {
-        RecordIndex other = d_.handles_.insert(index, d_.records_);
+        ++handleCount_;
+        if (r.handle > d_.maxHandle_) d_.maxHandle_ = r.handle;
+    }
+    return true;
+}
+
+// Once the records are known the index is sized exactly, and made in one go.
+bool DocumentBuilder::indexHandles() {
+    d_.handles_.reserve(handleCount_);
+    for (RecordIndex i = 0; i < d_.records_.size(); ++i) {
+        const Record& r = d_.records_[i];
+        if (r.handle == kNoHandle) continue;
+        RecordIndex other = d_.handles_.insert(i, d_.records_);
         if (other != kNoRecord) {
             return fail(ReadStatus::Malformed,
                         "duplicate handle " + formatHandle(r.handle) + " (also at line " +
                             std::to_string(lineAt(d_.records_[other].begin)) + ")",
-                        recordLine_);
+                        lineAt(r.begin));
         }
-        if (r.handle > d_.maxHandle_) d_.maxHandle_ = r.handle;
     }
     return true;
 }

@@ -27,6 +27,7 @@ private:
     bool applyTag(const Tag& t);
     bool closeRecord();
     bool checkVersion(std::string_view v, std::uint64_t line);
+    bool indexHandles();
     bool finishIndexes();
 
     Document& d_;
@@ -53,6 +54,7 @@ private:
     bool inXdata_ = false;
     Group group_ = kNone;
     bool takesHandle_ = false;
+    std::size_t handleCount_ = 0;
 };
 
 }  // namespace vrk::dxf
