@@ -134,6 +134,20 @@ TEST_F(Edits, DictionaryEntriesAndReactorsOfLeftOutObjects) {
     EXPECT_EQ(again->record(ins).owner, 0x1Fu);
 }
 
+TEST_F(Edits, ReactorIsTheOnlyReferenceBesidesTheOwner) {
+    // Without its application data the INSERT refers to other objects only through its reactor.
+    std::string text = handmade();
+    const std::string xdata = "1001\nACAD\n1005\n24\n";
+    ASSERT_NE(text.find(xdata), std::string::npos);
+    text.erase(text.find(xdata), xdata.size());
+    doc = parseOk(text);
+    EditSet edits;
+    edits.leaveOut(0x50);
+    auto again = saveAndReread(edits);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->recordBytes(again->find(0x41)).find("ACAD_REACTORS"), std::string_view::npos);
+}
+
 TEST_F(Edits, LayerSwitchesKeepTheirColumns) {
     EditSet edits;
     edits.setLayerSwitches(0x11, LayerSwitches{true, true, true});
