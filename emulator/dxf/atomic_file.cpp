@@ -47,6 +47,7 @@ public:
 
 private:
     static constexpr std::size_t kBufSize = 1 << 20;
+    static constexpr std::uint64_t kWritebackStep = 8 << 20;
 
     bool writeAll(const char* p, std::size_t n) {
         while (n > 0) {
@@ -67,7 +68,17 @@ private:
             n -= std::size_t(w);
             written_ += std::uint64_t(w);
         }
+        startWriteback();
         return true;
+    }
+    // Hands what is written so far to the disk without waiting: the flush before the rename then has
+    // little left to wait for.
+    void startWriteback() {
+#ifdef __linux__
+        if (written_ - handedToDisk_ < kWritebackStep) return;
+        ::sync_file_range(fd_, off64_t(handedToDisk_), off64_t(written_ - handedToDisk_), SYNC_FILE_RANGE_WRITE);
+        handedToDisk_ = written_;
+#endif
     }
     bool fail(int e) {
         failed_ = true;
@@ -79,6 +90,7 @@ private:
     const SaveFaults* faults_;
     std::vector<char> buf_;
     std::uint64_t written_ = 0;
+    std::uint64_t handedToDisk_ = 0;
     bool failed_ = false;
     std::string error_;
 };
