@@ -46,7 +46,7 @@ public:
     std::string error() const override { return error_; }
 
 private:
-    static constexpr std::size_t kBufSize = 1 << 20;
+    static constexpr std::size_t kBufSize = 1 << 18;
     static constexpr std::uint64_t kWritebackStep = 8 << 20;
 
     bool writeAll(const char* p, std::size_t n) {

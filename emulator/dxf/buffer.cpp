@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #ifdef _WIN32
 #include <io.h>
@@ -76,9 +77,30 @@ bool Buffer::map(int fd, std::size_t size, Buffer& out) {
 #endif
 }
 
+namespace {
+
+// Backs a fresh block with memory in one call rather than a page fault per 4 KB as read() fills it;
+// under a hypervisor each fault costs microseconds. Where the system cannot, the faults happen anyway.
+void prefault(char* p, std::size_t size) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t first = (std::uintptr_t(p) + page - 1) & ~(page - 1);
+    const std::uintptr_t last = (std::uintptr_t(p) + size) & ~(page - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)size;
+#endif
+}
+
+}  // namespace
+
 bool Buffer::read(int fd, std::size_t size, Buffer& out) {
     Buffer b;
-    if (size > 0) b.data_ = new char[size];  // not zero-filled: every byte is overwritten
+    if (size > 0) {
+        b.data_ = new char[size];  // not zero-filled: every byte is overwritten
+        prefault(b.data_, size);
+    }
     b.size_ = size;
     std::size_t got = 0;
     while (got < size) {

@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#if defined(_WIN32)
 #include <string>
 #include <vector>
+#endif
 
 // The same launcher serves vrkhost and vrkconvert.
 #ifndef VRK_TOOL_NAME
@@ -23,12 +25,16 @@
 
 namespace {
 
-std::string releaseArgument(int argc, char** argv) {
+const char* releaseArgument(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--release") == 0 && i + 1 < argc) return argv[i + 1];
         if (std::strncmp(argv[i], "--release=", 10) == 0) return argv[i] + 10;
     }
     return "2008";
+}
+
+bool isR16Release(const char* release) {
+    return std::strcmp(release, "2004") == 0 || std::strcmp(release, "2005") == 0 || std::strcmp(release, "2006") == 0;
 }
 
 #if defined(_WIN32)
@@ -49,20 +55,27 @@ std::wstring argumentsOfCommandLine() {
     return p;
 }
 #else
-std::string programFolder() {
-    std::vector<char> path(4096);
-    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (n <= 0) return ".";
-    std::string self(path.data(), static_cast<size_t>(n));
-    return self.substr(0, self.find_last_of('/'));
+// The program beside this one: <folder>/<tool>-<generation>. Plain C on this side: the launcher runs
+// before every job, and without the C++ runtime to load it starts in half the time.
+bool programBeside(const char* generation, char* out, size_t size) {
+    const ssize_t n = readlink("/proc/self/exe", out, size - 1);
+    size_t folder = 1;
+    if (n > 0) {
+        out[n] = '\0';
+        const char* slash = std::strrchr(out, '/');
+        folder = slash != nullptr ? static_cast<size_t>(slash - out) : 0;
+    } else {
+        out[0] = '.';
+    }
+    const int written = std::snprintf(out + folder, size - folder, "/" VRK_TOOL_NAME "-%s", generation);
+    return written > 0 && static_cast<size_t>(written) < size - folder;
 }
 #endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string release = releaseArgument(argc, argv);
-    const char* generation = release == "2004" || release == "2005" || release == "2006" ? "r16" : "r17";
+    const char* generation = isR16Release(releaseArgument(argc, argv)) ? "r16" : "r17";
 #if defined(_WIN32)
     const std::wstring program = programFolder() + L"\\" VRK_WTOOL_NAME L"-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
     std::wstring commandLine = L"\"" + program + L"\"" + argumentsOfCommandLine();
@@ -82,15 +95,17 @@ int main(int argc, char** argv) {
     CloseHandle(process.hProcess);
     return static_cast<int>(status);
 #else
-    const std::string program = programFolder() + "/" VRK_TOOL_NAME "-" + generation;
-    std::vector<char*> args(argv, argv + argc);
-    args.push_back(nullptr);
+    char program[4096];
+    if (!programBeside(generation, program, sizeof(program))) {
+        std::fprintf(stderr, VRK_TOOL_NAME ": the path of this program is too long\n");
+        return 127;
+    }
     // A drawing of 100 MB fills some 50,000 pages of 4 KB; under a hypervisor faulting them in costs more
     // than reading the file. Let the allocator back large blocks with huge pages, unless the caller
     // tuned it already.
     setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 0);
-    execv(program.c_str(), args.data());
-    std::fprintf(stderr, VRK_TOOL_NAME ": cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+    execv(program, argv);
+    std::fprintf(stderr, VRK_TOOL_NAME ": cannot start %s: %s\n", program, std::strerror(errno));
     return 127;
 #endif
 }
