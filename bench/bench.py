@@ -32,6 +32,9 @@ def run(argv, out_path, peak=False):
     """
     if os.path.exists(out_path):
         os.remove(out_path)
+    # Every run starts with nothing left to write back: otherwise a program that flushes its output
+    # (vrkhost does, before renaming it into place) would also wait for what the one before left dirty.
+    os.sync()
     rss_file = out_path + ".rss"
     prefix = ["/usr/bin/time", "-f", "%M", "-o", rss_file] if peak else []
     start = time.perf_counter()
