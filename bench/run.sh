@@ -2,7 +2,7 @@
 # Benchmark: vrkhost (read + solidify + write) against ezdxf doing the same job and against cp, on
 # generated drawings of about 1, 10 and 100 MB and one whose single block holds 1,000,000 entities.
 #   bench/run.sh [--repeat N] [--skip-ezdxf-above-mb X] [--sizes 1,10,100] [--big-block E]
-# Prints a Markdown table (also left in build/bench/results.md). Takes about 15 minutes on 2 cores,
+# Prints a Markdown table (also left in build/bench/results.md). Takes about 7 minutes on 2 cores,
 # most of it ezdxf; --skip-ezdxf-above-mb 20 extrapolates ezdxf on the large drawings (about 5 min).
 # Set VRK_BENCH_BUILD to build somewhere other than build/bench. Not part of the tests or CI.
 set -euo pipefail
