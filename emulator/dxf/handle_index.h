@@ -18,16 +18,22 @@ public:
     RecordIndex insert(RecordIndex i, const std::vector<Record>& records);
     RecordIndex find(Handle h, const std::vector<Record>& records) const;
     std::size_t size() const { return count_; }
+    // Whether the index gave up folding handles for a seeded hash (see insert()).
+    bool scattered() const { return scattered_; }
 
 private:
     // Handles are mostly handed out in sequence: folding keeps neighbours in neighbouring slots, so
     // inserting a file's handles walks the table instead of jumping across it, and probes stay short
-    // enough that a slot needs to hold only the record (its handle is in the record).
-    static std::size_t home(Handle h) { return std::size_t(h ^ (h >> 21) ^ (h >> 42)); }
-    void grow(const std::vector<Record>& records);
+    // enough that a slot needs to hold only the record (its handle is in the record). Handles chosen to
+    // fold onto one slot would make every insert walk all of them; past a long probe the index is made
+    // again with a hash seeded at random, which nobody writing a file can aim at.
+    std::size_t home(Handle h) const;
+    void rehash(std::size_t capacity, const std::vector<Record>& records);
 
     std::vector<std::uint32_t> slots_;  // 0 = empty; else record index + 1
     std::size_t count_ = 0;
+    bool scattered_ = false;
+    std::uint64_t seed_ = 0;
 };
 
 }  // namespace vrk::dxf

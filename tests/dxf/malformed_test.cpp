@@ -1,5 +1,6 @@
 // Bad input gives a clear error with a line number, never a crash.
 
+#include "emulator/dxf/handle_index.h"
 #include "handmade.h"
 #include "test_support.h"
 
@@ -173,6 +174,30 @@ TEST(Malformed, MutatedBytesNeverCrash) {
         parseDocument(out, again);  // may fail (a required record left out); must not crash
     }
     EXPECT_GT(accepted, 0);
+}
+
+// Handles chosen so that every one lands on the same slot of the handle index would make reading
+// quadratic in the number of records; the index notices and scatters them.
+TEST(HandleIndexTest, HandlesAimedAtOneSlotAreScatteredAndStillFound) {
+    std::vector<Record> records(20000);
+    for (std::size_t k = 0; k < records.size(); ++k) records[k].handle = (Handle(k + 1) << 21) | Handle(k + 1);
+    HandleIndex index;
+    index.reserve(records.size());
+    for (RecordIndex i = 0; i < records.size(); ++i) ASSERT_EQ(index.insert(i, records), kNoRecord);
+    EXPECT_TRUE(index.scattered());
+    for (RecordIndex i = 0; i < records.size(); ++i) ASSERT_EQ(index.find(records[i].handle, records), i);
+    EXPECT_EQ(index.find(Handle(1) << 40, records), kNoRecord);
+    records.push_back(records[123]);  // the same handle again is found as a duplicate
+    EXPECT_EQ(index.insert(RecordIndex(records.size() - 1), records), 123u);
+}
+
+TEST(HandleIndexTest, HandlesInSequenceKeepTheirOrder) {
+    std::vector<Record> records(100000);
+    for (std::size_t k = 0; k < records.size(); ++k) records[k].handle = Handle(0x20 + k);
+    HandleIndex index;
+    for (RecordIndex i = 0; i < records.size(); ++i) ASSERT_EQ(index.insert(i, records), kNoRecord);
+    EXPECT_FALSE(index.scattered());
+    for (RecordIndex i = 0; i < records.size(); i += 97) ASSERT_EQ(index.find(records[i].handle, records), i);
 }
 
 }  // namespace
