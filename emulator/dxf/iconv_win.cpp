@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "utf8.h"
+
 namespace vrk::dxf {
 
 struct WinIconv {
@@ -29,24 +31,6 @@ UINT codePageNumber(const char* name) {
     if (n.rfind("ISO-8859-", 0) == 0) return UINT(28590 + std::atoi(n.c_str() + 9));
     if (n.rfind("CP", 0) == 0 && n.size() > 2) return UINT(std::atoi(n.c_str() + 2));
     return 0;
-}
-
-// Length of the UTF-8 sequence at s (left bytes), its code point in cp; 0 invalid, -1 truncated.
-int utf8At(const unsigned char* s, std::size_t left, char32_t& cp) {
-    unsigned b = s[0];
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0) return 0;
-    char32_t v = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; k < len; ++k) {
-        if (std::size_t(k) >= left) return -1;
-        unsigned c = s[k];
-        if ((c >> 6) != 2) return 0;
-        v = (v << 6) | (c & 0x3F);
-    }
-    static const char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (v < kMin[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    cp = v;
-    return len;
 }
 
 std::size_t fail(int e) {
@@ -91,7 +75,7 @@ std::size_t iconv(iconv_t cd, char** in, std::size_t* inLeft, char** out, std::s
             if (made <= 0) return fail(EILSEQ);
         } else {
             char32_t cp = 0;
-            used = utf8At(s, *inLeft, cp);
+            used = decodeUtf8(s, *inLeft, cp);
             if (used < 0) return fail(EINVAL);
             if (used == 0) return fail(EILSEQ);
             wchar_t wide[2];

@@ -9,6 +9,7 @@
 #endif
 
 #include "document.h"
+#include "utf8.h"
 
 namespace vrk::dxf {
 
@@ -42,21 +43,10 @@ bool hex4(std::string_view s, std::size_t at, unsigned& out) {
     return true;
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
+// Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid or cut short.
 std::size_t utf8Char(std::string_view s, std::size_t i, char32_t& cp) {
-    auto b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) return 0;
-    char32_t v = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (std::size_t k = 1; k < len; ++k) {
-        auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c >> 6) != 2) return 0;
-        v = (v << 6) | (c & 0x3F);
-    }
-    static const char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (v < kMin[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    cp = v;
-    return len;
+    const int len = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, cp);
+    return len > 0 ? std::size_t(len) : 0;
 }
 
 void appendEscape(std::string& out, unsigned unit) {
