@@ -1,6 +1,7 @@
 // Saving replaces the target in one step or not at all.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "emulator/dxf/atomic_file.h"
 #if defined(_WIN32)
@@ -25,7 +26,7 @@ TEST_F(AtomicSave, WritesTheTargetAndNothingElse) {
     WriteStats stats;
     ASSERT_TRUE(saveDocument(*doc, none, folder.file("out.dxf"), err, &stats)) << err.reason;
     EXPECT_EQ(slurp(folder.file("out.dxf")), handmade());
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"out.dxf"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     EXPECT_EQ(stats.bytes, handmade().size());
     struct stat st {};
     ASSERT_EQ(stat(folder.file("out.dxf").c_str(), &st), 0);
@@ -47,7 +48,7 @@ TEST_F(AtomicSave, NonAsciiNameSavesAndReadsBack) {
     auto edited = readDocument(target, rerr);
     ASSERT_NE(edited, nullptr) << rerr.describe();
     EXPECT_LT(edited->bytes().size(), handmade().size());
-    EXPECT_EQ(folder.files().size(), 1u);  // no temporary file left
+    EXPECT_EQ(folder.entries().size(), 1u);  // no temporary file left
 #if defined(_WIN32)
     DeleteFileW(widePath(target).c_str());  // the folder's cleanup sees ANSI names only
 #endif
@@ -57,7 +58,7 @@ TEST_F(AtomicSave, MissingFolderLeavesNothing) {
     SaveError err;
     EXPECT_FALSE(saveDocument(*doc, none, folder.file("no/such/folder/out.dxf"), err));
     EXPECT_EQ(err.status, SaveStatus::CannotCreate);
-    EXPECT_TRUE(folder.files().empty());
+    EXPECT_TRUE(folder.entries().empty());
 }
 
 TEST_F(AtomicSave, FailuresKeepTheOldTarget) {
@@ -82,7 +83,7 @@ TEST_F(AtomicSave, FailuresKeepTheOldTarget) {
         EXPECT_EQ(err.status, c.status) << err.reason;
         EXPECT_FALSE(err.reason.empty());
         EXPECT_EQ(slurp(target), "old contents");
-        EXPECT_EQ(folder.files(), (std::vector<std::string>{"out.dxf"}));
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     }
 }
 
@@ -97,7 +98,7 @@ TEST_F(AtomicSave, FailingProducerLeavesNoTarget) {
         },
         err));
     EXPECT_EQ(err.reason, "gave up");
-    EXPECT_TRUE(folder.files().empty());
+    EXPECT_TRUE(folder.entries().empty());
 }
 
 TEST_F(AtomicSave, TargetThatIsAFolderIsRefusedCleanly) {
@@ -110,7 +111,7 @@ TEST_F(AtomicSave, TargetThatIsAFolderIsRefusedCleanly) {
     SaveError err;
     EXPECT_FALSE(saveDocument(*doc, none, folder.file("sub"), err));
     EXPECT_EQ(err.status, SaveStatus::RenameFailed);
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"sub"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"sub"}));
     std::remove(folder.file("sub/keep").c_str());
     rmdir(folder.file("sub").c_str());
 }
@@ -134,7 +135,7 @@ TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
 #endif
     EXPECT_LT(after.st_size, before.st_size);
     EXPECT_EQ(src->bytes(), handmade());  // the document read is untouched
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"drawing.dxf"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"drawing.dxf"}));
 }
 
 TEST_F(AtomicSave, LargeWritesGoThroughIntact) {
@@ -152,7 +153,7 @@ TEST_F(AtomicSave, LargeWritesGoThroughIntact) {
     late.failWriteAtByte = std::int64_t(bytes.size() - 10);
     EXPECT_FALSE(saveDocument(*big, none, folder.file("big.dxf"), err, nullptr, &late));
     EXPECT_TRUE(slurp(folder.file("big.dxf")) == bytes);
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"big.dxf"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"big.dxf"}));
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST_F(RealSaveFault, FolderWithoutWritePermission) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(err.status, SaveStatus::CannotCreate) << err.reason;
     EXPECT_EQ(slurp(target), "old contents");
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"out.dxf"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     expectSourceUntouched();
 }
 

@@ -1,15 +1,8 @@
 #pragma once
 // Helpers shared by the drawing-file tests.
 
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#if defined(_WIN32)
-#include <windows.h>
-#endif
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -20,21 +13,15 @@
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/reader.h"
 #include "emulator/dxf/writer.h"
+#include "tests/support/temp_folder.h"
 #include "tools/samplegen/generator.h"
 
 namespace vrk::dxf::testing {
 
 inline std::vector<std::string> realworldFiles() {
     std::vector<std::string> out;
-    if (DIR* d = opendir(VRK_REALWORLD_DIR)) {
-        while (dirent* e = readdir(d)) {
-            std::string n = e->d_name;
-            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0)
-                out.push_back(VRK_REALWORLD_DIR "/" + n);
-        }
-        closedir(d);
-    }
-    std::sort(out.begin(), out.end());
+    for (const std::string& n : vrk::test::folderEntries(VRK_REALWORLD_DIR))
+        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0) out.push_back(VRK_REALWORLD_DIR "/" + n);
     return out;
 }
 
@@ -67,43 +54,7 @@ inline std::string generated(int blocks = 3, int entities = 12, int big = 0) {
     return samplegen::generateDrawing(o);
 }
 
-// A fresh empty folder under the test's temporary directory, removed with its files at destruction.
-class TempFolder {
-public:
-    TempFolder() {
-#if defined(_WIN32)
-        // No mkdtemp: a fresh name from GetTempFileName, made a folder.
-        char temp[MAX_PATH + 1], name[MAX_PATH + 1];
-        if (GetTempPathA(sizeof(temp), temp) && GetTempFileNameA(temp, "vrd", 0, name) && DeleteFileA(name) &&
-            CreateDirectoryA(name, nullptr))
-            path_ = name;
-#else
-        char templ[] = "/tmp/vrk-dxf-test-XXXXXX";
-        path_ = mkdtemp(templ);
-#endif
-    }
-    ~TempFolder() {
-        for (const std::string& f : files()) std::remove((path_ + "/" + f).c_str());
-        rmdir(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> files() const {
-        std::vector<std::string> out;
-        if (DIR* d = opendir(path_.c_str())) {
-            while (dirent* e = readdir(d)) {
-                std::string n = e->d_name;
-                if (n != "." && n != "..") out.push_back(n);
-            }
-            closedir(d);
-        }
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-private:
-    std::string path_;
-};
+using TempFolder = vrk::test::TempFolder;
 
 inline void spit(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);

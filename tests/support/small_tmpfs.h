@@ -3,18 +3,18 @@
 // is refused, mounted() is false and why() says so, for GTEST_SKIP.
 #pragma once
 
-#include <dirent.h>
 #include <stdlib.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/mount.h>
 #endif
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_folder.h"
 
 namespace vrk::test {
 
@@ -62,16 +62,7 @@ public:
         return false;
     }
 
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(mPath.c_str())) {
-            while (dirent* e = readdir(dir))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-            closedir(dir);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> entries() const { return folderEntries(mPath); }
 
 private:
     std::string mPath;

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,18 @@
 #endif
 
 namespace vrk::test {
+
+// The names in a folder, sorted, without "." and "..".
+inline std::vector<std::string> folderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(path.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class TempFolder {
 public:
@@ -53,15 +66,7 @@ public:
 
     const std::string& path() const { return mPath; }
     std::string file(const std::string& name) const { return mPath + "/" + name; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(mPath.c_str())) {
-            while (dirent* e = readdir(dir))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-            closedir(dir);
-        }
-        return names;
-    }
+    std::vector<std::string> entries() const { return folderEntries(mPath); }
     static bool exists(const std::string& path) {
         struct stat st;
         return stat(path.c_str(), &st) == 0;
