@@ -1,6 +1,9 @@
 # The host comes in two string widths: R16 hosts take narrow text in the ANSI code page,
 # R17 hosts take wide text.  Libraries that present text are built once per width.
 set(VRK_WIDTHS narrow wide)
+# The host generation of each width, as the host programs are named (vrkhost-r16, vrkhost-r17).
+set(VRK_GENERATION_narrow r16)
+set(VRK_GENERATION_wide r17)
 
 # vrk_width_definitions(<target> <narrow|wide> [PUBLIC|PRIVATE])
 function(vrk_width_definitions target width)
