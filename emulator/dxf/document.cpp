@@ -57,6 +57,16 @@ std::vector<Handle> groupHandles(const Document& d, RecordIndex i, std::string_v
     return out;
 }
 
+// The span (section or table, in file order, none inside another) whose begin..end holds record i.
+template <class Span>
+const Span* spanHolding(const std::vector<Span>& spans, RecordIndex i) {
+    auto it = std::upper_bound(spans.begin(), spans.end(), i,
+                               [](RecordIndex x, const Span& s) { return x < s.begin; });
+    if (it == spans.begin()) return nullptr;
+    --it;
+    return i <= it->end ? &*it : nullptr;
+}
+
 }  // namespace
 
 std::vector<Handle> Document::reactors(RecordIndex i) const {
@@ -77,11 +87,7 @@ const SectionInfo* Document::section(SectionId id) const {
 }
 
 const SectionInfo* Document::sectionOf(RecordIndex i) const {
-    auto it = std::upper_bound(sections_.begin(), sections_.end(), i,
-                               [](RecordIndex x, const SectionInfo& s) { return x < s.begin; });
-    if (it == sections_.begin()) return nullptr;
-    --it;
-    return i <= it->end ? &*it : nullptr;
+    return spanHolding(sections_, i);
 }
 
 const TableInfo* Document::table(std::string_view name) const {
@@ -92,11 +98,7 @@ const TableInfo* Document::table(std::string_view name) const {
 }
 
 const TableInfo* Document::tableOf(RecordIndex i) const {
-    auto it = std::upper_bound(tables_.begin(), tables_.end(), i,
-                               [](RecordIndex x, const TableInfo& t) { return x < t.begin; });
-    if (it == tables_.begin()) return nullptr;
-    --it;
-    return i <= it->end ? &*it : nullptr;
+    return spanHolding(tables_, i);
 }
 
 RecordIndex Document::enclosingBlock(RecordIndex i) const {
