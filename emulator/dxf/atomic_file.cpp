@@ -130,6 +130,22 @@ std::string windowsError(DWORD code) {
 }
 #endif
 
+// Writes the drawing into the open temporary file and flushes it to disk.
+SaveError fillAndFlush(int fd, const std::function<bool(Sink&, std::string&)>& produce, const SaveFaults* faults) {
+    FileSink sink(fd, faults);
+    std::string why;
+    if (!produce(sink, why)) return {SaveStatus::WriteFailed, why.empty() ? sink.error() : why};
+    if (!sink.flushBuffer()) return {SaveStatus::WriteFailed, sink.error()};
+    const std::string cannotFlush = "cannot flush to disk: ";
+    if (faults && faults->failFlush) return {SaveStatus::FlushFailed, cannotFlush + std::strerror(EIO)};
+#ifdef _WIN32
+    if (::_commit(fd) != 0) return {SaveStatus::FlushFailed, cannotFlush + std::strerror(errno)};
+#else
+    if (::fsync(fd) != 0) return {SaveStatus::FlushFailed, cannotFlush + std::strerror(errno)};
+#endif
+    return {};
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -161,14 +177,8 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         return failWith(err, status, std::move(reason));
     };
 
-    FileSink sink(fd, faults);
-    std::string why;
-    if (!produce(sink, why)) return abandon(SaveStatus::WriteFailed, why.empty() ? sink.error() : why);
-    if (!sink.flushBuffer()) return abandon(SaveStatus::WriteFailed, sink.error());
-    if ((faults && faults->failFlush) || ::_commit(fd) != 0) {
-        return abandon(SaveStatus::FlushFailed, std::string("cannot flush to disk: ") +
-                                                    std::strerror(faults && faults->failFlush ? EIO : errno));
-    }
+    SaveError filled = fillAndFlush(fd, produce, faults);
+    if (filled.status != SaveStatus::Ok) return abandon(filled.status, std::move(filled.reason));
     if (::_close(fd) != 0) {
         int e = errno;
         ::_wunlink(wideTemp.c_str());
@@ -215,14 +225,8 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     }
     ::fchmod(fd, mode);
 
-    FileSink sink(fd, faults);
-    std::string why;
-    if (!produce(sink, why)) return abandon(SaveStatus::WriteFailed, why.empty() ? sink.error() : why);
-    if (!sink.flushBuffer()) return abandon(SaveStatus::WriteFailed, sink.error());
-    if ((faults && faults->failFlush) || ::fsync(fd) != 0) {
-        return abandon(SaveStatus::FlushFailed, std::string("cannot flush to disk: ") +
-                                                    std::strerror(faults && faults->failFlush ? EIO : errno));
-    }
+    SaveError filled = fillAndFlush(fd, produce, faults);
+    if (filled.status != SaveStatus::Ok) return abandon(filled.status, std::move(filled.reason));
     if (::close(fd) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
