@@ -26,12 +26,7 @@ protected:
     }
 
     static void setPath(const ACHAR* name, const std::string& path) {
-        const vrk::emu::HostString text = vrk::emu::toHost(path);
-        resbuf rb;
-        rb.rbnext = nullptr;
-        rb.restype = RTSTR;
-        rb.resval.rstring = const_cast<ACHAR*>(text.c_str());
-        ASSERT_EQ(acedSetVar(name, &rb), RTNORM);
+        ASSERT_EQ(vrk::test::setStringVariable(name, path), RTNORM);
     }
     static short status() {
         resbuf rb;

@@ -32,14 +32,8 @@ protected:
     }
 
     void convertTo(const std::string& target) {
-        for (const auto& [name, path] : {std::pair{ACRX_T("USERS1"), source}, std::pair{ACRX_T("USERS2"), target}}) {
-            const vrk::emu::HostString text = vrk::emu::toHost(path);
-            resbuf rb;
-            rb.rbnext = nullptr;
-            rb.restype = RTSTR;
-            rb.resval.rstring = const_cast<ACHAR*>(text.c_str());
-            ASSERT_EQ(acedSetVar(name, &rb), RTNORM);
-        }
+        ASSERT_EQ(vrk::test::setStringVariable(ACRX_T("USERS1"), source), RTNORM);
+        ASSERT_EQ(vrk::test::setStringVariable(ACRX_T("USERS2"), target), RTNORM);
         ConvertDrawingFromUserVariables();
     }
 

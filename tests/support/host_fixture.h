@@ -10,11 +10,22 @@
 #include "emulator/db/builder.h"
 #include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
+#include "emulator/text.h"
 #include "frame/host/arx.h"
 
 namespace vrk::test {
 
 inline vrk::emu::HostCalls& hostCalls() { return vrk::emu::HostCalls::instance(); }
+
+// Sets a string system variable (USERS1 ...) to a UTF-8 value, as the plug-in's caller would.
+inline int setStringVariable(const ACHAR* name, const std::string& utf8) {
+    const vrk::emu::HostString text = vrk::emu::toHost(utf8);
+    resbuf rb;
+    rb.rbnext = nullptr;
+    rb.restype = RTSTR;
+    rb.resval.rstring = const_cast<ACHAR*>(text.c_str());
+    return acedSetVar(name, &rb);
+}
 
 class HostTest : public ::testing::Test {
 protected:
