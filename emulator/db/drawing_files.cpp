@@ -136,13 +136,14 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
             default: return fail(Acad::eDxfReadAborted, err.describe());
         }
     }
+    auto codec = std::make_unique<vrk::dxf::TextCodec>(vrk::dxf::TextCodec::forDocument(*doc));
     db.clear();
-    if (!buildDatabase(db, *doc)) {
+    if (!buildDatabase(db, *doc, *codec)) {
         db.clear();
         return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
     }
     db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
-    db.source->codec = std::make_unique<vrk::dxf::TextCodec>(vrk::dxf::TextCodec::forDocument(*doc));
+    db.source->codec = std::move(codec);
     db.source->document = std::move(doc);
     return Acad::eOk;
 }

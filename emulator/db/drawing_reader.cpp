@@ -87,9 +87,8 @@ AcRxClass* tableClass(std::string_view tableName) {
 
 }  // namespace
 
-bool buildDatabase(AcDbImpDatabase& db, const Document& doc) {
+bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::TextCodec& codec) {
     RecordClasses classes(doc);
-    vrk::dxf::TextCodec codec = vrk::dxf::TextCodec::forDocument(doc);
     const size_t n = doc.recordCount();
     auto stubOfRecord = [&db](RecordIndex i) { return db.stubOfRecord(i); };
 
