@@ -31,8 +31,10 @@ std::string_view Document::value(RecordIndex i, int code) const {
 }
 
 bool Document::intValue(RecordIndex i, int code, long long& out) const {
-    std::string_view v;
-    return findValue(i, code, v) && parseInt(v, out);
+    for (const Tag& t : tags(i)) {
+        if (t.code == code) return integerValue(t, out);
+    }
+    return false;
 }
 
 namespace {

@@ -100,8 +100,8 @@ public:
     class iterator {
     public:
         iterator() = default;
-        iterator(const char* data, std::size_t b, std::size_t e, std::uint64_t line)
-            : reader_(data, b, e, line) {
+        iterator(const char* data, std::size_t b, std::size_t e, std::uint64_t line, Encoding encoding)
+            : reader_(data, b, e, line, encoding) {
             advance();
         }
         const Tag& operator*() const { return tag_; }
@@ -119,15 +119,16 @@ public:
         Tag tag_;
         bool done_ = true;
     };
-    TagRange(const char* data, std::size_t b, std::size_t e, std::uint64_t line)
-        : data_(data), b_(b), e_(e), line_(line) {}
-    iterator begin() const { return iterator(data_, b_, e_, line_); }
+    TagRange(const char* data, std::size_t b, std::size_t e, std::uint64_t line, Encoding encoding)
+        : data_(data), b_(b), e_(e), line_(line), encoding_(encoding) {}
+    iterator begin() const { return iterator(data_, b_, e_, line_, encoding_); }
     iterator end() const { return iterator(); }
 
 private:
     const char* data_;
     std::size_t b_, e_;
     std::uint64_t line_;
+    Encoding encoding_;
 };
 
 class Document {
@@ -146,8 +147,9 @@ public:
     std::string_view codePage() const { return codepage_; }    // $DWGCODEPAGE, e.g. "ANSI_1252"
     Handle handseed() const { return handseed_; }              // $HANDSEED (0 if absent)
     Handle maxHandle() const { return maxHandle_; }            // largest record handle
-    bool crlf() const { return crlf_; }                        // the first line ends in CR LF
-    std::size_t prefixEnd() const;  // bytes before the first record (BOM, comments)
+    Encoding encoding() const { return encoding_; }            // ASCII or binary, as read
+    bool crlf() const { return crlf_; }                        // ASCII: the first line ends in CR LF
+    std::size_t prefixEnd() const;  // bytes before the first record (BOM, comments, binary sentinel)
     std::size_t trailerBegin() const { return trailerBegin_; }  // bytes after 0 EOF
 
     // --- Records ------------------------------------------------------------------------------------
@@ -164,15 +166,16 @@ public:
     TagRange tags(RecordIndex i) const {
         // Line numbers are not kept per record (8 bytes a record, millions of records): tags read
         // here count lines from 0.
-        return TagRange(buffer_.data(), recordBegin(i), recordEnd(i), 0);
+        return TagRange(buffer_.data(), recordBegin(i), recordEnd(i), 0, encoding_);
     }
     // The record with this handle, or kNoRecord.
     RecordIndex find(Handle h) const { return handles_.find(h, records_); }
 
-    // First value of the group code in the record (the type tag is code 0); false when absent.
+    // First value of the group code in the record (the type tag is code 0); false when absent. The
+    // value as stored: text for strings in either encoding; use intValue for numbers.
     bool findValue(RecordIndex i, int code, std::string_view& out) const;
     std::string_view value(RecordIndex i, int code) const;         // "" when absent
-    bool intValue(RecordIndex i, int code, long long& out) const;  // false when absent or not a number
+    bool intValue(RecordIndex i, int code, long long& out) const;  // false when absent or not an integer
     // Handles in the record's 102 {ACAD_REACTORS group (330s).
     std::vector<Handle> reactors(RecordIndex i) const;
     // Handles in a block record's 102 {BLKREFS group (331s).
@@ -251,6 +254,7 @@ private:
     Handle handseed_ = kNoHandle;
     Handle maxHandle_ = kNoHandle;
     bool crlf_ = false;
+    Encoding encoding_ = Encoding::Ascii;
 
     std::vector<SectionInfo> sections_;
     std::vector<TableInfo> tables_;

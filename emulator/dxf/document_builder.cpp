@@ -51,6 +51,35 @@ bool DocumentBuilder::fail(ReadStatus status, std::string reason, std::uint64_t 
     return false;
 }
 
+bool DocumentBuilder::failAt(ReadStatus status, std::string reason, std::uint64_t offset) {
+    fail(status, std::move(reason), 0);
+    err_.offset = offset;
+    return false;
+}
+
+bool DocumentBuilder::fail(ReadStatus status, std::string reason, const Tag& t) {
+    return t.binary ? failAt(status, std::move(reason), t.begin) : fail(status, std::move(reason), t.line);
+}
+
+bool DocumentBuilder::failInRecord(ReadStatus status, std::string reason) {
+    if (d_.encoding_ == Encoding::Binary) return failAt(status, std::move(reason), recordBegin_);
+    return fail(status, std::move(reason), recordLine_);
+}
+
+// Before R13 binary files wrote group codes in one byte; those releases are refused as in ASCII.
+bool DocumentBuilder::refuseOneByteCodes() {
+    std::string_view bytes = d_.bytes().substr(kBinarySentinel.size());
+    std::string release = "binary with one-byte group codes";
+    const std::size_t at = bytes.substr(0, 256).find(std::string_view("$ACADVER\0\1", 10));
+    if (at != std::string_view::npos) {
+        std::string_view rest = bytes.substr(at + 10, 8);
+        release = std::string(rest.substr(0, rest.find('\0')));
+    }
+    return failAt(ReadStatus::Unsupported,
+                  "R12 and older drawing files (" + release + ") are not supported; use AC1015 or later",
+                  kBinarySentinel.size());
+}
+
 std::uint16_t DocumentBuilder::intern(std::string_view name) {
     // Records of one type tend to come in runs: try the last one before hashing.
     if (lastType_ < d_.typeNames_.size() && d_.typeNames_[lastType_] == name) return lastType_;
@@ -73,25 +102,37 @@ bool DocumentBuilder::build(Buffer bytes, const std::string& path) {
 bool DocumentBuilder::scan() {
     const char* data = d_.buffer_.data();
     const std::size_t n = d_.buffer_.size();
-    static const char kBinary[] = "AutoCAD Binary DXF";
-    if (n >= sizeof(kBinary) - 1 && std::memcmp(data, kBinary, sizeof(kBinary) - 1) == 0) {
-        return fail(ReadStatus::Unsupported, "binary DXF is not supported; save the drawing as ASCII DXF", 0);
-    }
     std::size_t start = 0;
-    if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) start = 3;
-    if (const void* nl = std::memchr(data, '\n', n)) {
-        d_.crlf_ = nl != data && static_cast<const char*>(nl)[-1] == '\r';
+    if (d_.bytes().substr(0, kBinarySentinel.size()) == kBinarySentinel) {
+        d_.encoding_ = Encoding::Binary;
+        start = kBinarySentinel.size();
+        // The first group is 0 SECTION: two zero bytes from R13 on, one before.
+        if (n > start + 1 && data[start] == 0 && data[start + 1] != 0) return refuseOneByteCodes();
+    } else {
+        if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) start = 3;
+        if (const void* nl = std::memchr(data, '\n', n)) {
+            d_.crlf_ = nl != data && static_cast<const char*>(nl)[-1] == '\r';
+        }
     }
+    const bool binary = d_.encoding_ == Encoding::Binary;
+    // Where reading stopped at the end of the data, for messages.
+    auto failAtEnd = [&](const TagReader& reader, std::string reason) {
+        return binary ? failAt(ReadStatus::Malformed, std::move(reason), n)
+                      : fail(ReadStatus::Malformed, std::move(reason), reader.line());
+    };
     // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
     // only: pages nobody writes are never backed by memory.
     d_.records_.reserve(n / 48 + 16);
 
-    TagReader reader(data, start, n, 1);
+    TagReader reader(data, start, n, 1, d_.encoding_);
     Tag t;
     for (;;) {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
-        if (st == TagReader::Status::Error) return fail(ReadStatus::Malformed, reader.error(), reader.line());
+        if (st == TagReader::Status::Error) {
+            return binary ? failAt(ReadStatus::Malformed, reader.error(), reader.errorOffset())
+                          : fail(ReadStatus::Malformed, reader.error(), reader.line());
+        }
         if (t.code == 0) {
             if (!startRecord(t)) return false;
             if (eofSeen_) {
@@ -106,28 +147,27 @@ bool DocumentBuilder::scan() {
         }
         if (!open_) {
             if (t.code == 999) continue;  // comments before the first section
-            return fail(ReadStatus::Malformed, "expected 0 SECTION", t.line);
+            return fail(ReadStatus::Malformed, "expected 0 SECTION", t);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
-    if (d_.records_.empty())
-        return fail(ReadStatus::Malformed, "no records: not a drawing file", reader.line());
+    if (d_.records_.empty()) return failAtEnd(reader, "no records: not a drawing file");
     if (inSection_) {
         std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
-        return fail(ReadStatus::Malformed, "missing ENDSEC of section " + name + " (file truncated?)",
-                    reader.line());
+        return failAtEnd(reader, "missing ENDSEC of section " + name + " (file truncated?)");
     }
-    return fail(ReadStatus::Malformed, "missing 0 EOF (file truncated?)", reader.line());
+    return failAtEnd(reader, "missing 0 EOF (file truncated?)");
 }
 
 bool DocumentBuilder::startRecord(const Tag& t) {
     if (!closeRecord()) return false;
-    if (d_.records_.size() >= kNoRecord - 1) return fail(ReadStatus::Malformed, "too many records", t.line);
+    if (d_.records_.size() >= kNoRecord - 1) return fail(ReadStatus::Malformed, "too many records", t);
     const auto index = RecordIndex(d_.records_.size());
     Record r;
     r.begin = t.begin;
     recordLine_ = t.line;
+    recordBegin_ = t.begin;
     r.type = intern(trimBlanks(t.value));
     const std::uint16_t type = r.type;
 
@@ -140,17 +180,17 @@ bool DocumentBuilder::startRecord(const Tag& t) {
             r.kind = RecordKind::Eof;
             eofSeen_ = true;
         } else {
-            return fail(ReadStatus::Malformed, "'" + std::string(t.value) + "' outside a section", t.line);
+            return fail(ReadStatus::Malformed, "'" + std::string(t.value) + "' outside a section", t);
         }
     } else if (type == kWtSection || type == kWtEof) {
         return fail(ReadStatus::Malformed,
-                    "missing ENDSEC of section " + std::string(d_.sections_.back().name), t.line);
+                    "missing ENDSEC of section " + std::string(d_.sections_.back().name), t);
     } else if (type == kWtEndsec) {
         if (tableOpen_) {
             return fail(ReadStatus::Malformed,
-                        "missing ENDTAB of table " + std::string(d_.tables_.back().name), t.line);
+                        "missing ENDTAB of table " + std::string(d_.tables_.back().name), t);
         }
-        if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t.line);
+        if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
         r.kind = RecordKind::SectionEnd;
         d_.sections_.back().end = index;
         inSection_ = false;
@@ -163,37 +203,37 @@ bool DocumentBuilder::startRecord(const Tag& t) {
                 if (type == kWtTable) {
                     if (tableOpen_) {
                         return fail(ReadStatus::Malformed,
-                                    "missing ENDTAB of table " + std::string(d_.tables_.back().name), t.line);
+                                    "missing ENDTAB of table " + std::string(d_.tables_.back().name), t);
                     }
                     r.kind = RecordKind::TableBegin;
                     tableOpen_ = true;
                     needTableName_ = true;
                     d_.tables_.push_back(TableInfo{{}, index, kNoRecord});
                 } else if (type == kWtEndtab) {
-                    if (!tableOpen_) return fail(ReadStatus::Malformed, "ENDTAB without TABLE", t.line);
+                    if (!tableOpen_) return fail(ReadStatus::Malformed, "ENDTAB without TABLE", t);
                     r.kind = RecordKind::TableEnd;
                     d_.tables_.back().end = index;
                     tableOpen_ = false;
                 } else {
-                    if (!tableOpen_) return fail(ReadStatus::Malformed, "table entry outside TABLE", t.line);
+                    if (!tableOpen_) return fail(ReadStatus::Malformed, "table entry outside TABLE", t);
                     r.kind = RecordKind::TableEntry;
                 }
                 break;
             case SectionId::Blocks:
                 if (type == kWtBlock) {
-                    if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t.line);
+                    if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
                     r.kind = RecordKind::BlockBegin;
                     blockOpen_ = index;
                 } else if (type == kWtEndblk) {
                     if (blockOpen_ == kNoRecord)
-                        return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t.line);
+                        return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t);
                     r.kind = RecordKind::BlockEnd;
                     r.parent = blockOpen_;
                     d_.blocks_.emplace_back(blockOpen_, index);
                     blockOpen_ = kNoRecord;
                 } else {
                     if (blockOpen_ == kNoRecord) {
-                        return fail(ReadStatus::Malformed, "entity outside BLOCK ... ENDBLK", t.line);
+                        return fail(ReadStatus::Malformed, "entity outside BLOCK ... ENDBLK", t);
                     }
                     r.kind = RecordKind::Entity;
                 }
@@ -238,6 +278,7 @@ bool DocumentBuilder::startHeaderVar(const Tag& t) {
     Record r;
     r.begin = t.begin;
     recordLine_ = t.line;
+    recordBegin_ = t.begin;
     r.kind = RecordKind::HeaderVar;
     std::string_view name = trimBlanks(t.value);
     r.type = intern(name);
@@ -251,7 +292,7 @@ bool DocumentBuilder::startHeaderVar(const Tag& t) {
     return true;
 }
 
-bool DocumentBuilder::checkVersion(std::string_view v, std::uint64_t line) {
+bool DocumentBuilder::checkVersion(std::string_view v, const Tag& line) {
     v = trimBlanks(v);
     long long num = 0;
     if (v.size() != 6 || v.substr(0, 2) != "AC" || !parseInt(v.substr(2), num)) {
@@ -283,7 +324,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
                     for (const SectionInfo& s : d_.sections_) {
                         if (s.id == id) {
                             return fail(ReadStatus::Malformed,
-                                        "section " + std::string(name) + " appears twice", t.line);
+                                        "section " + std::string(name) + " appears twice", t);
                         }
                     }
                 }
@@ -298,20 +339,20 @@ bool DocumentBuilder::applyTag(const Tag& t) {
         case 5:
             if (takesHandle_ && !haveHandle_ && !inXdata_ && r.type != kWtDimstyle) {
                 if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
-                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t.line);
+                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t);
                 }
                 haveHandle_ = true;
             } else if (r.kind == RecordKind::HeaderVar && r.type == kWtHandseed) {
                 if (!parseHandle(t.value, d_.handseed_)) {
                     return fail(ReadStatus::Malformed, "bad $HANDSEED '" + std::string(t.value) + "'",
-                                t.line);
+                                t);
                 }
             }
             break;
         case 105:
             if (takesHandle_ && !haveHandle_ && r.type == kWtDimstyle) {
                 if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
-                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t.line);
+                    return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t);
                 }
                 haveHandle_ = true;
             }
@@ -340,7 +381,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
             if (!inXdata_ && group_ == kNone && !haveOwner_ && takesHandle_) {
                 if (!parseHandle(t.value, r.owner)) {
                     return fail(ReadStatus::Malformed, "bad owner handle '" + std::string(t.value) + "'",
-                                t.line);
+                                t);
                 }
                 haveOwner_ = true;
             } else {
@@ -351,7 +392,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
             if (!inXdata_ && group_ == kXdict && r.xdict == kNoHandle) {
                 if (!parseHandle(t.value, r.xdict)) {
                     return fail(ReadStatus::Malformed,
-                                "bad extension dictionary handle '" + std::string(t.value) + "'", t.line);
+                                "bad extension dictionary handle '" + std::string(t.value) + "'", t);
                 }
             } else {
                 r.flags |= kFlagPointers;
@@ -360,12 +401,12 @@ bool DocumentBuilder::applyTag(const Tag& t) {
         case 60:
             if (r.kind == RecordKind::Entity && !inXdata_) {
                 long long v = 0;
-                if (parseInt(t.value, v) && v == 1) r.flags |= kFlagInvisible;
+                if (integerValue(t, v) && v == 1) r.flags |= kFlagInvisible;
             }
             break;
         case 1:
             if (r.kind == RecordKind::HeaderVar && r.type == kWtAcadver && d_.version_ == 0) {
-                if (!checkVersion(t.value, t.line)) return false;
+                if (!checkVersion(t.value, t)) return false;
             }
             break;
         case 3:
@@ -384,9 +425,10 @@ bool DocumentBuilder::applyTag(const Tag& t) {
 }
 
 // Records keep no line number; an error message counts the lines before the offset.
-std::uint64_t DocumentBuilder::lineAt(std::uint64_t offset) const {
+std::string DocumentBuilder::where(std::uint64_t offset) const {
+    if (d_.encoding_ == Encoding::Binary) return "byte " + std::to_string(offset);
     const char* data = d_.buffer_.data();
-    return 1 + static_cast<std::uint64_t>(std::count(data, data + offset, '\n'));
+    return "line " + std::to_string(1 + std::count(data, data + offset, '\n'));
 }
 
 bool DocumentBuilder::closeRecord() {
@@ -394,14 +436,14 @@ bool DocumentBuilder::closeRecord() {
     open_ = false;
     Record& r = d_.records_.back();
     if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
-        return fail(ReadStatus::Malformed, "SECTION without a name", recordLine_);
+        return failInRecord(ReadStatus::Malformed, "SECTION without a name");
     }
     if (r.kind == RecordKind::TableBegin && needTableName_) {
         needTableName_ = false;  // a nameless table is odd but harmless: its bytes are kept
     }
     if (r.kind == RecordKind::SectionEnd && d_.sections_.back().id == SectionId::Header && d_.version_ == 0) {
-        return fail(ReadStatus::Unsupported,
-                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", recordLine_);
+        return failInRecord(ReadStatus::Unsupported,
+                            "no $ACADVER in HEADER: R12 or older drawing files are not supported");
     }
     if (haveHandle_) {
         ++handleCount_;
@@ -418,10 +460,11 @@ bool DocumentBuilder::indexHandles() {
         if (r.handle == kNoHandle) continue;
         RecordIndex other = d_.handles_.insert(i, d_.records_);
         if (other != kNoRecord) {
-            return fail(ReadStatus::Malformed,
-                        "duplicate handle " + formatHandle(r.handle) + " (also at line " +
-                            std::to_string(lineAt(d_.records_[other].begin)) + ")",
-                        lineAt(r.begin));
+            const std::string reason = "duplicate handle " + formatHandle(r.handle) + " (also at " +
+                                       where(d_.records_[other].begin) + ")";
+            if (d_.encoding_ == Encoding::Binary) return failAt(ReadStatus::Malformed, reason, r.begin);
+            const char* data = d_.buffer_.data();
+            return fail(ReadStatus::Malformed, reason, 1 + std::count(data, data + r.begin, '\n'));
         }
     }
     return true;

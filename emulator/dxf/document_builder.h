@@ -20,13 +20,17 @@ private:
     enum Group : std::uint8_t { kNone, kReactors, kXdict, kBlkrefs, kOtherGroup };
 
     bool fail(ReadStatus status, std::string reason, std::uint64_t line);
+    bool fail(ReadStatus status, std::string reason, const Tag& t);
+    bool failAt(ReadStatus status, std::string reason, std::uint64_t offset);
+    bool failInRecord(ReadStatus status, std::string reason);
+    bool refuseOneByteCodes();
     std::uint16_t intern(std::string_view name);
     bool scan();
     bool startRecord(const Tag& t);
     bool startHeaderVar(const Tag& t);
     bool applyTag(const Tag& t);
     bool closeRecord();
-    bool checkVersion(std::string_view v, std::uint64_t line);
+    bool checkVersion(std::string_view v, const Tag& line);
     bool indexHandles();
     bool finishIndexes();
 
@@ -47,8 +51,9 @@ private:
 
     // State of the record being read.
     bool open_ = false;
-    std::uint64_t recordLine_ = 0;  // line of the open record's first group
-    std::uint64_t lineAt(std::uint64_t offset) const;
+    std::uint64_t recordLine_ = 0;   // line of the open record's first group (ASCII)
+    std::uint64_t recordBegin_ = 0;  // its offset
+    std::string where(std::uint64_t offset) const;  // "line 12" or "byte 96"
     bool haveHandle_ = false;
     bool haveOwner_ = false;
     bool inXdata_ = false;

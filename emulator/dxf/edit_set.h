@@ -3,11 +3,13 @@
 // untouched records as the bytes they were read from and rewrites only what an edit or a mended
 // reference touches.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "group_codes.h"
 #include "handle.h"
 
 namespace vrk::dxf {
@@ -50,6 +52,12 @@ public:
         if (atLeast > minHandseed_) minHandseed_ = atLeast;
     }
 
+    // Writes the drawing in this encoding rather than the one it was read in: every record is then
+    // written anew, each value converted exactly.
+    void writeAs(Encoding encoding) { encoding_ = encoding; }
+    const std::optional<Encoding>& encoding() const { return encoding_; }
+
+    // No change to the drawing's content (the encoding aside).
     bool empty() const {
         return leftOut_.empty() && edits_.empty() && headerEdits_.empty() && minHandseed_ == 0;
     }
@@ -65,6 +73,7 @@ private:
     std::unordered_map<Handle, RecordEdit> edits_;
     std::unordered_map<std::string, std::vector<ValueEdit>> headerEdits_;
     Handle minHandseed_ = kNoHandle;
+    std::optional<Encoding> encoding_;
 };
 
 }  // namespace vrk::dxf

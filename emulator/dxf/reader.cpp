@@ -17,8 +17,9 @@
 namespace vrk::dxf {
 
 std::string ReadError::describe() const {
-    if (line == 0) return reason;
-    return "line " + std::to_string(line) + ": " + reason;
+    if (line != 0) return "line " + std::to_string(line) + ": " + reason;
+    if (offset != kNoOffset) return "byte " + std::to_string(offset) + ": " + reason;
+    return reason;
 }
 
 namespace {

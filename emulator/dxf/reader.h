@@ -1,5 +1,5 @@
 #pragma once
-// Reading an ASCII drawing file (AC1015..AC1032, LF or CR LF line ends) into a Document.
+// Reading a drawing file (AC1015..AC1032; ASCII with LF or CR LF line ends, or binary) into a Document.
 
 #include <cstdint>
 #include <memory>
@@ -19,10 +19,12 @@ enum class ReadStatus {
 };
 
 struct ReadError {
+    static constexpr std::uint64_t kNoOffset = ~std::uint64_t(0);
     ReadStatus status = ReadStatus::Ok;
-    std::string reason;            // one line, no trailing newline
-    std::uint64_t line = 0;        // 1-based line where reading stopped; 0 when not tied to a line
-    std::string describe() const;  // "line 12: group code is not a number"
+    std::string reason;                // one line, no trailing newline
+    std::uint64_t line = 0;            // ASCII: 1-based line where reading stopped; 0 when not tied to a line
+    std::uint64_t offset = kNoOffset;  // binary: byte offset of the group where reading stopped
+    std::string describe() const;      // "line 12: group code is not a number", "byte 96: unknown group code 85"
 };
 
 enum class ReadMode {

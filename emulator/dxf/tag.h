@@ -1,11 +1,15 @@
 #pragma once
-// One group (code line + value line) of an ASCII drawing file, and a reader that walks a byte range
+// One group (code and value) of a drawing file, ASCII or binary, and a reader that walks a byte range
 // tag by tag without allocating: values are views into the caller's buffer.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
+
+#include "group_codes.h"
+#include "handle.h"
 
 namespace vrk::dxf {
 
@@ -13,11 +17,14 @@ constexpr int kMaxGroupCode = 1071;
 
 struct Tag {
     int code = 0;
-    std::string_view value;  // value line without its line end
-    std::size_t begin = 0;   // offset of the group-code line
+    // ASCII: the value line without its line end. Binary: the value's bytes as stored (a string without
+    // its terminator, a chunk without its length byte, numbers little-endian): see integerValue.
+    std::string_view value;
+    std::size_t begin = 0;   // offset of the group code
     std::size_t valueBegin = 0;
-    std::size_t end = 0;     // offset just past the value line's line end
-    std::uint64_t line = 0;  // 1-based line number of the group-code line
+    std::size_t end = 0;     // offset just past the value (and its line end, or its terminator)
+    std::uint64_t line = 0;  // ASCII: 1-based line number of the group-code line; binary: 0
+    bool binary = false;
 
     // Line end of the value line as read ("\n", "\r\n" or empty at the end of the data).
     std::string_view valueLineEnd(const char* data) const {
@@ -30,37 +37,86 @@ class TagReader {
 public:
     enum class Status { Ok, End, Error };
 
-    // Reads [begin, end) of data; firstLine numbers the line at begin.
-    TagReader(const char* data, std::size_t begin, std::size_t end, std::uint64_t firstLine = 1) noexcept
-        : data_(data), pos_(begin), end_(end), line_(firstLine) {}
+    // Reads [begin, end) of data; firstLine numbers the line at begin (ASCII only).
+    TagReader(const char* data, std::size_t begin, std::size_t end, std::uint64_t firstLine = 1,
+              Encoding encoding = Encoding::Ascii) noexcept
+        : data_(data), pos_(begin), end_(end), line_(firstLine), binary_(encoding == Encoding::Binary) {}
 
     // Next tag; End at the end of the range; Error (see error()) on a malformed group, after which the
     // reader stays in error.
-    inline Status next(Tag& tag) noexcept;
+    Status next(Tag& tag) noexcept {
+        if (failed_) return Status::Error;
+        if (pos_ >= end_) return Status::End;
+        return binary_ ? nextBinary(tag) : nextAscii(tag);
+    }
 
     const char* error() const noexcept { return error_; }
     std::uint64_t line() const noexcept { return line_; }  // line of the next (or failing) group
     std::size_t position() const noexcept { return pos_; }
+    std::size_t errorOffset() const noexcept { return errorOffset_; }  // where the failing group begins
 
 private:
     Status fail(const char* why) noexcept {
         error_ = why;
+        errorOffset_ = pos_;
         pos_ = end_;
         failed_ = true;
         return Status::Error;
     }
+    inline Status nextAscii(Tag& tag) noexcept;
+    inline Status nextBinary(Tag& tag) noexcept;
 
     const char* data_;
     std::size_t pos_;
     std::size_t end_;
     std::uint64_t line_;
+    bool binary_;
     const char* error_ = nullptr;
+    std::size_t errorOffset_ = 0;
     bool failed_ = false;
+    char message_[64] = {};
 };
 
-inline TagReader::Status TagReader::next(Tag& tag) noexcept {
-    if (failed_) return Status::Error;
-    if (pos_ >= end_) return Status::End;
+inline TagReader::Status TagReader::nextBinary(Tag& tag) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(data_);
+    if (end_ - pos_ < 2) return fail("group code cut short (file truncated)");
+    const int code = p[pos_] | (p[pos_ + 1] << 8);
+    const ValueType type = valueTypeOf(code);
+    if (type == ValueType::Unknown) {
+        std::snprintf(message_, sizeof message_, "unknown group code %d", code);
+        return fail(message_);
+    }
+    std::size_t vb = pos_ + 2;
+    std::size_t ve = 0;
+    std::size_t next = 0;
+    if (type == ValueType::String) {
+        const void* nul = vb < end_ ? std::memchr(data_ + vb, 0, end_ - vb) : nullptr;
+        if (nul == nullptr) return fail("string without its terminator (file truncated)");
+        ve = std::size_t(static_cast<const char*>(nul) - data_);
+        next = ve + 1;
+    } else if (type == ValueType::Chunk) {
+        if (vb >= end_) return fail("binary chunk without its length (file truncated)");
+        const std::size_t length = p[vb];
+        ++vb;
+        if (end_ - vb < length) return fail("binary chunk runs past the end of the file");
+        ve = next = vb + length;
+    } else {
+        const std::size_t size = binaryValueSize(type);
+        if (end_ - vb < size) return fail("value cut short (file truncated)");
+        ve = next = vb + size;
+    }
+    tag.code = code;
+    tag.value = std::string_view(data_ + vb, ve - vb);
+    tag.begin = pos_;
+    tag.valueBegin = vb;
+    tag.end = next;
+    tag.line = 0;
+    tag.binary = true;
+    pos_ = next;
+    return Status::Ok;
+}
+
+inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     // Code lines are a few bytes: parse them in place rather than searching for the line end first.
     const char* const end = data_ + end_;
     const char* q = data_ + pos_;
@@ -99,9 +155,30 @@ inline TagReader::Status TagReader::next(Tag& tag) noexcept {
     tag.valueBegin = vb;
     tag.end = next;
     tag.line = line_;
+    tag.binary = false;
     line_ += 2;
     pos_ = next;
     return Status::Ok;
+}
+
+// An integer value: a binary value as stored (booleans included), an ASCII or binary string as
+// decimal digits. False for doubles, chunks and text that is no integer.
+inline bool integerValue(const Tag& t, long long& out) noexcept {
+    if (!t.binary) return parseInt(t.value, out);
+    const auto* p = reinterpret_cast<const unsigned char*>(t.value.data());
+    switch (valueTypeOf(t.code)) {
+        case ValueType::Bool: out = p[0]; return true;
+        case ValueType::Int16: out = std::int16_t(std::uint16_t(p[0] | p[1] << 8)); return true;
+        case ValueType::Int32:
+        case ValueType::Int64: {
+            std::uint64_t v = 0;
+            for (std::size_t k = t.value.size(); k-- > 0;) v = v << 8 | p[k];
+            out = t.value.size() == 4 ? std::int32_t(std::uint32_t(v)) : std::int64_t(v);
+            return true;
+        }
+        case ValueType::String: return parseInt(t.value, out);
+        default: return false;
+    }
 }
 
 // Group codes whose values are handles of other objects.

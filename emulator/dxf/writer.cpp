@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "transcode.h"
 #include "well_known.h"
 
 namespace vrk::dxf {
@@ -12,16 +13,18 @@ namespace {
 
 enum : std::uint8_t { kLeftOut = 1, kEdited = 2 };
 
-// Formats v like the value it replaces: right-aligned to the old width when the old one was padded.
-std::string formatIntLike(std::string_view old, long long v) {
+// Formats v like the ASCII value it replaces: right-aligned to the old width when the old one was padded.
+std::string formatIntLike(const Tag& old, long long v) {
     std::string s = std::to_string(v);
-    if (!old.empty() && old[0] == ' ' && s.size() < old.size()) s.insert(0, old.size() - s.size(), ' ');
+    const std::string_view was = old.value;
+    if (!old.binary && !was.empty() && was[0] == ' ' && s.size() < was.size()) s.insert(0, was.size() - s.size(), ' ');
     return s;
 }
 
 class Writer {
 public:
-    Writer(const Document& d, const EditSet& e, Sink& s) : d_(d), e_(e), sink_(s), data_(d.bytes().data()) {}
+    Writer(const Document& d, const EditSet& e, Sink& s)
+        : d_(d), e_(e), sink_(s), data_(d.bytes().data()), to_(e.encoding().value_or(d.encoding())) {}
 
     bool run(std::string& error, WriteStats& stats);
 
@@ -35,6 +38,16 @@ private:
     void rewrite(RecordIndex i);
     void emitRaw(const Tag& t) { scratch_.append(data_ + t.begin, t.end - t.begin); }
     void emitValue(const Tag& t, std::string_view v) {
+        if (t.binary) {
+            scratch_.append(data_ + t.begin, 2);  // the group code as read
+            if (valueTypeOf(t.code) == ValueType::String) {  // edits give text as stored
+                scratch_.append(v);
+                scratch_.push_back('\0');
+            } else if (!appendValue(scratch_, t.code, v, Encoding::Binary, error_)) {
+                emitRaw(t);
+            }
+            return;
+        }
         scratch_.append(data_ + t.begin, t.valueBegin - t.begin);
         scratch_.append(v);
         scratch_.append(t.valueLineEnd(data_));
@@ -42,6 +55,13 @@ private:
     bool put(const char* p, std::size_t n) {
         stats_.bytes += n;
         return n == 0 || sink_.write(p, n);
+    }
+    // Writes whole tags, converted when the target encoding is not the one read.
+    bool putTags(const char* p, std::size_t n) {
+        if (to_ == d_.encoding()) return put(p, n);
+        converted_.clear();
+        return transcode(p, n, d_.encoding(), to_, converted_, error_,
+                         [this](const std::string& out) { return put(out.data(), out.size()); });
     }
 
     const Document& d_;
@@ -56,6 +76,9 @@ private:
     Handle newSeed_ = kNoHandle;
     std::string scratch_;
     WriteStats stats_;
+    const Encoding to_;
+    std::string converted_;
+    std::string error_;  // a value that could not be written in the target encoding
 };
 
 void Writer::resolve() {
@@ -224,16 +247,16 @@ void Writer::rewrite(RecordIndex i) {
         }
         if (re && re->hasLayerSwitches && !inXdata && group == kNone) {
             long long v = 0;
-            if (t.code == 62 && !seen62 && parseInt(t.value, v)) {
+            if (t.code == 62 && !seen62 && integerValue(t, v)) {
                 seen62 = true;
                 long long mag = std::llabs(v);
-                emitValue(t, formatIntLike(t.value, re->layer.off ? -mag : mag));
+                emitValue(t, formatIntLike(t, re->layer.off ? -mag : mag));
                 continue;
             }
-            if (t.code == 70 && !seen70 && parseInt(t.value, v)) {
+            if (t.code == 70 && !seen70 && integerValue(t, v)) {
                 seen70 = true;
                 v = (v & ~5LL) | (re->layer.frozen ? 1 : 0) | (re->layer.locked ? 4 : 0);
-                emitValue(t, formatIntLike(t.value, v));
+                emitValue(t, formatIntLike(t, v));
                 continue;
             }
         }
@@ -267,7 +290,8 @@ void Writer::rewrite(RecordIndex i) {
 }
 
 bool Writer::run(std::string& error, WriteStats& stats) {
-    const bool plain = e_.empty() && d_.handseed() > d_.maxHandle();
+    const bool converting = to_ != d_.encoding();
+    const bool plain = !converting && e_.empty() && d_.handseed() > d_.maxHandle();
     const std::string_view all = d_.bytes();
     bool ok = true;
     if (plain) {
@@ -275,35 +299,46 @@ bool Writer::run(std::string& error, WriteStats& stats) {
     } else {
         resolve();
         std::size_t runBegin = 0, runEnd = d_.prefixEnd();  // bytes waiting to be copied as read
+        if (converting) {
+            // The binary sentinel, or the comments before the first record of an ASCII file (its BOM
+            // is left out: binary text needs none).
+            std::size_t from = 0;
+            if (d_.encoding() == Encoding::Binary) from = runEnd;
+            else if (all.substr(0, 3) == "\xEF\xBB\xBF") from = 3;
+            if (to_ == Encoding::Binary) ok = put(kBinarySentinel.data(), kBinarySentinel.size());
+            runBegin = from;
+        }
         const std::size_t n = d_.recordCount();
         for (RecordIndex i = 0; ok && i < n; ++i) {
             const std::uint8_t st = state_[i];
             const bool verbatim = !(st & kLeftOut) && !(st & kEdited) && !(anyLeftOut_ && refersToLeftOut(i));
             if (verbatim) {
                 if (runEnd != d_.recordBegin(i)) {
-                    ok = put(data_ + runBegin, runEnd - runBegin);
+                    ok = putTags(data_ + runBegin, runEnd - runBegin);
                     runBegin = d_.recordBegin(i);
                 }
                 runEnd = d_.recordEnd(i);
                 continue;
             }
-            ok = put(data_ + runBegin, runEnd - runBegin);
+            ok = ok && putTags(data_ + runBegin, runEnd - runBegin);
             runBegin = runEnd = d_.recordEnd(i);
             if (ok && !(st & kLeftOut)) {
                 rewrite(i);
                 ++stats_.recordsRewritten;
-                ok = put(scratch_.data(), scratch_.size());
+                ok = error_.empty() && putTags(scratch_.data(), scratch_.size());
             }
         }
         if (ok) {
             if (runEnd != d_.trailerBegin()) {
-                ok = put(data_ + runBegin, runEnd - runBegin);
+                ok = putTags(data_ + runBegin, runEnd - runBegin);
                 runBegin = d_.trailerBegin();
             }
-            if (ok) ok = put(data_ + runBegin, all.size() - runBegin);
+            // Bytes after 0 EOF are kept as read, but are no tags to convert.
+            if (ok && converting) ok = putTags(data_ + runBegin, d_.trailerBegin() - runBegin);
+            else if (ok) ok = put(data_ + runBegin, all.size() - runBegin);
         }
     }
-    if (!ok) error = sink_.error();
+    if (!ok) error = error_.empty() ? sink_.error() : error_;
     stats = stats_;
     return ok;
 }
