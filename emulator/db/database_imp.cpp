@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "emulator/db/drawing_files.h"
 #include "emulator/db/open.h"
-#include "emulator/dxf/document.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 
@@ -68,7 +66,7 @@ void AcDbImpDatabase::buildDefaultDrawing() {
 
 std::uint64_t AcDbStub::handle() const {
     if (database == nullptr) return 0;
-    if (sourceRecord != UINT32_MAX) return database->source->document->record(sourceRecord).handle;
+    if (sourceRecord != UINT32_MAX) return database->source->handle(sourceRecord);
     auto it = database->ownHandles.find(this);
     return it == database->ownHandles.end() ? 0 : it->second;
 }
@@ -96,3 +94,43 @@ AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
     }
     return nullptr;
 }
+
+std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {
+    if (pContainer->contents) return pContainer->contents->children;
+    std::vector<AcDbStub*> entries;
+    // Dictionaries read from a drawing list their entries in the file's record.
+    if (!source || pContainer->sourceRecord == UINT32_MAX) return entries;
+    for (const vrk::emu::SourceEntry& entry : source->dictionaryEntries(pContainer->sourceRecord)) {
+        AcDbStub* pEntry = entry.record != UINT32_MAX ? stubOfRecord(entry.record) : nullptr;
+        if (pEntry != nullptr) entries.push_back(pEntry);
+    }
+    return entries;
+}
+
+namespace vrk::emu {
+
+namespace {
+const RecordSource* sourceOf(const AcDbStub* pStub) {
+    if (pStub == nullptr || pStub->sourceRecord == UINT32_MAX || pStub->database == nullptr) return nullptr;
+    return pStub->database->source.get();
+}
+}  // namespace
+
+std::string sourceText(const AcDbStub* pStub, int code) {
+    const RecordSource* pSource = sourceOf(pStub);
+    return pSource ? pSource->text(pStub->sourceRecord, code) : std::string();
+}
+
+int sourceInt(const AcDbStub* pStub, int code, int fallback) {
+    const RecordSource* pSource = sourceOf(pStub);
+    long long value = 0;
+    if (pSource == nullptr || !pSource->integer(pStub->sourceRecord, code, value)) return fallback;
+    return static_cast<int>(value);
+}
+
+std::vector<SourceEntry> sourceDictionaryEntries(const AcDbStub* pStub) {
+    const RecordSource* pSource = sourceOf(pStub);
+    return pSource ? pSource->dictionaryEntries(pStub->sourceRecord) : std::vector<SourceEntry>();
+}
+
+}  // namespace vrk::emu

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "emulator/db/record_source.h"
 #include "emulator/db/stub.h"
 #include "frame/host/dbdatabase.h"
 
@@ -43,9 +44,9 @@ public:
     AcDbStub* namedObjects = nullptr;
     bool undoRecording = true;
 
-    // What the drawing-file reader keeps of the file it read, for a lossless save.
-    struct SourceDrawing;
-    std::shared_ptr<SourceDrawing> source;
+    // The records of the file the drawing was read from (kept by the drawing-file code, which also
+    // saves from them without loss); nullptr for a drawing made in memory.
+    std::shared_ptr<vrk::emu::RecordSource> source;
     // The object read from a record of the drawing file, or nullptr for records that are no object.
     // Objects are made in the order of their records, so no table of its own is needed.
     AcDbStub* stubOfRecord(std::uint32_t record) const;

@@ -7,11 +7,42 @@
 #include "emulator/rx/class_registry.h"
 #include "emulator/text.h"
 
-AcDbImpDatabase::SourceDrawing::~SourceDrawing() = default;
-
 namespace vrk::emu {
 
 namespace {
+
+// The file a database was read from, answering its objects' questions from the records.
+class DrawingSource final : public RecordSource {
+public:
+    DrawingSource(std::unique_ptr<vrk::dxf::Document> pDocument, vrk::dxf::TextCodec codec)
+        : mpDocument(std::move(pDocument)), mCodec(std::move(codec)) {}
+    const vrk::dxf::Document& document() const { return *mpDocument; }
+    const vrk::dxf::TextCodec& codec() const { return mCodec; }
+
+    std::uint64_t handle(std::uint32_t record) const override { return mpDocument->record(record).handle; }
+    std::string text(std::uint32_t record, int code) const override {
+        return mCodec.decode(mpDocument->value(record, code));
+    }
+    bool integer(std::uint32_t record, int code, long long& value) const override {
+        return mpDocument->intValue(record, code, value);
+    }
+    std::vector<SourceEntry> dictionaryEntries(std::uint32_t record) const override {
+        std::vector<SourceEntry> entries;
+        mpDocument->forEachDictionaryEntry(record, [&](const vrk::dxf::DictionaryEntry& entry) {
+            entries.push_back(SourceEntry{mCodec.decode(entry.key), entry.handle, mpDocument->find(entry.handle)});
+        });
+        return entries;
+    }
+
+private:
+    std::unique_ptr<vrk::dxf::Document> mpDocument;
+    vrk::dxf::TextCodec mCodec;
+};
+
+SaveEncoding& chosenEncoding() {
+    static SaveEncoding encoding = SaveEncoding::AsRead;
+    return encoding;
+}
 
 std::string& lastError() {
     static std::string error;
@@ -64,56 +95,10 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 }  // namespace
 
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
+void setSaveEncoding(SaveEncoding encoding) { chosenEncoding() = encoding; }
+SaveEncoding saveEncoding() { return chosenEncoding(); }
 
 const std::string& lastDrawingFileReason() { return lastError(); }
-
-namespace {
-const AcDbImpDatabase::SourceDrawing* sourceOf(const AcDbStub* pStub) {
-    if (pStub == nullptr || pStub->sourceRecord == UINT32_MAX || pStub->database == nullptr) return nullptr;
-    return pStub->database->source.get();
-}
-}  // namespace
-
-std::string sourceText(const AcDbStub* pStub, int code) {
-    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
-    if (pSource == nullptr) return std::string();
-    return pSource->codec->decode(pSource->document->value(pStub->sourceRecord, code));
-}
-
-int sourceInt(const AcDbStub* pStub, int code, int fallback) {
-    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
-    long long value = 0;
-    if (pSource == nullptr || !pSource->document->intValue(pStub->sourceRecord, code, value)) return fallback;
-    return static_cast<int>(value);
-}
-
-}  // namespace vrk::emu
-
-std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {
-    if (pContainer->contents) return pContainer->contents->children;
-    std::vector<AcDbStub*> entries;
-    // Dictionaries read from a drawing list their entries in the file's record.
-    if (!source || pContainer->sourceRecord == UINT32_MAX || !source->document->isDictionary(pContainer->sourceRecord))
-        return entries;
-    const vrk::dxf::Document& doc = *source->document;
-    for (const auto& entry : doc.dictionaryEntries(pContainer->sourceRecord)) {
-        const vrk::dxf::RecordIndex i = doc.find(entry.handle);
-        AcDbStub* pEntry = i != vrk::dxf::kNoRecord ? stubOfRecord(i) : nullptr;
-        if (pEntry != nullptr) entries.push_back(pEntry);
-    }
-    return entries;
-}
-
-namespace vrk::emu {
-
-std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub* pStub) {
-    std::vector<std::pair<std::string, std::uint64_t>> entries;
-    const AcDbImpDatabase::SourceDrawing* pSource = sourceOf(pStub);
-    if (pSource == nullptr) return entries;
-    for (const auto& entry : pSource->document->dictionaryEntries(pStub->sourceRecord))
-        entries.emplace_back(pSource->codec->decode(entry.key), entry.handle);
-    return entries;
-}
 
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
     if (!lastError().empty()) return lastError();
@@ -136,26 +121,29 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
             default: return fail(Acad::eDxfReadAborted, err.describe());
         }
     }
-    auto codec = std::make_unique<vrk::dxf::TextCodec>(vrk::dxf::TextCodec::forDocument(*doc));
+    vrk::dxf::TextCodec codec = vrk::dxf::TextCodec::forDocument(*doc);
+    auto pSource = std::make_shared<DrawingSource>(std::move(doc), std::move(codec));
     db.clear();
-    if (!buildDatabase(db, *doc, *codec)) {
+    if (!buildDatabase(db, pSource->document(), pSource->codec())) {
         db.clear();
         return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
     }
-    db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
-    db.source->codec = std::move(codec);
-    db.source->document = std::move(doc);
+    db.source = std::move(pSource);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
-    if (!db.source) return fail(Acad::eNotImplementedYet, "a drawing that was not read from a file cannot be saved yet");
-    const vrk::dxf::Document& doc = *db.source->document;
+    const auto* pSource = dynamic_cast<const DrawingSource*>(db.source.get());
+    if (pSource == nullptr)
+        return fail(Acad::eNotImplementedYet, "a drawing that was not read from a file cannot be saved yet");
+    const vrk::dxf::Document& doc = pSource->document();
     vrk::dxf::EditSet edits;
     std::string reason;
     if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, reason);
+    if (chosenEncoding() != SaveEncoding::AsRead)
+        edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
     vrk::dxf::SaveError err;
     if (!vrk::dxf::saveDocument(doc, edits, fromHost(fileName), err, nullptr, saveFaults())) {
         return fail(err.status == vrk::dxf::SaveStatus::CannotCreate ? Acad::eFileAccessErr : Acad::eWriteFailed,

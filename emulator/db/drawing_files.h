@@ -1,32 +1,19 @@
 // Reading and writing drawing files (DXF) for the emulated database.
 #pragma once
 
-#include <memory>
-#include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "emulator/db/database_imp.h"
 
 namespace vrk::dxf {
-class Document;
-class TextCodec;
 struct SaveFaults;
 }
 
-// What the database keeps of the file it was read from: the saved file is that file with the
-// database's changes applied, so that nothing the emulator does not model is lost.
-struct AcDbImpDatabase::SourceDrawing {
-    std::unique_ptr<vrk::dxf::Document> document;
-    std::unique_ptr<vrk::dxf::TextCodec> codec;
-    ~SourceDrawing();
-};
-
 namespace vrk::emu {
 
-// Fills db (emptied first) from the drawing file; eFileNotFound, eFileAccessErr, eInvalidDwgVersion,
-// eDxfReadAborted.
+// Fills db (emptied first) from the drawing file, ASCII or binary; eFileNotFound, eFileAccessErr,
+// eInvalidDwgVersion, eDxfReadAborted. The database keeps the file's records: a save writes that file
+// with the database's changes applied, so that nothing the emulator does not model is lost.
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int shmode, bool allowCPConversion);
 // Writes the database to fileName through a temporary file renamed over it.  eFileAccessErr when the
 // folder cannot take the file, eWriteFailed when writing or flushing fails, eNotImplementedYet for
@@ -37,11 +24,11 @@ std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();
 
-// What the record an object was read from says, for the few questions answered from the file:
-// the first value of a group as UTF-8 ("" when none), an integer group, a dictionary's entries.
-std::string sourceText(const AcDbStub* pStub, int code);
-int sourceInt(const AcDbStub* pStub, int code, int fallback);
-std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub* pStub);
+// The encoding saves write: the one the drawing was read in (unchanged records then keep their bytes),
+// or ASCII or binary DXF. Holds for every later save until changed.
+enum class SaveEncoding { AsRead, Ascii, Binary };
+void setSaveEncoding(SaveEncoding encoding);
+SaveEncoding saveEncoding();
 
 // Faults injected into every later save (nullptr: none), for tests of failing disks.
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults);

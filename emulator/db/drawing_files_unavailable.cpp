@@ -9,15 +9,12 @@ const std::string kReason = "drawing files are not supported in this build";
 }
 
 void setSaveFaults(const vrk::dxf::SaveFaults*) {}
+void setSaveEncoding(SaveEncoding) {}
+SaveEncoding saveEncoding() { return SaveEncoding::AsRead; }
 
 std::string lastDrawingFileError(Acad::ErrorStatus) { return kReason; }
 
 const std::string& lastDrawingFileReason() { return kReason; }
-
-// Nothing is read from a file, so no object has a record to ask.
-std::string sourceText(const AcDbStub*, int) { return std::string(); }
-int sourceInt(const AcDbStub*, int, int fallback) { return fallback; }
-std::vector<std::pair<std::string, std::uint64_t>> sourceDictionaryEntries(const AcDbStub*) { return {}; }
 
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, bool) {
     return fileName == nullptr || fileName[0] == 0 ? Acad::eFileNotFound : Acad::eNotImplementedYet;

@@ -1,6 +1,5 @@
 // Database objects, entities and dictionaries.
 #include "emulator/db/database_imp.h"
-#include "emulator/db/drawing_files.h"
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
@@ -153,10 +152,10 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
     }
     // Read from a drawing: the entry names are in the file's record.
     const std::vector<AcDbStub*> entries = pDict->database->childrenOf(pDict);
-    for (const auto& [name, handle] : vrk::emu::sourceDictionaryEntries(pDict)) {
-        if (vrk::emu::foldCase(name) != key) continue;
+    for (const vrk::emu::SourceEntry& entry : vrk::emu::sourceDictionaryEntries(pDict)) {
+        if (vrk::emu::foldCase(entry.key) != key) continue;
         for (const AcDbStub* pEntry : entries)
-            if (pEntry->handle() == handle && !pEntry->erased) return pEntry;
+            if (pEntry->handle() == entry.handle && !pEntry->erased) return pEntry;
     }
     return nullptr;
 }

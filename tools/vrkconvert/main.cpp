@@ -40,6 +40,7 @@ const char kUsage[] =
     "\n"
     "  --release R   host release; 2004-2006 use narrow (ANSI) text, 2007-2008 wide text\n"
     "  --lcid N      system locale identifier to report instead of the environment's\n"
+    "  --ascii, --binary  write TARGET as ASCII or binary DXF (default: as SOURCE is)\n"
     "  -h, --help    show this help\n"
     "\n"
     "Exit status: 0 TARGET written; 2 a path is missing or SOURCE cannot be read; 3 the drawing's\n"
@@ -79,6 +80,10 @@ int run(int argc, char** argv) {
             continue;  // the release picked this program
         }
         if (arg.rfind("--release=", 0) == 0) continue;
+        if (arg == "--ascii" || arg == "--binary") {
+            vrk::emu::setSaveEncoding(arg == "--ascii" ? vrk::emu::SaveEncoding::Ascii : vrk::emu::SaveEncoding::Binary);
+            continue;
+        }
         if (arg.size() > 1 && arg[0] == '-') {
             std::cerr << "vrkconvert: unknown option " << arg << "\nTry 'vrkconvert --help'.\n";
             return 1;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
 #include "tools/vrkhost/drawing_info.h"
 
@@ -28,6 +29,18 @@ std::string unquote(const std::string& text) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
     if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
     return s;
+}
+
+// SAVEAS file [ASCII|BINARY]: the encoding word, when given, is taken off the file name.
+vrk::emu::SaveEncoding takeEncoding(std::string& arguments) {
+    std::string s = arguments;
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    const size_t blank = s.find_last_of(" \t");
+    if (blank == std::string::npos) return vrk::emu::SaveEncoding::AsRead;
+    const std::string word = vrk::emu::foldCase(s.substr(blank + 1));
+    if (word != "ASCII" && word != "BINARY") return vrk::emu::SaveEncoding::AsRead;
+    arguments = s.substr(0, blank);
+    return word == "BINARY" ? vrk::emu::SaveEncoding::Binary : vrk::emu::SaveEncoding::Ascii;
 }
 
 CommandResult setVariable(Console& console, const std::string& arguments) {
@@ -111,8 +124,14 @@ CommandResult runHostCommand(Session& session, Console& console, const std::stri
         return CommandResult::Done;
     }
     if (command == "SAVE" || command == "SAVEAS") {
-        const std::string path = command == "SAVE" ? session.drawingPath() : unquote(arguments);
-        if (path.empty() || !session.saveDrawing(path, error)) {
+        std::string rest = arguments;
+        const vrk::emu::SaveEncoding encoding = command == "SAVEAS" ? takeEncoding(rest) : vrk::emu::SaveEncoding::AsRead;
+        const std::string path = command == "SAVE" ? session.drawingPath() : unquote(rest);
+        const vrk::emu::SaveEncoding before = vrk::emu::saveEncoding();
+        if (encoding != vrk::emu::SaveEncoding::AsRead) vrk::emu::setSaveEncoding(encoding);
+        const bool saved = !path.empty() && session.saveDrawing(path, error);
+        vrk::emu::setSaveEncoding(before);
+        if (!saved) {
             console.printLine(path.empty() ? command + " needs a file name." : error);
             return CommandResult::Failed;
         }
