@@ -49,14 +49,16 @@ bool parseInt(std::string_view text, long long& out) noexcept {
         neg = text[0] == '-';
         i = 1;
     }
-    if (i == text.size() || text.size() - i > 18) return false;
-    long long v = 0;
+    if (i == text.size() || text.size() - i > 19) return false;
+    unsigned long long v = 0;
     for (; i < text.size(); ++i) {
         char c = text[i];
         if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
+        v = v * 10 + unsigned(c - '0');  // 19 digits fit in 64 bits unsigned
     }
-    out = neg ? -v : v;
+    const unsigned long long limit = 9223372036854775807ULL;  // the full range of 64-bit values
+    if (v > limit + (neg ? 1 : 0)) return false;
+    out = neg ? static_cast<long long>(0 - v) : static_cast<long long>(v);
     return true;
 }
 

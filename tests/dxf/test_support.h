@@ -18,10 +18,20 @@
 
 namespace vrk::dxf::testing {
 
-inline std::vector<std::string> realworldFiles() {
+inline std::vector<std::string> drawingsIn(const std::string& folder) {
     std::vector<std::string> out;
-    for (const std::string& n : vrk::test::folderEntries(VRK_REALWORLD_DIR))
-        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0) out.push_back(VRK_REALWORLD_DIR "/" + n);
+    for (const std::string& n : vrk::test::folderEntries(folder))
+        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0) out.push_back(folder + "/" + n);
+    return out;
+}
+
+// The binary drawings written by the CAD program (none when the folder is absent).
+inline std::vector<std::string> realworldBinaryFiles() { return drawingsIn(VRK_REALWORLD_BINARY_DIR); }
+
+// Every real drawing, ASCII and binary.
+inline std::vector<std::string> realworldFiles() {
+    std::vector<std::string> out = drawingsIn(VRK_REALWORLD_DIR);
+    for (const std::string& f : realworldBinaryFiles()) out.push_back(f);
     return out;
 }
 
