@@ -2,6 +2,8 @@
 //   dxf_edit_tool gen OUT            a generated drawing with every feature
 //   dxf_edit_tool copy IN OUT        read and save without edits
 //   dxf_edit_tool strip IN OUT       drop block records' extension dictionaries and invisible block entities
+//   dxf_edit_tool ascii IN OUT       save as ASCII DXF
+//   dxf_edit_tool binary IN OUT      save as binary DXF
 
 #include <cstdio>
 #include <fstream>
@@ -22,7 +24,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: dxf_edit_tool gen OUT | copy IN OUT | strip IN OUT\n");
+        std::fprintf(stderr, "usage: dxf_edit_tool gen OUT | copy|strip|ascii|binary IN OUT\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
                 if (doc->invisible(e)) edits.leaveOut(doc->record(e).handle);
             }
         }
+    } else if (mode == "ascii" || mode == "binary") {
+        edits.writeAs(mode == "ascii" ? Encoding::Ascii : Encoding::Binary);
     } else if (mode != "copy") {
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
         return 2;

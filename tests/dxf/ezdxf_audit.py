@@ -1,6 +1,6 @@
 """Second opinion from ezdxf: what we write must audit no worse than what we read.
 
-usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER
+usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER...
 """
 import os
 import subprocess
@@ -16,17 +16,21 @@ def audit(path):
 
 
 def main():
-    tool, work, realworld = sys.argv[1:4]
+    tool, work = sys.argv[1:3]
     os.makedirs(work, exist_ok=True)
     generated = os.path.join(work, "generated.dxf")
     subprocess.run([tool, "gen", generated], check=True)
-    sources = [generated] + sorted(
-        os.path.join(realworld, f) for f in os.listdir(realworld) if f.endswith(".dxf"))
+    sources = [generated]
+    for folder in sys.argv[3:]:
+        if os.path.isdir(folder):
+            sources += sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".dxf"))
+        else:
+            print(f"skipped: no folder {folder}")
     failures = 0
     for src in sources:
         base = os.path.basename(src)
         before = audit(src)
-        for mode in ("copy", "strip"):
+        for mode in ("copy", "strip", "ascii", "binary"):
             out = os.path.join(work, mode + "-" + base)
             subprocess.run([tool, mode, src, out], check=True, stdout=subprocess.DEVNULL)
             after = audit(out)

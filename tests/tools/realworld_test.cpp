@@ -23,9 +23,7 @@ const std::string kBin = VRK_BIN_DIR;
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 #endif
 
-std::vector<std::string> drawings() {
-    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
-    const std::string folder = std::string(VRK_SOURCE_DIR) + "/../shared/realworld";
+void addDrawingsIn(const std::string& folder, std::vector<std::string>& files) {
     if (DIR* dir = opendir(folder.c_str())) {
         while (dirent* e = readdir(dir)) {
             const std::string name = e->d_name;
@@ -33,6 +31,20 @@ std::vector<std::string> drawings() {
         }
         closedir(dir);
     }
+}
+
+std::vector<std::string> binaryDrawings() {
+    std::vector<std::string> files;
+    addDrawingsIn(std::string(VRK_SOURCE_DIR) + "/../shared/realworld-binary", files);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Every real drawing, ASCII and binary.
+std::vector<std::string> drawings() {
+    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
+    addDrawingsIn(std::string(VRK_SOURCE_DIR) + "/../shared/realworld", files);
+    for (const std::string& f : binaryDrawings()) files.push_back(f);
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -119,6 +131,31 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()
                              std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
                              return name;
                          });
+
+// Solidified as binary or as its ASCII form, a drawing comes out the same; converting the result to
+// ASCII and back gives the binary bytes again.
+TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
+    const std::vector<std::string> files = binaryDrawings();
+    if (files.empty()) GTEST_SKIP() << "no binary drawings in ../shared/realworld-binary";
+    for (const std::string& source : files) {
+        SCOPED_TRACE(source);
+        TempFolder folder;
+        const std::string ascii = folder.file("ascii.dxf"), solidAscii = folder.file("solid-ascii.dxf"),
+                          solidBinary = folder.file("solid-binary.dxf"), back = folder.file("back.dxf"),
+                          again = folder.file("again.dxf");
+        const std::string host = quoted(kBin + "/vrkhost") + " ";
+        ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --ascii " + quoted(source) + " " + quoted(ascii)).status, 0);
+        ASSERT_EQ(runProgram(host + quoted(ascii) + " -c vrk -c " + quoted("SAVEAS " + solidAscii)).status, 0);
+        ASSERT_EQ(runProgram(host + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + solidBinary)).status, 0);
+        ASSERT_EQ(runProgram(host + quoted(solidAscii) + " -c " + quoted("SAVEAS " + back + " BINARY")).status, 0);
+        EXPECT_TRUE(readWholeFile(back) == readWholeFile(solidBinary));
+        ASSERT_EQ(runProgram(host + quoted(back) + " -c " + quoted("SAVEAS " + again + " ascii")).status, 0);
+        auto a = readDrawing(again), b = readDrawing(solidAscii);
+        ASSERT_TRUE(a && b);
+        const DrawingDiff diff = diffDrawings(*b, *a);
+        EXPECT_TRUE(diff.removed.empty() && diff.added.empty());
+    }
+}
 
 TEST(VrkconvertTest, MissingSourceWritesNothing) {
     TempFolder folder;
