@@ -18,7 +18,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVRK_FUZZ=
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" -j"$jobs" --target dxf_roundtrip_fuzzer vrksamplegen >/dev/null
+cmake --build "$build" -j"$jobs" --target dxf_roundtrip_fuzzer vrksamplegen dxf_encode >/dev/null
 
 # Seeds: the bundled sample, the regression inputs, small generated drawings, and the real-world
 # drawings beside the repository when present (read in place, never copied into it).
@@ -31,8 +31,13 @@ gen=$build/bin/vrksamplegen
 "$gen" --blocks 2 --entities-per-block 4 --seed 7 "$seeds/small.dxf"
 "$gen" --blocks 1 --entities-per-block 3 --big-block 5 --seed 3 "$seeds/big-block.dxf"
 "$gen" --blocks 1 --entities-per-block 2 --first-handle 7FFFFFFF00000000 "$seeds/high-handles.dxf"
+# Each seed once more as a binary drawing.
+for seed in "$seeds"/*.dxf; do
+  "$build/bin/dxf_encode" binary "$seed" "${seed%.dxf}.binary.dxf" 2>/dev/null || true
+done
 dirs=("$build/corpus" "$seeds")
 [ -d ../shared/realworld ] && dirs+=(../shared/realworld)
+[ -d ../shared/realworld-binary ] && dirs+=(../shared/realworld-binary)
 
 echo "== fuzzing for ${seconds}s"
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
