@@ -50,7 +50,7 @@ public:
         return binary_ ? nextBinary(tag) : nextAscii(tag);
     }
 
-    const char* error() const noexcept { return error_; }
+    const char* error() const noexcept { return error_ != nullptr ? error_ : message_; }
     std::uint64_t line() const noexcept { return line_; }  // line of the next (or failing) group
     std::size_t position() const noexcept { return pos_; }
     std::size_t errorOffset() const noexcept { return errorOffset_; }  // where the failing group begins
@@ -84,7 +84,7 @@ inline TagReader::Status TagReader::nextBinary(Tag& tag) noexcept {
     const ValueType type = valueTypeOf(code);
     if (type == ValueType::Unknown) {
         std::snprintf(message_, sizeof message_, "unknown group code %d", code);
-        return fail(message_);
+        return fail(nullptr);  // error() gives message_, also in a copy of this reader
     }
     std::size_t vb = pos_ + 2;
     std::size_t ve = 0;
@@ -179,12 +179,6 @@ inline bool integerValue(const Tag& t, long long& out) noexcept {
         case ValueType::String: return parseInt(t.value, out);
         default: return false;
     }
-}
-
-// Group codes whose values are handles of other objects.
-constexpr bool isPointerCode(int code) noexcept {
-    return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
-           code == 1005;
 }
 
 }  // namespace vrk::dxf
