@@ -157,6 +157,24 @@ TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
     }
 }
 
+// SAVEAS and vrkconvert write the encoding asked for; ASCII and back gives the binary bytes again.
+TEST(BinaryDrawingTest, SaveAsAndVrkconvertTakeTheEncoding) {
+    TempFolder folder;
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string host = quoted(kBin + "/vrkhost") + " ";
+    const std::string binary = folder.file("binary.dxf"), ascii = folder.file("ascii.dxf"),
+                      again = folder.file("again.dxf"), converted = folder.file("converted.dxf");
+    ASSERT_EQ(runProgram(host + quoted(sample) + " -c " + quoted("SAVEAS " + binary + " binary")).status, 0);
+    ASSERT_EQ(runProgram(host + quoted(binary) + " -c " + quoted("SAVEAS " + ascii + " ASCII")).status, 0);
+    ASSERT_EQ(runProgram(host + quoted(ascii) + " -c " + quoted("SAVEAS " + again + " BINARY")).status, 0);
+    const std::string bytes = readWholeFile(binary);
+    EXPECT_EQ(bytes.compare(0, 18, "AutoCAD Binary DXF"), 0);
+    EXPECT_NE(readWholeFile(ascii).compare(0, 18, "AutoCAD Binary DXF"), 0);
+    EXPECT_TRUE(readWholeFile(again) == bytes);
+    ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --binary " + quoted(sample) + " " + quoted(converted)).status, 0);
+    EXPECT_EQ(readWholeFile(converted).compare(0, 18, "AutoCAD Binary DXF"), 0);
+}
+
 TEST(VrkconvertTest, MissingSourceWritesNothing) {
     TempFolder folder;
     ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " missing.dxf " + quoted(folder.file("out.dxf")));
