@@ -123,44 +123,63 @@ std::string lastDrawingFileError(Acad::ErrorStatus es) {
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int, bool) {
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
+    const std::string path = fromHost(fileName);
     vrk::dxf::ReadError err;
+    vrk::dxf::FileIdentity identity;
     // Copied rather than mapped: a file that another program cuts short while the drawing is open
     // must not take the host down.
-    std::unique_ptr<vrk::dxf::Document> doc =
-        vrk::dxf::readDocument(fromHost(fileName), err, vrk::dxf::ReadMode::Copy);
+    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy, &identity);
     if (!doc) {
+        const std::string reason = "cannot read " + path + ": " + err.describe();
         switch (err.status) {
-            case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, err.describe());
-            case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, err.describe());
-            case vrk::dxf::ReadStatus::Unsupported: return fail(Acad::eInvalidDwgVersion, err.describe());
-            default: return fail(Acad::eDxfReadAborted, err.describe());
+            case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, reason);
+            case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, reason);
+            case vrk::dxf::ReadStatus::Unsupported: return fail(Acad::eInvalidDwgVersion, reason);
+            default: return fail(Acad::eDxfReadAborted, reason);
         }
     }
     auto codec = std::make_unique<vrk::dxf::TextCodec>(vrk::dxf::TextCodec::forDocument(*doc));
     db.clear();
     if (!buildDatabase(db, *doc, *codec)) {
         db.clear();
-        return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
+        return fail(Acad::eDxfReadAborted, "cannot read " + path + ": the drawing has no block or layer table");
     }
     db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
     db.source->codec = std::move(codec);
     db.source->document = std::move(doc);
+    db.source->path = path;
+    db.source->identity = identity;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
-    if (!db.source) return fail(Acad::eNotImplementedYet, "a drawing that was not read from a file cannot be saved yet");
-    const vrk::dxf::Document& doc = *db.source->document;
+    const std::string path = fromHost(fileName);
+    const std::string cannot = "cannot save " + path + ": ";
+    if (!db.source) return fail(Acad::eNotImplementedYet, cannot + "a drawing that was not read from a file cannot be saved yet");
+    AcDbImpDatabase::SourceDrawing& source = *db.source;
+    // Saving over the file the drawing came from must not wipe out what another program saved there
+    // in the meantime.
+    vrk::dxf::FileIdentity now;
+    const bool exists = vrk::dxf::identifyFile(path, now);
+    const bool overSource = path == source.path || (exists && now.sameFileAs(source.identity));
+    if (overSource && exists && now != source.identity) {
+        return fail(Acad::eFileSharingViolation,
+                    cannot + "the file was changed on disk by another program since it was read; "
+                             "save under another name, or open it again");
+    }
     vrk::dxf::EditSet edits;
     std::string reason;
-    if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, reason);
+    if (!collectEdits(db, *source.document, edits, reason)) return fail(Acad::eNotImplementedYet, cannot + reason);
     vrk::dxf::SaveError err;
-    if (!vrk::dxf::saveDocument(doc, edits, fromHost(fileName), err, nullptr, saveFaults())) {
-        return fail(err.status == vrk::dxf::SaveStatus::CannotCreate ? Acad::eFileAccessErr : Acad::eWriteFailed,
-                    err.reason);
+    vrk::dxf::FileIdentity saved;
+    if (!vrk::dxf::saveDocument(*source.document, edits, path, err, nullptr, saveFaults(), &saved)) {
+        const bool refused =
+            err.status == vrk::dxf::SaveStatus::CannotCreate || err.status == vrk::dxf::SaveStatus::Refused;
+        return fail(refused ? Acad::eFileAccessErr : Acad::eWriteFailed, cannot + err.reason);
     }
+    if (overSource) source.identity = saved;
     return Acad::eOk;
 }
 

@@ -51,6 +51,11 @@ bool DocumentBuilder::fail(ReadStatus status, std::string reason, std::uint64_t 
     return false;
 }
 
+// A file that does not even start like a drawing (a picture, a text) gets no line-numbered detail.
+bool DocumentBuilder::notADrawing() {
+    return fail(ReadStatus::Malformed, "not a DXF drawing (it does not begin with 0 SECTION)", 0);
+}
+
 std::uint16_t DocumentBuilder::intern(std::string_view name) {
     // Records of one type tend to come in runs: try the last one before hashing.
     if (lastType_ < d_.typeNames_.size() && d_.typeNames_[lastType_] == name) return lastType_;
@@ -91,8 +96,12 @@ bool DocumentBuilder::scan() {
     for (;;) {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
-        if (st == TagReader::Status::Error) return fail(ReadStatus::Malformed, reader.error(), reader.line());
+        if (st == TagReader::Status::Error) {
+            if (d_.records_.empty()) return notADrawing();
+            return fail(ReadStatus::Malformed, reader.error(), reader.line());
+        }
         if (t.code == 0) {
+            if (d_.records_.empty() && trimBlanks(t.value) != "SECTION") return notADrawing();
             if (!startRecord(t)) return false;
             if (eofSeen_) {
                 d_.trailerBegin_ = t.end;
@@ -106,13 +115,13 @@ bool DocumentBuilder::scan() {
         }
         if (!open_) {
             if (t.code == 999) continue;  // comments before the first section
+            if (d_.records_.empty()) return notADrawing();
             return fail(ReadStatus::Malformed, "expected 0 SECTION", t.line);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
-    if (d_.records_.empty())
-        return fail(ReadStatus::Malformed, "no records: not a drawing file", reader.line());
+    if (d_.records_.empty()) return notADrawing();
     if (inSection_) {
         std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
         return fail(ReadStatus::Malformed, "missing ENDSEC of section " + name + " (file truncated?)",

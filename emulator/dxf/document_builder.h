@@ -20,6 +20,7 @@ private:
     enum Group : std::uint8_t { kNone, kReactors, kXdict, kBlkrefs, kOtherGroup };
 
     bool fail(ReadStatus status, std::string reason, std::uint64_t line);
+    bool notADrawing();
     std::uint16_t intern(std::string_view name);
     bool scan();
     bool startRecord(const Tag& t);

@@ -1,6 +1,8 @@
 """Second opinion from ezdxf: what we write must audit no worse than what we read.
 
 usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER
+
+VRK_REALWORLD_DIR in the environment replaces REALWORLD_FOLDER; an absent folder is said and skipped.
 """
 import os
 import subprocess
@@ -17,11 +19,15 @@ def audit(path):
 
 def main():
     tool, work, realworld = sys.argv[1:4]
+    realworld = os.environ.get("VRK_REALWORLD_DIR") or realworld
     os.makedirs(work, exist_ok=True)
     generated = os.path.join(work, "generated.dxf")
     subprocess.run([tool, "gen", generated], check=True)
-    sources = [generated] + sorted(
-        os.path.join(realworld, f) for f in os.listdir(realworld) if f.endswith(".dxf"))
+    sources = [generated]
+    if os.path.isdir(realworld):
+        sources += sorted(os.path.join(realworld, f) for f in os.listdir(realworld) if f.endswith(".dxf"))
+    else:
+        print(f"skipped: no real-world drawings in {realworld} (set VRK_REALWORLD_DIR)")
     failures = 0
     for src in sources:
         base = os.path.basename(src)

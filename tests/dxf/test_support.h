@@ -13,17 +13,13 @@
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/reader.h"
 #include "emulator/dxf/writer.h"
+#include "tests/support/realworld.h"
 #include "tests/support/temp_folder.h"
 #include "tools/samplegen/generator.h"
 
 namespace vrk::dxf::testing {
 
-inline std::vector<std::string> realworldFiles() {
-    std::vector<std::string> out;
-    for (const std::string& n : vrk::test::folderEntries(VRK_REALWORLD_DIR))
-        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0) out.push_back(VRK_REALWORLD_DIR "/" + n);
-    return out;
-}
+inline std::vector<std::string> realworldFiles() { return vrk::test::realworldDrawings(); }
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

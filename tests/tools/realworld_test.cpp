@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/drawing_diff.h"
+#include "tests/support/realworld.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -24,16 +25,9 @@ std::string quoted(const std::string& s) { return "'" + s + "'"; }
 #endif
 
 std::vector<std::string> drawings() {
-    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
-    const std::string folder = std::string(VRK_SOURCE_DIR) + "/../shared/realworld";
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.substr(name.size() - 4) == ".dxf") files.push_back(folder + "/" + name);
-        }
-        closedir(dir);
-    }
-    std::sort(files.begin(), files.end());
+    // The bundled sample always; the real-world ones where they are (see realworld.h).
+    std::vector<std::string> files = realworldDrawings();
+    files.insert(files.begin(), std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf");
     return files;
 }
 

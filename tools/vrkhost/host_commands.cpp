@@ -39,7 +39,12 @@ CommandResult setVariable(Console& console, const std::string& arguments) {
         return CommandResult::Failed;
     }
     value = unquote(value);
-    const vrk::emu::HostString hostValue = toHost(value);
+    vrk::emu::HostString hostValue;
+    if (current.restype == RTSTR && !vrk::emu::toHostExactly(value, hostValue)) {
+        acdbFree(current.resval.rstring);
+        console.printLine(vrk::emu::notInCodePage(value));
+        return CommandResult::Failed;
+    }
     resbuf rb;
     rb.rbnext = nullptr;
     rb.restype = current.restype;
