@@ -114,10 +114,10 @@ bool toHostExactly(std::string_view utf8, HostString& out) {
 #endif
 }
 
-std::string notInCodePage(std::string_view utf8) {
-    return "\"" + std::string(utf8) + "\" holds characters that the ANSI code page " + std::to_string(GetACP()) +
-           " of this narrow (2004-2006) host cannot represent; choose a system locale whose code page holds them "
-           "with --lcid, or use a 2007 or 2008 release";
+std::string notInCodePage() {
+    return "the ANSI code page " + std::to_string(GetACP()) +
+           " of this narrow (2004-2006) host cannot represent all its characters; use --lcid with a system "
+           "locale whose code page can, or a 2007 or 2008 release";
 }
 
 std::string fromHost(const ACHAR* text) {

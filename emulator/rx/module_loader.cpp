@@ -61,7 +61,7 @@ LoadedModule* loadModule(const std::string& path, std::string& error) {
     // The module learns its own path from the host (for its demand-load entries): it must be exact.
     HostString name;
     if (!toHostExactly(path, name)) {
-        error = notInCodePage(path);
+        error = notInCodePage();
         return nullptr;
     }
     void* handle = mapModule(path, error);

@@ -53,7 +53,7 @@ bool setPath(const char* variable, const std::string& path) {
     const vrk::emu::HostString name = vrk::emu::toHost(variable);
     vrk::emu::HostString text;
     if (!vrk::emu::toHostExactly(path, text)) {
-        std::cerr << "vrkconvert: " << vrk::emu::notInCodePage(path) << '\n';
+        std::cerr << "vrkconvert: cannot use " << path << ": " << vrk::emu::notInCodePage() << '\n';
         return false;
     }
     resbuf rb;

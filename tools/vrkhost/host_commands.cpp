@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "emulator/host.h"
 #include "tools/vrkhost/drawing_info.h"
@@ -30,6 +31,9 @@ std::string unquote(const std::string& text) {
     return s;
 }
 
+// A file that cannot be read or written is the program's error, on standard error.
+void reportFileError(const std::string& error) { std::cerr << "vrkhost: " << error << '\n'; }
+
 CommandResult setVariable(Console& console, const std::string& arguments) {
     std::string value;
     const std::string name = firstWord(arguments, value);
@@ -42,7 +46,7 @@ CommandResult setVariable(Console& console, const std::string& arguments) {
     vrk::emu::HostString hostValue;
     if (current.restype == RTSTR && !vrk::emu::toHostExactly(value, hostValue)) {
         acdbFree(current.resval.rstring);
-        console.printLine(vrk::emu::notInCodePage(value));
+        console.printLine("Cannot set " + name + " to " + value + ": " + vrk::emu::notInCodePage());
         return CommandResult::Failed;
     }
     resbuf rb;
@@ -110,7 +114,8 @@ CommandResult runHostCommand(Session& session, Console& console, const std::stri
     if (command == "OPEN") {
         const std::string path = unquote(arguments);
         if (path.empty() || !session.openDrawing(path, error)) {
-            console.printLine(path.empty() ? "OPEN needs a file name." : error);
+            if (path.empty()) console.printLine("OPEN needs a file name.");
+            else reportFileError(error);
             return CommandResult::Failed;
         }
         return CommandResult::Done;
@@ -118,7 +123,8 @@ CommandResult runHostCommand(Session& session, Console& console, const std::stri
     if (command == "SAVE" || command == "SAVEAS") {
         const std::string path = command == "SAVE" ? session.drawingPath() : unquote(arguments);
         if (path.empty() || !session.saveDrawing(path, error)) {
-            console.printLine(path.empty() ? command + " needs a file name." : error);
+            if (path.empty()) console.printLine(command + " needs a file name.");
+            else reportFileError(error);
             return CommandResult::Failed;
         }
         return CommandResult::Done;

@@ -56,7 +56,7 @@ bool Session::newDrawing() {
 bool Session::openDrawing(const std::string& path, std::string& error) {
     vrk::emu::HostString name;
     if (!vrk::emu::toHostExactly(path, name)) {
-        error = "cannot read " + vrk::emu::notInCodePage(path);
+        error = "cannot read " + path + ": " + vrk::emu::notInCodePage();
         return false;
     }
     auto pDb = std::make_unique<AcDbDatabase>(false, true);
@@ -74,7 +74,7 @@ bool Session::openDrawing(const std::string& path, std::string& error) {
 bool Session::saveDrawing(const std::string& path, std::string& error) {
     vrk::emu::HostString name;
     if (!vrk::emu::toHostExactly(path, name)) {
-        error = "cannot save " + vrk::emu::notInCodePage(path);
+        error = "cannot save " + path + ": " + vrk::emu::notInCodePage();
         return false;
     }
     Acad::ErrorStatus es = mpDb->saveAs(name.c_str());
