@@ -170,7 +170,6 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
 
     SaveError filled = fillAndFlush(fd, produce, faults);
     if (filled.status != SaveStatus::Ok) return abandon(filled.status, std::move(filled.reason));
-    if (saved) identifyOpenFile(fd, *saved);
     if (::_close(fd) != 0) {
         int e = errno;
         ::_wunlink(wideTemp.c_str());
@@ -183,6 +182,7 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         ::_wunlink(wideTemp.c_str());
         return failWith(err, SaveStatus::RenameFailed, "cannot put the new file in place: " + cause);
     }
+    // Asked after the move: the last write time may settle only when the file is closed.
     if (saved) identifyFile(place.path, *saved);
     return true;
 }
@@ -286,7 +286,8 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     if ((faults && faults->failRename) || ::rename(temp.c_str(), place.path.c_str()) != 0) {
         int e = faults && faults->failRename ? EIO : errno;
         ::unlink(temp.c_str());
-        return failWith(err, SaveStatus::RenameFailed, std::string("cannot put the new file in place: ") + std::strerror(e));
+        return failWith(err, SaveStatus::RenameFailed,
+                        std::string("cannot put the new file in place: ") + std::strerror(e));
     }
     guard.reset();
     // Make the rename itself durable; failing here leaves a complete file either way.

@@ -4,14 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <fstream>
 
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
-
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
 
 namespace vrk::test {
 namespace {
