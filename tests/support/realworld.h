@@ -26,9 +26,9 @@ inline std::vector<std::string> realworldDrawings() {
 }
 
 // The reason for GTEST_SKIP when a drawing (or any) is missing.
-inline std::string noRealworldDrawing(const std::string& what = "any drawing") {
-    return "real-world drawings: " + what + " is not in " + realworldFolder() +
-           " (set VRK_REALWORLD_DIR to the folder that has them)";
+inline std::string noRealworldDrawing(const std::string& name = std::string()) {
+    return "real-world drawings: " + (name.empty() ? std::string("none") : name + " is not") + " in " +
+           realworldFolder() + " (set VRK_REALWORLD_DIR to the folder that has them)";
 }
 
 }  // namespace vrk::test
