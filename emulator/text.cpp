@@ -102,6 +102,24 @@ HostString toHost(std::string_view utf8) {
 #endif
 }
 
+bool toHostExactly(std::string_view utf8, HostString& out) {
+    out = toHost(utf8);
+#if defined(UNICODE)
+    return true;
+#else
+    // The ANSI form is exact when it converts back to the same text: no default character, no best fit.
+    if (fromHost(out.c_str()) == utf8) return true;
+    out.clear();
+    return false;
+#endif
+}
+
+std::string notInCodePage() {
+    return "the ANSI code page " + std::to_string(GetACP()) +
+           " of this narrow (2004-2006) host cannot represent all its characters; use --lcid with a system "
+           "locale whose code page can, or a 2007 or 2008 release";
+}
+
 std::string fromHost(const ACHAR* text) {
     if (text == nullptr) return std::string();
 #if defined(UNICODE)

@@ -16,6 +16,14 @@ std::string wideToUtf8(std::wstring_view wide);
 
 // Text as the host hands it to the plug-in.
 HostString toHost(std::string_view utf8);
+// Text a user hands to the host (a file name, a variable's value, a typed answer). A narrow host
+// cannot take what its ANSI code page does not hold: false then, and out is left empty, so that the
+// text never reaches a file operation with '?' (or a look-alike) in place of what it said.
+bool toHostExactly(std::string_view utf8, HostString& out);
+// Why toHostExactly refused a text, and what to do instead; the caller names the text first
+// ("cannot read X: " + notInCodePage()).
+std::string notInCodePage();
+
 // Text the plug-in handed to the host; a null pointer gives an empty text.
 std::string fromHost(const ACHAR* text);
 

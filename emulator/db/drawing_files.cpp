@@ -14,8 +14,9 @@ namespace {
 // The file a database was read from, answering its objects' questions from the records.
 class DrawingSource final : public RecordSource {
 public:
-    DrawingSource(std::unique_ptr<vrk::dxf::Document> pDocument, vrk::dxf::TextCodec codec)
-        : mpDocument(std::move(pDocument)), mCodec(std::move(codec)) {}
+    DrawingSource(std::unique_ptr<vrk::dxf::Document> pDocument, vrk::dxf::TextCodec codec, std::string path,
+                  const vrk::dxf::FileIdentity& identity)
+        : path(std::move(path)), identity(identity), mpDocument(std::move(pDocument)), mCodec(std::move(codec)) {}
     const vrk::dxf::Document& document() const { return *mpDocument; }
     const vrk::dxf::TextCodec& codec() const { return mCodec; }
 
@@ -33,6 +34,9 @@ public:
         });
         return entries;
     }
+
+    const std::string path;           // as it was given, UTF-8
+    vrk::dxf::FileIdentity identity;  // of the file when it was read, or when this host last saved it
 
 private:
     std::unique_ptr<vrk::dxf::Document> mpDocument;
@@ -108,25 +112,27 @@ std::string lastDrawingFileError(Acad::ErrorStatus es) {
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int, bool) {
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
+    const std::string path = fromHost(fileName);
     vrk::dxf::ReadError err;
+    vrk::dxf::FileIdentity identity;
     // Copied rather than mapped: a file that another program cuts short while the drawing is open
     // must not take the host down.
-    std::unique_ptr<vrk::dxf::Document> doc =
-        vrk::dxf::readDocument(fromHost(fileName), err, vrk::dxf::ReadMode::Copy);
+    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy, &identity);
     if (!doc) {
+        const std::string reason = "cannot read " + path + ": " + err.describe();
         switch (err.status) {
-            case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, err.describe());
-            case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, err.describe());
-            case vrk::dxf::ReadStatus::Unsupported: return fail(Acad::eInvalidDwgVersion, err.describe());
-            default: return fail(Acad::eDxfReadAborted, err.describe());
+            case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, reason);
+            case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, reason);
+            case vrk::dxf::ReadStatus::Unsupported: return fail(Acad::eInvalidDwgVersion, reason);
+            default: return fail(Acad::eDxfReadAborted, reason);
         }
     }
     vrk::dxf::TextCodec codec = vrk::dxf::TextCodec::forDocument(*doc);
-    auto pSource = std::make_shared<DrawingSource>(std::move(doc), std::move(codec));
+    auto pSource = std::make_shared<DrawingSource>(std::move(doc), std::move(codec), path, identity);
     db.clear();
     if (!buildDatabase(db, pSource->document(), pSource->codec())) {
         db.clear();
-        return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
+        return fail(Acad::eDxfReadAborted, "cannot read " + path + ": the drawing has no block or layer table");
     }
     db.source = std::move(pSource);
     return Acad::eOk;
@@ -135,20 +141,36 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     lastError().clear();
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
-    const auto* pSource = dynamic_cast<const DrawingSource*>(db.source.get());
+    const std::string path = fromHost(fileName);
+    const std::string cannot = "cannot save " + path + ": ";
+    auto* pSource = dynamic_cast<DrawingSource*>(db.source.get());
     if (pSource == nullptr)
-        return fail(Acad::eNotImplementedYet, "a drawing that was not read from a file cannot be saved yet");
-    const vrk::dxf::Document& doc = pSource->document();
+        return fail(Acad::eNotImplementedYet, cannot + "a drawing that was not read from a file cannot be saved yet");
+    DrawingSource& source = *pSource;
+    // Saving over the file the drawing came from must not wipe out what another program saved there
+    // in the meantime.
+    vrk::dxf::FileIdentity now;
+    const bool exists = vrk::dxf::identifyFile(path, now);
+    const bool overSource = path == source.path || (exists && now.sameFileAs(source.identity));
+    if (overSource && exists && now != source.identity) {
+        return fail(Acad::eFileSharingViolation,
+                    cannot + "the file was changed on disk by another program since it was read; "
+                             "save under another name, or open it again");
+    }
+    const vrk::dxf::Document& doc = source.document();
     vrk::dxf::EditSet edits;
     std::string reason;
-    if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, reason);
+    if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, cannot + reason);
     if (chosenEncoding() != SaveEncoding::AsRead)
         edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
     vrk::dxf::SaveError err;
-    if (!vrk::dxf::saveDocument(doc, edits, fromHost(fileName), err, nullptr, saveFaults())) {
-        return fail(err.status == vrk::dxf::SaveStatus::CannotCreate ? Acad::eFileAccessErr : Acad::eWriteFailed,
-                    err.reason);
+    vrk::dxf::FileIdentity saved;
+    if (!vrk::dxf::saveDocument(doc, edits, path, err, nullptr, saveFaults(), &saved)) {
+        const bool refused =
+            err.status == vrk::dxf::SaveStatus::CannotCreate || err.status == vrk::dxf::SaveStatus::Refused;
+        return fail(refused ? Acad::eFileAccessErr : Acad::eWriteFailed, cannot + err.reason);
     }
+    if (overSource) source.identity = saved;
     return Acad::eOk;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "emulator/db/database_imp.h"
+#include "emulator/dxf/save_target.h"
 
 namespace vrk::dxf {
 struct SaveFaults;
@@ -16,10 +17,13 @@ namespace vrk::emu {
 // with the database's changes applied, so that nothing the emulator does not model is lost.
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int shmode, bool allowCPConversion);
 // Writes the database to fileName through a temporary file renamed over it.  eFileAccessErr when the
-// folder cannot take the file, eWriteFailed when writing or flushing fails, eNotImplementedYet for
-// objects made after reading (which could not be written without loss).
+// folder cannot take the file or the target may not be replaced (a folder, a special or read-only
+// file), eFileSharingViolation when the file the drawing was read from was changed on disk by another
+// program since, eWriteFailed when writing or flushing fails, eNotImplementedYet for objects made
+// after reading (which could not be written without loss).
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
-// Why the last read or save that returned es failed, in words (with the line where reading stopped).
+// Why the last read or save that returned es failed, in words, naming the file ("cannot read a.dxf:
+// line 12: group code is not a number").
 std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();

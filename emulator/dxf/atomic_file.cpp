@@ -1,11 +1,15 @@
 #include "atomic_file.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#include <memory>
 #include <vector>
 #ifdef _WIN32
 #include <io.h>
@@ -14,6 +18,8 @@
 #else
 #include <unistd.h>
 #endif
+
+#include "signal_cleanup.h"
 
 namespace vrk::dxf {
 
@@ -95,40 +101,26 @@ private:
     std::string error_;
 };
 
-#ifdef _WIN32
-const char kSeparators[] = "/\\";
-#else
-const char kSeparators[] = "/";
-#endif
-
-std::string folderOf(const std::string& path) {
-    auto slash = path.find_last_of(kSeparators);
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-    auto slash = path.find_last_of(kSeparators);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool failWith(SaveError& err, SaveStatus status, std::string reason) {
     err.status = status;
     err.reason = std::move(reason);
     return false;
 }
 
+// A short name for the temporary file: the target's own name may already be as long as names go.
+std::string temporaryName(const std::string& folder) {
+    static unsigned counter = 0;
+    char unique[32];
 #ifdef _WIN32
-std::string windowsError(DWORD code) {
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof(text), nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.'))
-        text[--n] = '\0';
-    return n > 0 ? std::string(text) : "error " + std::to_string(code);
-}
+    std::snprintf(unique, sizeof(unique), "%lx%x%llx", GetCurrentProcessId(), ++counter,
+                  (unsigned long long)GetTickCount64() & 0xFFFFF);
+#else
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    std::snprintf(unique, sizeof(unique), "%x%x%lx", unsigned(::getpid()), ++counter, long(now.tv_nsec) & 0xFFFFF);
 #endif
+    return folder + "/.vrk-" + unique;
+}
 
 // Writes the drawing into the open temporary file and flushes it to disk.
 SaveError fillAndFlush(int fd, const std::function<bool(Sink&, std::string&)>& produce, const SaveFaults* faults) {
@@ -149,19 +141,17 @@ SaveError fillAndFlush(int fd, const std::function<bool(Sink&, std::string&)>& p
 }  // namespace
 
 #ifdef _WIN32
-// No mkostemp: try unique names until one is created exclusively; MoveFileExW replaces the target.
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults) {
+                    SaveError& err, const SaveFaults* faults, FileIdentity* saved) {
     err = SaveError{};
-    const std::string folder = folderOf(target);
-    static volatile LONG counter = 0;
+    SaveTarget place;
+    std::string refusal;
+    if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    const std::string folder = folderOf(place.path);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char unique[64];
-        std::snprintf(unique, sizeof(unique), "%lx-%lx-%llx", GetCurrentProcessId(),
-                      (unsigned long)InterlockedIncrement(&counter), (unsigned long long)GetTickCount64());
-        temp = folder + "/." + baseOf(target) + ".vrk-" + unique;
+        temp = temporaryName(folder);
         fd = ::_wopen(widePath(temp).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                       _S_IREAD | _S_IWRITE);
         if (fd < 0 && errno != EEXIST) break;
@@ -170,6 +160,7 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         return failWith(err, SaveStatus::CannotCreate,
                         "cannot create a file in " + folder + ": " + std::strerror(errno));
     }
+    RemoveOnSignal guard(temp);
     const std::wstring wideTemp = widePath(temp);
     auto abandon = [&](SaveStatus status, std::string reason) {
         ::_close(fd);
@@ -185,58 +176,120 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         return failWith(err, SaveStatus::FlushFailed, std::string("cannot close: ") + std::strerror(e));
     }
     if ((faults && faults->failRename) ||
-        !MoveFileExW(wideTemp.c_str(), widePath(target).c_str(),
+        !MoveFileExW(wideTemp.c_str(), widePath(place.path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         std::string cause = faults && faults->failRename ? std::strerror(EIO) : windowsError(GetLastError());
         ::_wunlink(wideTemp.c_str());
-        return failWith(err, SaveStatus::RenameFailed, "cannot replace " + target + ": " + cause);
+        return failWith(err, SaveStatus::RenameFailed, "cannot put the new file in place: " + cause);
     }
+    // Asked after the move: the last write time may settle only when the file is closed.
+    if (saved) identifyFile(place.path, *saved);
     return true;
 }
 #else
-bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults) {
-    err = SaveError{};
-    const std::string folder = folderOf(target);
-    std::string temp = folder + "/." + baseOf(target) + ".vrk-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return failWith(err, SaveStatus::CannotCreate,
-                        "cannot create a file in " + folder + ": " + std::strerror(errno));
-    }
-    temp.assign(name.data());
-    auto abandon = [&](SaveStatus status, std::string reason) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return failWith(err, status, std::move(reason));
-    };
+namespace {
 
-    // mkstemp creates 0600; give the file what a plain create would (or the old target's mode).
-    struct stat old {};
+// The new file's permission bits, owner and group: the old target's, or what a plain create gives.
+void takeOverAttributes(int fd, const SaveTarget& place) {
     mode_t mode;
-    if (::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
+    if (place.exists) {
+        mode = mode_t(place.mode);
+        // Giving the file away may not be allowed; keeping the group alone may be.
+        if ((uid_t(place.owner) != ::geteuid() || gid_t(place.group) != ::getegid()) &&
+            ::fchown(fd, uid_t(place.owner), gid_t(place.group)) != 0)
+            (void)!::fchown(fd, uid_t(-1), gid_t(place.group));
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ::fchmod(fd, mode);
+    ::fchmod(fd, mode);  // after fchown, which clears the set-id bits
+}
 
+// An unnamed file in folder, or -1 with errno; EOPNOTSUPP, EISDIR and EINVAL say the file system or
+// kernel has no such files.
+int openUnnamed(const std::string& folder, const SaveFaults* faults) {
+    if (faults && faults->noUnnamedFile) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+#ifdef O_TMPFILE
+    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#else
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
+// Gives the complete unnamed file a temporary name in folder.
+bool nameUnnamed(int fd, const std::string& folder, std::string& temp) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = temporaryName(folder);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        // Without /proc the descriptor itself can be linked (where the process may).
+        if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, temp.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
+                    SaveError& err, const SaveFaults* faults, FileIdentity* saved) {
+    err = SaveError{};
+    SaveTarget place;
+    std::string refusal;
+    if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    const std::string folder = folderOf(place.path);
+
+    std::string temp;  // the temporary file's name, once it has one
+    std::unique_ptr<RemoveOnSignal> guard;
+    int fd = openUnnamed(folder, faults);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temp = temporaryName(folder);
+            fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST) break;
+        }
+        if (fd >= 0) guard = std::make_unique<RemoveOnSignal>(temp);
+    }
+    if (fd < 0) {
+        return failWith(err, SaveStatus::CannotCreate,
+                        "cannot create a file in " + folder + ": " + std::strerror(errno));
+    }
+    auto abandon = [&](SaveStatus status, std::string reason) {
+        ::close(fd);
+        if (!temp.empty()) ::unlink(temp.c_str());
+        return failWith(err, status, std::move(reason));
+    };
+
+    takeOverAttributes(fd, place);
     SaveError filled = fillAndFlush(fd, produce, faults);
     if (filled.status != SaveStatus::Ok) return abandon(filled.status, std::move(filled.reason));
+    if (saved) identifyOpenFile(fd, *saved);
+    // From here to the rename the file has a name: a kill -9 in this short window leaves it.
+    if (temp.empty()) {
+        if (!nameUnnamed(fd, folder, temp)) {
+            const int e = errno;
+            temp.clear();
+            return abandon(SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + std::strerror(e));
+        }
+        guard = std::make_unique<RemoveOnSignal>(temp);
+    }
     if (::close(fd) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
         return failWith(err, SaveStatus::FlushFailed, std::string("cannot close: ") + std::strerror(e));
     }
-    if ((faults && faults->failRename) || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if ((faults && faults->failRename) || ::rename(temp.c_str(), place.path.c_str()) != 0) {
         int e = faults && faults->failRename ? EIO : errno;
         ::unlink(temp.c_str());
-        return failWith(err, SaveStatus::RenameFailed, "cannot replace " + target + ": " + std::strerror(e));
+        return failWith(err, SaveStatus::RenameFailed,
+                        std::string("cannot put the new file in place: ") + std::strerror(e));
     }
+    guard.reset();
     // Make the rename itself durable; failing here leaves a complete file either way.
     int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -246,12 +299,11 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     return true;
 }
 #endif
-
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats, const SaveFaults* faults) {
+                  WriteStats* stats, const SaveFaults* faults, FileIdentity* saved) {
     return saveAtomically(
         target, [&](Sink& sink, std::string& why) { return writeDocument(doc, edits, sink, why, stats); },
-        err, faults);
+        err, faults, saved);
 }
 
 }  // namespace vrk::dxf

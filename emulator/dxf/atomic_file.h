@@ -2,6 +2,12 @@
 // Saving without ever leaving a half-written file: write a temporary file in the target's folder, flush
 // it to disk, rename it over the target. On any failure the temporary file is removed and the target is
 // as it was before (or still absent).
+//
+// The target is the file its path leads to through symbolic links (the link stays a link); a folder, a
+// device, a pipe, a socket or a read-only file is refused. The new file takes the old one's permission
+// bits (and owner and group where allowed). On Linux the temporary file has no name until it is
+// complete (O_TMPFILE), so a killed process leaves nothing; elsewhere a named one is removed on
+// SIGINT, SIGTERM and SIGHUP.
 
 #include <cstdint>
 #include <functional>
@@ -9,12 +15,13 @@
 
 #include "document.h"
 #include "edit_set.h"
+#include "save_target.h"
 #include "sink.h"
 #include "writer.h"
 
 namespace vrk::dxf {
 
-enum class SaveStatus { Ok, CannotCreate, WriteFailed, FlushFailed, RenameFailed };
+enum class SaveStatus { Ok, Refused, CannotCreate, WriteFailed, FlushFailed, RenameFailed };
 
 struct SaveError {
     SaveStatus status = SaveStatus::Ok;
@@ -26,15 +33,17 @@ struct SaveFaults {
     std::int64_t failWriteAtByte = -1;  // writing fails once this many bytes have been written
     bool failFlush = false;
     bool failRename = false;
+    bool noUnnamedFile = false;  // behave as on a file system without O_TMPFILE
 };
 
 // Calls produce with a sink on a temporary file beside target and renames it over target when produce
-// returns true and everything reached the disk. produce's error text ends up in err.reason.
+// returns true and everything reached the disk. produce's error text ends up in err.reason; no reason
+// names target (the caller does). saved, when given, gets the identity of the file written.
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults = nullptr);
+                    SaveError& err, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr);
 
 // writeDocument through saveAtomically.
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr);
+                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr);
 
 }  // namespace vrk::dxf

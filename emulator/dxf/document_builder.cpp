@@ -80,6 +80,11 @@ bool DocumentBuilder::refuseOneByteCodes() {
                   kBinarySentinel.size());
 }
 
+// A file that does not even start like a drawing (a picture, a text) gets no line-numbered detail.
+bool DocumentBuilder::notADrawing() {
+    return fail(ReadStatus::Malformed, "not a DXF drawing (it does not begin with 0 SECTION)", 0);
+}
+
 std::uint16_t DocumentBuilder::intern(std::string_view name) {
     // Records of one type tend to come in runs: try the last one before hashing.
     if (lastType_ < d_.typeNames_.size() && d_.typeNames_[lastType_] == name) return lastType_;
@@ -130,10 +135,12 @@ bool DocumentBuilder::scan() {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
         if (st == TagReader::Status::Error) {
+            if (d_.records_.empty()) return notADrawing();
             return binary ? failAt(ReadStatus::Malformed, reader.error(), reader.errorOffset())
                           : fail(ReadStatus::Malformed, reader.error(), reader.line());
         }
         if (t.code == 0) {
+            if (d_.records_.empty() && trimBlanks(t.value) != "SECTION") return notADrawing();
             if (!startRecord(t)) return false;
             if (eofSeen_) {
                 d_.trailerBegin_ = t.end;
@@ -147,12 +154,13 @@ bool DocumentBuilder::scan() {
         }
         if (!open_) {
             if (t.code == 999) continue;  // comments before the first section
+            if (d_.records_.empty()) return notADrawing();
             return fail(ReadStatus::Malformed, "expected 0 SECTION", t);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
-    if (d_.records_.empty()) return failAtEnd(reader, "no records: not a drawing file");
+    if (d_.records_.empty()) return notADrawing();
     if (inSection_) {
         std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
         return failAtEnd(reader, "missing ENDSEC of section " + name + " (file truncated?)");

@@ -24,6 +24,7 @@ private:
     bool failAt(ReadStatus status, std::string reason, std::uint64_t offset);
     bool failInRecord(ReadStatus status, std::string reason);
     bool refuseOneByteCodes();
+    bool notADrawing();
     std::uint16_t intern(std::string_view name);
     bool scan();
     bool startRecord(const Tag& t);

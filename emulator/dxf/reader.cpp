@@ -13,6 +13,7 @@
 #endif
 
 #include "document_builder.h"
+#include "save_target.h"
 
 namespace vrk::dxf {
 
@@ -33,7 +34,8 @@ std::unique_ptr<Document> finish(Buffer bytes, const std::string& path, ReadErro
 
 }  // namespace
 
-std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, ReadMode mode) {
+std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, ReadMode mode,
+                                       FileIdentity* identity) {
     err = ReadError{};
 #ifdef _WIN32
     int fd = ::_wopen(widePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
@@ -43,7 +45,7 @@ std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, 
     if (fd < 0) {
         int e = errno;
         err.status = (e == ENOENT || e == ENOTDIR) ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
-        err.reason = "cannot open " + path + ": " + std::strerror(e);
+        err.reason = std::strerror(e);
         return nullptr;
     }
 #ifdef _WIN32
@@ -55,9 +57,10 @@ std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, 
 #endif
         ::close(fd);
         err.status = ReadStatus::CannotRead;
-        err.reason = path + " is not a regular file";
+        err.reason = S_ISDIR(st.st_mode) ? "it is a folder, not a drawing file" : "it is not a regular file";
         return nullptr;
     }
+    if (identity) identifyOpenFile(fd, *identity);
     const auto size = std::size_t(st.st_size);
     Buffer bytes;
     bool ok = mode == ReadMode::Map && Buffer::map(fd, size, bytes);
@@ -66,7 +69,7 @@ std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, 
     ::close(fd);
     if (!ok) {
         err.status = ReadStatus::CannotRead;
-        err.reason = "cannot read " + path + ": " + std::strerror(e);
+        err.reason = std::strerror(e);
         return nullptr;
     }
     return finish(std::move(bytes), path, err);

@@ -32,11 +32,14 @@ enum class ReadMode {
     Copy,  // read it into the heap
 };
 
+struct FileIdentity;
+
 // Opens the file read-only, takes its bytes once (mapping them, or copying when mapping fails or Copy
-// is asked for) and indexes them. Returns nullptr and fills err on failure; never throws for bad
-// input (std::bad_alloc aside).
+// is asked for) and indexes them. Returns nullptr and fills err on failure (the reason does not name
+// the file; the caller does); never throws for bad input (std::bad_alloc aside). identity, when
+// given, gets the identity of the file read.
 std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err,
-                                       ReadMode mode = ReadMode::Map);
+                                       ReadMode mode = ReadMode::Map, FileIdentity* identity = nullptr);
 
 // Same, from bytes already in memory (copied); path is only remembered for messages.
 std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path = "");

@@ -127,8 +127,13 @@ int acedGetString(int /*cronly*/, const ACHAR* prompt, ACHAR* result) {
     } else if (!s.source || !s.source(line)) {
         return RTCAN;
     }
-    // The host's buffer holds 132 characters and the terminator; longer input is refused.
-    const HostString text = toHost(line);
+    // The host's buffer holds 132 characters and the terminator; longer input is refused, and so is
+    // input that a narrow host's code page cannot hold.
+    HostString text;
+    if (!toHostExactly(line, text)) {
+        acutPrintf(ACRX_T("\nCannot take this answer: %s"), toHost(notInCodePage()).c_str());
+        return RTREJ;
+    }
     if (text.size() > 132) return RTREJ;
     if (result != nullptr) {
         text.copy(result, text.size());

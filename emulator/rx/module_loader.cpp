@@ -58,6 +58,12 @@ void unmapModule(void* handle) {
 void setLoadingModuleName(const std::string& utf8Path) { appName() = toHost(utf8Path); }
 
 LoadedModule* loadModule(const std::string& path, std::string& error) {
+    // The module learns its own path from the host (for its demand-load entries): it must be exact.
+    HostString name;
+    if (!toHostExactly(path, name)) {
+        error = notInCodePage();
+        return nullptr;
+    }
     void* handle = mapModule(path, error);
     if (handle == nullptr) return nullptr;
     EntryPoint entryPoint = reinterpret_cast<EntryPoint>(findExport(handle, "acrxEntryPoint"));

@@ -2,6 +2,12 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#endif
 
 #include "emulator/dxf/atomic_file.h"
 #if defined(_WIN32)
@@ -101,19 +107,49 @@ TEST_F(AtomicSave, FailingProducerLeavesNoTarget) {
     EXPECT_TRUE(folder.entries().empty());
 }
 
-TEST_F(AtomicSave, TargetThatIsAFolderIsRefusedCleanly) {
+// A folder (named with or without a slash), a pipe, a socket or a read-only file is refused and left
+// as it was; nothing is made beside it.
+TEST_F(AtomicSave, RefusesWhatIsNotAWritableRegularFile) {
 #if defined(_WIN32)
     ASSERT_EQ(mkdir(folder.file("sub").c_str()), 0);  // no modes on Windows
 #else
     ASSERT_EQ(mkdir(folder.file("sub").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(folder.file("pipe").c_str(), 0644), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", folder.file("socket").c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
 #endif
     spit(folder.file("sub/keep"), "x");
-    SaveError err;
-    EXPECT_FALSE(saveDocument(*doc, none, folder.file("sub"), err));
-    EXPECT_EQ(err.status, SaveStatus::RenameFailed);
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"sub"}));
-    std::remove(folder.file("sub/keep").c_str());
-    rmdir(folder.file("sub").c_str());
+    spit(folder.file("readonly.dxf"), "old contents");
+    ASSERT_EQ(chmod(folder.file("readonly.dxf").c_str(), S_IREAD), 0);
+    const auto before = folder.entries();
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"sub", "folder"}, Case{"sub/", "folder"}, Case{"readonly.dxf", "read-only"},
+#if !defined(_WIN32)
+                          Case{"pipe", "not a regular file"}, Case{"socket", "not a regular file"},
+#endif
+         }) {
+        SCOPED_TRACE(c.name);
+        SaveError err;
+        EXPECT_FALSE(saveDocument(*doc, none, folder.file(c.name), err));
+        EXPECT_EQ(err.status, SaveStatus::Refused);
+        EXPECT_NE(err.reason.find(c.reason), std::string::npos) << err.reason;
+        EXPECT_EQ(folder.entries(), before);
+        EXPECT_EQ(vrk::test::folderEntries(folder.file("sub")), (std::vector<std::string>{"keep"}));
+    }
+    EXPECT_EQ(slurp(folder.file("readonly.dxf")), "old contents");
+#if !defined(_WIN32)
+    close(sock);
+    struct stat st {};
+    ASSERT_EQ(lstat(folder.file("pipe").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+#endif
+    chmod(folder.file("readonly.dxf").c_str(), S_IREAD | S_IWRITE);  // so that the folder can go
 }
 
 TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
@@ -155,6 +191,100 @@ TEST_F(AtomicSave, LargeWritesGoThroughIntact) {
     EXPECT_TRUE(slurp(folder.file("big.dxf")) == bytes);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"big.dxf"}));
 }
+
+// The temporary file's name is short: a target whose name is as long as names go still saves, with an
+// unnamed temporary file and with a named one.
+TEST_F(AtomicSave, LongestNameSaves) {
+    const std::string target = folder.file(std::string(250, 'n') + ".dxf");
+    const SaveFaults unnamed;
+    SaveFaults named;
+    named.noUnnamedFile = true;
+    for (const SaveFaults* faults : {&unnamed, static_cast<const SaveFaults*>(&named)}) {
+        SaveError err;
+        EXPECT_TRUE(saveDocument(*doc, none, target, err, nullptr, faults)) << err.reason;
+        EXPECT_EQ(slurp(target), handmade());
+        EXPECT_EQ(folder.entries().size(), 1u);
+    }
+}
+
+#if defined(_WIN32)
+TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
+    GTEST_SKIP() << "making symbolic links needs a privilege on Windows, and files have no permission bits";
+}
+TEST_F(AtomicSave, InterruptedSaveLeavesNothing) { GTEST_SKIP() << "no fork and no kill -9 on Windows"; }
+#else
+// A save through a link writes the file the link leads to, in that file's folder, and the link stays;
+// a link to a file not made yet makes it there. The new file keeps the old one's permission bits, and
+// is a new file: a hard link to the old one keeps the old content.
+TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
+    ASSERT_EQ(mkdir(folder.file("real").c_str(), 0755), 0);
+    const std::string real = folder.file("real/drawing.dxf");
+    spit(real, "old contents");
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    const bool mayGiveAway = geteuid() == 0;  // only root may hand a file to another owner
+    if (mayGiveAway) {
+        ASSERT_EQ(chown(real.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(link(real.c_str(), folder.file("hardlink").c_str()), 0);
+    ASSERT_EQ(symlink("real/drawing.dxf", folder.file("link.dxf").c_str()), 0);
+    ASSERT_EQ(symlink("link.dxf", folder.file("chain.dxf").c_str()), 0);
+    ASSERT_EQ(symlink("real/new.dxf", folder.file("dangling.dxf").c_str()), 0);
+    for (const char* name : {"chain.dxf", "dangling.dxf"}) {
+        SaveError err;
+        ASSERT_TRUE(saveDocument(*doc, none, folder.file(name), err)) << err.reason;
+    }
+    EXPECT_EQ(slurp(real), handmade());
+    EXPECT_EQ(slurp(folder.file("real/new.dxf")), handmade());
+    EXPECT_EQ(slurp(folder.file("hardlink")), "old contents");
+    struct stat st {};
+    for (const char* name : {"link.dxf", "chain.dxf", "dangling.dxf"}) {
+        ASSERT_EQ(lstat(folder.file(name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+    }
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (mayGiveAway) {
+        EXPECT_EQ(st.st_uid, 65534u);
+    }
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"chain.dxf", "dangling.dxf", "hardlink", "link.dxf", "real"}));
+    EXPECT_EQ(vrk::test::folderEntries(folder.file("real")), (std::vector<std::string>{"drawing.dxf", "new.dxf"}));
+}
+
+// A save stopped by a signal while the new content is being written leaves the old target and nothing
+// else: kill -9 with the unnamed temporary file, the catchable signals with the named one.
+TEST_F(AtomicSave, InterruptedSaveLeavesNothing) {
+    const std::string target = folder.file("out.dxf");
+    spit(target, "old contents");
+    struct Case {
+        int signal;
+        bool named;
+    };
+    for (const Case& c : {Case{SIGKILL, false}, Case{SIGINT, true}, Case{SIGTERM, true}, Case{SIGHUP, true}}) {
+        SCOPED_TRACE(c.signal);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SaveFaults faults;
+            faults.noUnnamedFile = c.named;
+            SaveError err;
+            saveAtomically(
+                target,
+                [&](Sink& sink, std::string&) {
+                    sink.write("partial", 7);
+                    raise(c.signal);
+                    return true;
+                },
+                err, &faults);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
+        EXPECT_EQ(slurp(target), "old contents");
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace vrk::dxf::testing

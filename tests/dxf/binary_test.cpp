@@ -49,7 +49,7 @@ std::string everyValueType() {
 
 TEST(Binary, RealDrawingsReadAsTheirAsciiFormAndConvertBackByteForByte) {
     const auto files = realworldBinaryFiles();
-    if (files.empty()) GTEST_SKIP() << "no binary drawings in " VRK_REALWORLD_BINARY_DIR;
+    if (files.empty()) GTEST_SKIP() << "no binary drawings in " << vrk::test::realworldBinaryFolder() << " (set VRK_REALWORLD_BINARY_DIR)";
     for (const std::string& f : files) {
         SCOPED_TRACE(f);
         const std::string bytes = slurp(f);

@@ -1,6 +1,9 @@
 """Second opinion from ezdxf: what we write must audit no worse than what we read.
 
-usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER...
+usage: ezdxf_audit.py EDIT_TOOL WORK_FOLDER REALWORLD_FOLDER REALWORLD_BINARY_FOLDER
+
+VRK_REALWORLD_DIR and VRK_REALWORLD_BINARY_DIR in the environment replace the two folders; an absent
+folder is said and skipped.
 """
 import os
 import subprocess
@@ -16,16 +19,18 @@ def audit(path):
 
 
 def main():
-    tool, work = sys.argv[1:3]
+    tool, work, realworld, realworld_binary = sys.argv[1:5]
+    realworld = os.environ.get("VRK_REALWORLD_DIR") or realworld
+    realworld_binary = os.environ.get("VRK_REALWORLD_BINARY_DIR") or realworld_binary
     os.makedirs(work, exist_ok=True)
     generated = os.path.join(work, "generated.dxf")
     subprocess.run([tool, "gen", generated], check=True)
     sources = [generated]
-    for folder in sys.argv[3:]:
+    for folder in (realworld, realworld_binary):
         if os.path.isdir(folder):
             sources += sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".dxf"))
         else:
-            print(f"skipped: no folder {folder}")
+            print(f"skipped: no real-world drawings in {folder} (set VRK_REALWORLD_DIR or VRK_REALWORLD_BINARY_DIR)")
     failures = 0
     for src in sources:
         base = os.path.basename(src)

@@ -85,8 +85,17 @@ TEST(Malformed, Structure) {
     EXPECT_EQ(parseFails(replaced(base, "  2\nCLASSES", "  8\nCLASSES")).reason, "SECTION without a name");
     EXPECT_NE(parseFails(replaced(base, "  2\nCLASSES", "  2\nHEADER")).reason.find("twice"),
               std::string::npos);
-    EXPECT_EQ(parseFails("").status, ReadStatus::Malformed);
-    EXPECT_EQ(parseFails("hello\n").status, ReadStatus::Malformed);
+}
+
+// Files that are no drawing at all (a picture, a text, nothing) say so, not what their first line lacks.
+TEST(Malformed, NotADrawingAtAll) {
+    for (const std::string& bytes : {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), std::string("hello\n"),
+                                     std::string("Dear reader,\nthis is a letter.\n"), std::string("  0\nLINE\n"),
+                                     std::string("")}) {
+        ReadError e = parseFails(bytes);
+        EXPECT_EQ(e.status, ReadStatus::Malformed);
+        EXPECT_EQ(e.describe(), "not a DXF drawing (it does not begin with 0 SECTION)");
+    }
 }
 
 TEST(Malformed, UnsupportedReleasesAndBinary) {

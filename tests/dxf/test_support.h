@@ -13,27 +13,14 @@
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/reader.h"
 #include "emulator/dxf/writer.h"
+#include "tests/support/realworld.h"
 #include "tests/support/temp_folder.h"
 #include "tools/samplegen/generator.h"
 
 namespace vrk::dxf::testing {
 
-inline std::vector<std::string> drawingsIn(const std::string& folder) {
-    std::vector<std::string> out;
-    for (const std::string& n : vrk::test::folderEntries(folder))
-        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dxf") == 0) out.push_back(folder + "/" + n);
-    return out;
-}
-
-// The binary drawings written by the CAD program (none when the folder is absent).
-inline std::vector<std::string> realworldBinaryFiles() { return drawingsIn(VRK_REALWORLD_BINARY_DIR); }
-
-// Every real drawing, ASCII and binary.
-inline std::vector<std::string> realworldFiles() {
-    std::vector<std::string> out = drawingsIn(VRK_REALWORLD_DIR);
-    for (const std::string& f : realworldBinaryFiles()) out.push_back(f);
-    return out;
-}
+inline std::vector<std::string> realworldFiles() { return vrk::test::realworldDrawings(); }
+inline std::vector<std::string> realworldBinaryFiles() { return vrk::test::realworldBinaryDrawings(); }
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

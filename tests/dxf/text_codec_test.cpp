@@ -50,8 +50,10 @@ TEST(TextCodec, Utf8Drawings) {
 }
 
 TEST(TextCodec, ForRealDrawings) {
+    VRK_REALWORLD_DRAWING(floorplan, "skymakerolof-dxf__floorplan.dxf");
+    VRK_REALWORLD_DRAWING(featureSample, "acadsharp__sample_AC1018_ascii.dxf");
     ReadError err;
-    auto old = readDocument(VRK_REALWORLD_DIR "/skymakerolof-dxf__floorplan.dxf", err);
+    auto old = readDocument(floorplan, err);
     ASSERT_NE(old, nullptr) << err.describe();
     TextCodec codec = TextCodec::forDocument(*old);
     EXPECT_FALSE(codec.utf8());
@@ -71,7 +73,7 @@ TEST(TextCodec, ForRealDrawings) {
     }
     EXPECT_GT(checked, 100u);
 
-    auto sample = readDocument(VRK_REALWORLD_DIR "/acadsharp__sample_AC1018_ascii.dxf", err);
+    auto sample = readDocument(featureSample, err);
     ASSERT_NE(sample, nullptr) << err.describe();
     TextCodec sc = TextCodec::forDocument(*sample);
     bool sawEscape = false;

@@ -2,12 +2,11 @@
 // record by record against the drawing they started from.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "tests/support/drawing_diff.h"
+#include "tests/support/realworld.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -23,29 +22,10 @@ const std::string kBin = VRK_BIN_DIR;
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 #endif
 
-void addDrawingsIn(const std::string& folder, std::vector<std::string>& files) {
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.substr(name.size() - 4) == ".dxf") files.push_back(folder + "/" + name);
-        }
-        closedir(dir);
-    }
-}
-
-std::vector<std::string> binaryDrawings() {
-    std::vector<std::string> files;
-    addDrawingsIn(std::string(VRK_SOURCE_DIR) + "/../shared/realworld-binary", files);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// Every real drawing, ASCII and binary.
 std::vector<std::string> drawings() {
-    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
-    addDrawingsIn(std::string(VRK_SOURCE_DIR) + "/../shared/realworld", files);
-    for (const std::string& f : binaryDrawings()) files.push_back(f);
-    std::sort(files.begin(), files.end());
+    // The bundled sample always; the real-world ones where they are (see realworld.h).
+    std::vector<std::string> files = realworldDrawings();
+    files.insert(files.begin(), std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf");
     return files;
 }
 
@@ -135,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()
 // Solidified as binary or as its ASCII form, a drawing comes out the same; converting the result to
 // ASCII and back gives the binary bytes again.
 TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
-    const std::vector<std::string> files = binaryDrawings();
-    if (files.empty()) GTEST_SKIP() << "no binary drawings in ../shared/realworld-binary";
+    const std::vector<std::string> files = realworldBinaryDrawings();
+    if (files.empty()) GTEST_SKIP() << "no binary drawings in " << realworldBinaryFolder() << " (set VRK_REALWORLD_BINARY_DIR)";
     for (const std::string& source : files) {
         SCOPED_TRACE(source);
         TempFolder folder;

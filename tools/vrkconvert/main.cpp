@@ -7,9 +7,13 @@
 
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
+#if defined(VRK_DRAWING_FILES)
+#include "emulator/dxf/save_target.h"
+#endif
 #include "emulator/host.h"
 #include "tools/vrkhost/windows_main.h"
 #include "emulator/testing/host_calls.h"
+#include "emulator/text.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -18,8 +22,6 @@
 #include <shellapi.h>
 
 #include <vector>
-
-#include "emulator/text.h"
 #else
 #include "emulator/win/win_control.h"
 #endif
@@ -47,9 +49,14 @@ const char kUsage[] =
     "block definitions cannot be walked; 4 TARGET cannot be written; 1 usage error or no status\n"
     "reported; 5 objects left open by the routine.\n";
 
+// False, with the reason on standard error, when the host cannot take the path exactly.
 bool setPath(const char* variable, const std::string& path) {
     const vrk::emu::HostString name = vrk::emu::toHost(variable);
-    const vrk::emu::HostString text = vrk::emu::toHost(path);
+    vrk::emu::HostString text;
+    if (!vrk::emu::toHostExactly(path, text)) {
+        std::cerr << "vrkconvert: cannot use " << path << ": " << vrk::emu::notInCodePage() << '\n';
+        return false;
+    }
     resbuf rb;
     rb.rbnext = nullptr;
     rb.restype = RTSTR;
@@ -99,11 +106,19 @@ int run(int argc, char** argv) {
         return 1;
     }
 
-    vrk::emu::setPrintSink([](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); });
-    if (!setPath("USERS1", paths[0]) || !setPath("USERS2", paths[1])) {
-        std::cerr << "vrkconvert: the host does not take these paths\n";
-        return 1;
+#if defined(VRK_DRAWING_FILES)
+    // The source is only read: the same file under another name (a link, ./) is no target.
+    vrk::dxf::FileIdentity source;
+    vrk::dxf::FileIdentity target;
+    if (vrk::dxf::identifyFile(paths[0], source) && vrk::dxf::identifyFile(paths[1], target) &&
+        source.sameFileAs(target)) {
+        std::cerr << "vrkconvert: cannot save " << paths[1] << ": it is the source " << paths[0]
+                  << " itself, which is only read; give another target\n";
+        return 4;
     }
+#endif
+    vrk::emu::setPrintSink([](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); });
+    if (!setPath("USERS1", paths[0]) || !setPath("USERS2", paths[1])) return 1;
     ConvertDrawingFromUserVariables();
     const int status = conversionStatus();
     const std::string& printed = vrk::emu::transcript();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
@@ -43,6 +44,9 @@ vrk::emu::SaveEncoding takeEncoding(std::string& arguments) {
     return word == "BINARY" ? vrk::emu::SaveEncoding::Binary : vrk::emu::SaveEncoding::Ascii;
 }
 
+// A file that cannot be read or written is the program's error, on standard error.
+void reportFileError(const std::string& error) { std::cerr << "vrkhost: " << error << '\n'; }
+
 CommandResult setVariable(Console& console, const std::string& arguments) {
     std::string value;
     const std::string name = firstWord(arguments, value);
@@ -52,7 +56,12 @@ CommandResult setVariable(Console& console, const std::string& arguments) {
         return CommandResult::Failed;
     }
     value = unquote(value);
-    const vrk::emu::HostString hostValue = toHost(value);
+    vrk::emu::HostString hostValue;
+    if (current.restype == RTSTR && !vrk::emu::toHostExactly(value, hostValue)) {
+        acdbFree(current.resval.rstring);
+        console.printLine("Cannot set " + name + " to " + value + ": " + vrk::emu::notInCodePage());
+        return CommandResult::Failed;
+    }
     resbuf rb;
     rb.rbnext = nullptr;
     rb.restype = current.restype;
@@ -118,7 +127,8 @@ CommandResult runHostCommand(Session& session, Console& console, const std::stri
     if (command == "OPEN") {
         const std::string path = unquote(arguments);
         if (path.empty() || !session.openDrawing(path, error)) {
-            console.printLine(path.empty() ? "OPEN needs a file name." : error);
+            if (path.empty()) console.printLine("OPEN needs a file name.");
+            else reportFileError(error);
             return CommandResult::Failed;
         }
         return CommandResult::Done;
@@ -132,7 +142,8 @@ CommandResult runHostCommand(Session& session, Console& console, const std::stri
         const bool saved = !path.empty() && session.saveDrawing(path, error);
         vrk::emu::setSaveEncoding(before);
         if (!saved) {
-            console.printLine(path.empty() ? command + " needs a file name." : error);
+            if (path.empty()) console.printLine(command + " needs a file name.");
+            else reportFileError(error);
             return CommandResult::Failed;
         }
         return CommandResult::Done;

@@ -54,10 +54,15 @@ bool Session::newDrawing() {
 }
 
 bool Session::openDrawing(const std::string& path, std::string& error) {
+    vrk::emu::HostString name;
+    if (!vrk::emu::toHostExactly(path, name)) {
+        error = "cannot read " + path + ": " + vrk::emu::notInCodePage();
+        return false;
+    }
     auto pDb = std::make_unique<AcDbDatabase>(false, true);
-    Acad::ErrorStatus es = pDb->readDwgFile(vrk::emu::toHost(path).c_str(), _SH_DENYWR, false, nullptr);
+    Acad::ErrorStatus es = pDb->readDwgFile(name.c_str(), _SH_DENYWR, false, nullptr);
     if (es != Acad::eOk) {
-        error = "cannot read " + path + ": " + vrk::emu::lastDrawingFileError(es);
+        error = vrk::emu::lastDrawingFileError(es);
         return false;
     }
     mpDb = std::move(pDb);
@@ -67,9 +72,14 @@ bool Session::openDrawing(const std::string& path, std::string& error) {
 }
 
 bool Session::saveDrawing(const std::string& path, std::string& error) {
-    Acad::ErrorStatus es = mpDb->saveAs(vrk::emu::toHost(path).c_str());
+    vrk::emu::HostString name;
+    if (!vrk::emu::toHostExactly(path, name)) {
+        error = "cannot save " + path + ": " + vrk::emu::notInCodePage();
+        return false;
+    }
+    Acad::ErrorStatus es = mpDb->saveAs(name.c_str());
     if (es != Acad::eOk) {
-        error = "cannot save " + path + ": " + vrk::emu::lastDrawingFileError(es);
+        error = vrk::emu::lastDrawingFileError(es);
         return false;
     }
     return true;
