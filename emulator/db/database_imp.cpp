@@ -5,6 +5,7 @@
 #include "emulator/db/drawing_files.h"
 #include "emulator/db/open.h"
 #include "emulator/dxf/document.h"
+#include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 
@@ -96,3 +97,12 @@ AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
     }
     return nullptr;
 }
+
+namespace vrk::emu {
+
+unsigned long long modificationCount(const AcDbDatabase* pDb) {
+    const AcDbImpDatabase* pImp = pDb != nullptr ? AcDbImpDatabase::of(pDb) : nullptr;
+    return pImp != nullptr ? pImp->modifications : 0;
+}
+
+}  // namespace vrk::emu

@@ -42,6 +42,8 @@ public:
     AcDbStub* layerTable = nullptr;
     AcDbStub* namedObjects = nullptr;
     bool undoRecording = true;
+    // Counts the opens for write: like the host's DBMOD, an object opened for write counts as changed.
+    std::uint64_t modifications = 0;
 
     // What the drawing-file reader keeps of the file it read, for a lossless save.
     struct SourceDrawing;
