@@ -219,6 +219,16 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
     EXPECT_NE(text.find("Varnikel_2004.arx"), std::string::npos);
     EXPECT_NE(text.find("Varnikel_2008.dll"), std::string::npos);
     EXPECT_NE(text.find("VRK_HELP"), std::string::npos);
+
+    // Host programs started together keep each other's entries.
+    for (int round = 0; round < 3; ++round) {
+        std::remove(file.c_str());
+        const std::string run = "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
+        runProgram(run + "2004 & " + run + "2008 & wait");
+        const std::string both = readWholeFile(file);
+        EXPECT_NE(both.find("Varnikel_2004.arx"), std::string::npos) << both;
+        EXPECT_NE(both.find("Varnikel_2008.dll"), std::string::npos) << both;
+    }
     std::system((std::string("rm -rf ") + folder).c_str());
 }
 
