@@ -336,7 +336,9 @@ using namespace detail;
 
 namespace {
 
-std::string reasonOf(int error) { return std::strerror(error); }
+std::string reasonOf(int error) {
+    return std::strerror(error);
+}
 
 // The whole content of an open file from its start.
 bool readAll(int fd, std::string& text) {
@@ -353,7 +355,8 @@ bool readAll(int fd, std::string& text) {
 }
 
 // Writes text to a new temporary file beside path; its name in temp.
-bool writeTemporary(const std::string& path, const std::string& text, std::string& temp, std::string& reason) {
+bool writeTemporary(const std::string& path, const std::string& text, std::string& temp,
+                    std::string& reason) {
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -459,7 +462,8 @@ bool saveRegistry(const std::string& path, std::string* reason) {
             close(fd);
             return false;
         }
-        if (stat(path.c_str(), &current) != 0 || current.st_ino != locked.st_ino || current.st_dev != locked.st_dev) {
+        if (stat(path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
+            current.st_dev != locked.st_dev) {
             close(fd);
             continue;
         }

@@ -30,8 +30,10 @@ HINSTANCE failed(const std::string& file, const std::string& reason, std::uintpt
         std::lock_guard<std::mutex> lock(observerMutex);
         sink = failureSink;
     }
-    if (sink) sink(line);
-    else std::fprintf(stderr, "%s\n", line.c_str());
+    if (sink)
+        sink(line);
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
     return reinterpret_cast<HINSTANCE>(code);
 }
 
@@ -98,7 +100,8 @@ HINSTANCE shellExecute(ShellExecuteCall call) {
     const std::string file = encode(CP_UTF8, call.file->data(), call.file->size(), nullptr).text;
     const std::string opener = findOnPath("xdg-open");
     if (opener.empty()) return failed(file, "no program to open it (xdg-open is not on PATH)", SE_ERR_FNF);
-    if (!launch(opener, file)) return failed(file, std::string("cannot start xdg-open: ") + std::strerror(errno), 0);
+    if (!launch(opener, file))
+        return failed(file, std::string("cannot start xdg-open: ") + std::strerror(errno), 0);
     return reinterpret_cast<HINSTANCE>(kStarted);
 }
 

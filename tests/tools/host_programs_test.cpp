@@ -13,10 +13,14 @@ namespace {
 
 #if defined(_WIN32)
 const std::string kBin = "Z:" VRK_BIN_DIR;
-std::string program(const std::string& name) { return "\"" + kBin + "/" + name + ".exe\""; }
+std::string program(const std::string& name) {
+    return "\"" + kBin + "/" + name + ".exe\"";
+}
 #else
 const std::string kBin = VRK_BIN_DIR;
-std::string program(const std::string& name) { return "env PATH= LC_ALL=C " + kBin + "/" + name; }
+std::string program(const std::string& name) {
+    return "env PATH= LC_ALL=C " + kBin + "/" + name;
+}
 #endif
 const std::string kSample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
 
@@ -34,21 +38,29 @@ TEST(HostProgramsTest, EveryProgramRefusesTheSameBadOptionsBeforeRunning) {
         {"vrkconvert-r16", kSample + " " + target},
         {"vrkconvert-r17", kSample + " " + target},
     };
-    const char* badOptions[] = {"--release 1999", "--release abc",         "--release 2009", "--lcid abc",
-                                "--lcid -1",      "--release 2004 --release 2008", "--lcid 2052 --lcid 1033",
-                                "-q -q",          "--bogus"};
+    const char* badOptions[] = {"--release 1999",
+                                "--release abc",
+                                "--release 2009",
+                                "--lcid abc",
+                                "--lcid -1",
+                                "--release 2004 --release 2008",
+                                "--lcid 2052 --lcid 1033",
+                                "-q -q",
+                                "--bogus"};
     for (const auto& p : programs) {
         for (const char* bad : badOptions) {
             SCOPED_TRACE(std::string(p.name) + " " + bad);
             ProgramResult r = runProgram(program(p.name) + " " + bad + " " + p.rest);
             EXPECT_EQ(r.status, 2);
             EXPECT_EQ(r.out, "");
-            EXPECT_EQ(r.err.rfind(std::string(p.name).substr(0, std::string(p.name).find('-')) + ": ", 0), 0u) << r.err;
+            EXPECT_EQ(r.err.rfind(std::string(p.name).substr(0, std::string(p.name).find('-')) + ": ", 0), 0u)
+                << r.err;
             EXPECT_FALSE(TempFolder::exists(target));
         }
         ProgramResult help = runProgram(program(p.name) + " --help");
         EXPECT_EQ(help.status, 0);
-        EXPECT_NE(help.out.find("Exit status (the same for vrkhost and vrkconvert)"), std::string::npos) << p.name;
+        EXPECT_NE(help.out.find("Exit status (the same for vrkhost and vrkconvert)"), std::string::npos)
+            << p.name;
     }
     EXPECT_EQ(runProgram(program("vrkconvert") + " " + kSample).status, 2);
     EXPECT_EQ(runProgram(program("vrkconvert") + " " + kSample + " " + target + " third").status, 2);

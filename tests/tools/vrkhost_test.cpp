@@ -35,8 +35,10 @@ ProgramResult vrkhost(const std::string& arguments, const std::string& input = s
 const char kBothCommandsByEveryName[] = " -c vrk -c Varnikel -c VRK_HELP -c vrk_help_online";
 // With no program to open the help page, the host says so where Windows would show a dialog.
 const char kHelpPageNotOpened[] =
-    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it (xdg-open is not on PATH)\n"
-    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it (xdg-open is not on PATH)\n";
+    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it "
+    "(xdg-open is not on PATH)\n"
+    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it "
+    "(xdg-open is not on PATH)\n";
 #endif
 
 TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
@@ -46,7 +48,8 @@ TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, "\nNo dynamic block need to been solidfied.\nNo dynamic block need to been solidfied.\n");
         // The solidify command opens every block definition for write: the new drawing counts as changed.
-        EXPECT_EQ(r.err, std::string(kHelpPageNotOpened) + "vrkhost: the changes to the new drawing were not saved\n");
+        EXPECT_EQ(r.err, std::string(kHelpPageNotOpened) +
+                             "vrkhost: the changes to the new drawing were not saved\n");
     }
 }
 
@@ -107,8 +110,8 @@ TEST(VrkhostTest, SetvarTakesOnlyTheValuesTheHostTakes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.variable) + " " + c.value);
         ProgramResult before = vrkhost(std::string("-c \"GETVAR ") + c.variable + "\"");
-        ProgramResult r = vrkhost(std::string("-c \"SETVAR ") + c.variable + " " + c.value + "\" -c \"GETVAR " +
-                                  c.variable + "\"");
+        ProgramResult r = vrkhost(std::string("-c \"SETVAR ") + c.variable + " " + c.value +
+                                  "\" -c \"GETVAR " + c.variable + "\"");
         if (*c.refusal == '\0') {
             EXPECT_EQ(r.status, 0) << r.out;
             EXPECT_NE(r.out, before.out);
@@ -122,8 +125,8 @@ TEST(VrkhostTest, SetvarTakesOnlyTheValuesTheHostTakes) {
 TEST(VrkhostTest, CommandLinesTakeQuotedArgumentsAndIgnoreCarriageReturns) {
     TempFolder folder;
     const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
-    ProgramResult r = vrkhost("-q " + sample, "vrk\r\nSAVEAS \"" + folder.file("my drawing.dxf") + "\"\r\nSAVEAS " +
-                                                  folder.file("out.dxf") + "\r\nQUIT\r\n");
+    ProgramResult r = vrkhost("-q " + sample, "vrk\r\nSAVEAS \"" + folder.file("my drawing.dxf") +
+                                                  "\"\r\nSAVEAS " + folder.file("out.dxf") + "\r\nQUIT\r\n");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"my drawing.dxf", "out.dxf"}));
 
@@ -223,7 +226,8 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
     // Host programs started together keep each other's entries.
     for (int round = 0; round < 3; ++round) {
         std::remove(file.c_str());
-        const std::string run = "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
+        const std::string run =
+            "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
         runProgram(run + "2004 & " + run + "2008 & wait");
         const std::string both = readWholeFile(file);
         EXPECT_NE(both.find("Varnikel_2004.arx"), std::string::npos) << both;

@@ -170,13 +170,15 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
           "dword \"Changed\" 0x00000003\n");
     ASSERT_TRUE(vrk::win::loadRegistry(path_));
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     const DWORD mine = 30;
     set(key, L"Changed", REG_DWORD, &mine, sizeof(mine));
     RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Mine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Mine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegCloseKey(key);
 
     // Meanwhile another host program saved its own entries.

@@ -67,7 +67,8 @@ TEST_F(ShellTest, NoOpenerMeansFileNotFoundAndSaysSo) {
     EXPECT_EQ(code(ShellExecuteW(nullptr, L"open", L"https://example.com", nullptr, nullptr, SW_SHOWNORMAL)),
               static_cast<std::uintptr_t>(SE_ERR_FNF));
     vrk::win::setShellFailureSink(nullptr);
-    EXPECT_EQ(said, std::vector<std::string>{"cannot open https://example.com: no program to open it (xdg-open is not on PATH)"});
+    EXPECT_EQ(said, std::vector<std::string>{
+                        "cannot open https://example.com: no program to open it (xdg-open is not on PATH)"});
 }
 
 TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {

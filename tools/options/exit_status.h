@@ -16,13 +16,13 @@ enum ExitStatus {
 
 // The table as --help and README show it.
 #define VRK_EXIT_STATUS_HELP                                                                      \
-    "Exit status (the same for vrkhost and vrkconvert):\n"                                       \
+    "Exit status (the same for vrkhost and vrkconvert):\n"                                        \
     "  0  success\n"                                                                              \
     "  1  a command failed or is unknown (vrkhost); the conversion reported no status\n"          \
     "  2  usage error: an unknown or repeated option, a bad value, a missing or extra argument\n" \
     "  3  a drawing or the registry file could not be read, or a path is missing\n"               \
     "  4  a drawing or the registry file could not be written\n"                                  \
-    "  5  objects left open or iterators alive after a command or the conversion\n"              \
+    "  5  objects left open or iterators alive after a command or the conversion\n"               \
     "  6  the module could not be loaded (vrkhost)\n"                                             \
     "  7  the drawing's block definitions could not be walked (vrkconvert)\n"
 

@@ -76,12 +76,17 @@ int run(int argc, char** argv) {
     }
     switch (status) {
         case CONVERSION_DONE:
-            if (!options.quiet) std::cerr << "vrkconvert: wrote " << paths[1] << " (solidified from " << paths[0] << ")\n";
+            if (!options.quiet)
+                std::cerr << "vrkconvert: wrote " << paths[1] << " (solidified from " << paths[0] << ")\n";
             return kExitSuccess;
-        case CONVERSION_NO_FILE: return kExitNotRead;
-        case CONVERSION_BAD_BLOCKS: return kExitBadBlocks;
-        case CONVERSION_NOT_SAVED: return kExitNotWritten;
-        default: return kExitCommandFailed;
+        case CONVERSION_NO_FILE:
+            return kExitNotRead;
+        case CONVERSION_BAD_BLOCKS:
+            return kExitBadBlocks;
+        case CONVERSION_NOT_SAVED:
+            return kExitNotWritten;
+        default:
+            return kExitCommandFailed;
     }
 }
 

@@ -26,8 +26,7 @@ const char kUsage[] =
     "  -h, --help    show this help\n"
     "\n"
     "Each option may be given once.\n"
-    "\n"
-    VRK_EXIT_STATUS_HELP;
+    "\n" VRK_EXIT_STATUS_HELP;
 
 }  // namespace
 

@@ -24,9 +24,14 @@ struct HostCommand {
 };
 
 const HostCommand kCommands[] = {
-    {"SETVAR", 2, "SETVAR name value"}, {"GETVAR", 1, "GETVAR name"}, {"OPEN", 1, "OPEN file"},
-    {"SAVE", 0, "SAVE"},   {"SAVEAS", 1, "SAVEAS file"}, {"INFO", 0, "INFO"},
-    {"QUIT", 0, "QUIT"},   {"EXIT", 0, "EXIT"},
+    {"SETVAR", 2, "SETVAR name value"},
+    {"GETVAR", 1, "GETVAR name"},
+    {"OPEN", 1, "OPEN file"},
+    {"SAVE", 0, "SAVE"},
+    {"SAVEAS", 1, "SAVEAS file"},
+    {"INFO", 0, "INFO"},
+    {"QUIT", 0, "QUIT"},
+    {"EXIT", 0, "EXIT"},
 };
 
 // The value typed for an integer variable, or the host's message refusing it.
@@ -44,7 +49,8 @@ bool integerValue(const std::string& text, const std::string& name, short& value
     }
     const auto range = vrk::emu::integerVariableRange(name);
     if (range && (number < range->first || number > range->second)) {
-        message = "Value must be between " + std::to_string(range->first) + " and " + std::to_string(range->second) + ".";
+        message = "Value must be between " + std::to_string(range->first) + " and " +
+                  std::to_string(range->second) + ".";
         return false;
     }
     value = static_cast<short>(number);
@@ -55,7 +61,8 @@ bool integerValue(const std::string& text, const std::string& name, short& value
 bool realValue(const std::string& text, double& value, std::string& message) {
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) || end == nullptr || *end != '\0' || !std::isfinite(value)) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) || end == nullptr || *end != '\0' ||
+        !std::isfinite(value)) {
         message = "Requires numeric value.";
         return false;
     }

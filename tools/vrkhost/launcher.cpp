@@ -69,7 +69,8 @@ bool programBeside(const char* generation, char* out, size_t size) {
 
 int launch(int argc, char** argv) {
     int release = 2008;
-    if (const std::optional<int> status = vrk::options::checkToolCommandLine(argc, argv, release)) return *status;
+    if (const std::optional<int> status = vrk::options::checkToolCommandLine(argc, argv, release))
+        return *status;
     const char* generation = vrk::options::isR16Release(release) ? "r16" : "r17";
 #if defined(_WIN32)
     const std::wstring program = programFolder() + L"\\" VRK_WTOOL_NAME L"-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
@@ -106,7 +107,11 @@ int launch(int argc, char** argv) {
 }
 
 #if defined(_WIN32)
-int main() { return vrk::host::runWithUtf8Arguments(launch); }
+int main() {
+    return vrk::host::runWithUtf8Arguments(launch);
+}
 #else
-int main(int argc, char** argv) { return launch(argc, argv); }
+int main(int argc, char** argv) {
+    return launch(argc, argv);
+}
 #endif

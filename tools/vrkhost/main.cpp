@@ -76,10 +76,14 @@ CommandResult runCommand(Session& session, Console& console, const CommandLine& 
 int statusOf(CommandResult result) {
     switch (result) {
         case CommandResult::Done:
-        case CommandResult::Quit: return kExitSuccess;
-        case CommandResult::NotRead: return kExitNotRead;
-        case CommandResult::NotWritten: return kExitNotWritten;
-        default: return kExitCommandFailed;
+        case CommandResult::Quit:
+            return kExitSuccess;
+        case CommandResult::NotRead:
+            return kExitNotRead;
+        case CommandResult::NotWritten:
+            return kExitNotWritten;
+        default:
+            return kExitCommandFailed;
     }
 }
 

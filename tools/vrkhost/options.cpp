@@ -51,8 +51,7 @@ const char kUsage[] =
     "alive are reported on standard error. Each drawing saved is named there in one line\n"
     "(unless -q); so is a drawing whose changes were not saved when OPEN, QUIT or the end\n"
     "of the commands leaves it.\n"
-    "\n"
-    VRK_EXIT_STATUS_HELP;
+    "\n" VRK_EXIT_STATUS_HELP;
 
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     CLI::App app("", "vrkhost");
