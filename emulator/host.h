@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "emulator/text.h"
@@ -38,10 +39,16 @@ void setStatusBarSink(std::function<void(const StatusBarEvent&)> sink);
 // ---- system variables ----
 // Back to the values of a new session.
 void resetSystemVariables();
+// The lowest and highest value of an integer variable (DWGCHECK takes 0 to 3, the others any short);
+// nothing for an unknown name or a variable of another type.
+std::optional<std::pair<int, int>> integerVariableRange(const std::string& utf8Name);
 
 // ---- documents ----
 void setWorkingDatabase(AcDbDatabase* pDb);
 AcDbDatabase* workingDatabase();
+// How many times objects of the database were opened for write; a drawing whose count moved since it
+// was read or saved holds unsaved changes.
+unsigned long long modificationCount(const AcDbDatabase* pDb);
 
 // Forgets transcript, input, status bar, variables, working database and the call log and faults.
 void resetHost();

@@ -21,7 +21,7 @@ status=0
 rm -f "$probe"
 if [ "$status" -eq 7 ]; then run32=1; else run32=0; fi
 
-packages=(g++-mingw-w64-i686 wine locales cmake make)
+packages=(g++-mingw-w64-i686 wine locales cmake make libcli11-dev)
 if [ "$run32" -eq 1 ]; then
   packages+=(wine32:i386)
 else

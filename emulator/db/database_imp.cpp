@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "emulator/db/open.h"
+#include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 
@@ -131,6 +132,11 @@ int sourceInt(const AcDbStub* pStub, int code, int fallback) {
 std::vector<SourceEntry> sourceDictionaryEntries(const AcDbStub* pStub) {
     const RecordSource* pSource = sourceOf(pStub);
     return pSource ? pSource->dictionaryEntries(pStub->sourceRecord) : std::vector<SourceEntry>();
+}
+
+unsigned long long modificationCount(const AcDbDatabase* pDb) {
+    const AcDbImpDatabase* pImp = pDb != nullptr ? AcDbImpDatabase::of(pDb) : nullptr;
+    return pImp != nullptr ? pImp->modifications : 0;
 }
 
 }  // namespace vrk::emu

@@ -43,6 +43,8 @@ public:
     AcDbStub* layerTable = nullptr;
     AcDbStub* namedObjects = nullptr;
     bool undoRecording = true;
+    // Counts the opens for write: like the host's DBMOD, an object opened for write counts as changed.
+    std::uint64_t modifications = 0;
 
     // The records of the file the drawing was read from (kept by the drawing-file code, which also
     // saves from them without loss); nullptr for a drawing made in memory.

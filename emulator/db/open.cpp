@@ -44,6 +44,7 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
             if (pStub->notifiers > 0) return Acad::eWasOpenForNotify;
             if (onLockedLayer(pStub)) return Acad::eOnLockedLayer;
             pStub->writer = true;
+            ++pStub->database->modifications;
             break;
         case AcDb::kForNotify:
             ++pStub->notifiers;

@@ -11,8 +11,10 @@ namespace vrk::emu {
 namespace {
 
 struct Variable {
-    explicit Variable(short t = RTSHORT) : type(t) {}
+    explicit Variable(short t = RTSHORT, short lowest = -32768, short highest = 32767)
+        : type(t), low(lowest), high(highest) {}
     short type;  // RTSHORT, RTREAL or RTSTR
+    short low, high;  // the values an integer variable takes
     short shortValue = 0;
     double realValue = 0.0;
     std::string stringValue;  // UTF-8
@@ -26,7 +28,7 @@ std::map<std::string, Variable>& variables() {
 void setDefaults() {
     auto& vars = variables();
     vars.clear();
-    vars["DWGCHECK"] = Variable{RTSHORT};
+    vars["DWGCHECK"] = Variable{RTSHORT, 0, 3};
     for (int i = 1; i <= 5; ++i) {
         const std::string n = std::to_string(i);
         vars["USERI" + n] = Variable{RTSHORT};
@@ -44,6 +46,13 @@ Variable* find(const ACHAR* sym) {
 }  // namespace
 
 void resetSystemVariables() { setDefaults(); }
+
+std::optional<std::pair<int, int>> integerVariableRange(const std::string& utf8Name) {
+    if (variables().empty()) setDefaults();
+    const auto it = variables().find(foldCase(utf8Name));
+    if (it == variables().end() || it->second.type != RTSHORT) return std::nullopt;
+    return std::make_pair(int{it->second.low}, int{it->second.high});
+}
 
 }  // namespace vrk::emu
 
@@ -76,21 +85,24 @@ int acedSetVar(const ACHAR* sym, const struct resbuf* value) {
     Variable* pVar = find(sym);
     if (pVar == nullptr || value == nullptr) return RTERROR;
     switch (pVar->type) {
-        case RTSHORT:
-            if (value->restype == RTSHORT) {
-                pVar->shortValue = value->resval.rint;
-            } else if (value->restype == RTLONG && value->resval.rlong >= -32768 && value->resval.rlong <= 32767) {
-                pVar->shortValue = static_cast<short>(value->resval.rlong);
-            } else if (value->restype == RTREAL && std::floor(value->resval.rreal) == value->resval.rreal &&
-                       std::fabs(value->resval.rreal) <= 32767.0) {
-                // An integer variable takes a real that holds a whole number.
-                pVar->shortValue = static_cast<short>(value->resval.rreal);
-            } else {
+        case RTSHORT: {
+            // An integer variable also takes a long or a real that holds a whole number in its range.
+            double number;
+            if (value->restype == RTSHORT)
+                number = value->resval.rint;
+            else if (value->restype == RTLONG)
+                number = value->resval.rlong;
+            else if (value->restype == RTREAL && std::floor(value->resval.rreal) == value->resval.rreal)
+                number = value->resval.rreal;
+            else
                 return RTERROR;
-            }
+            if (number < pVar->low || number > pVar->high) return RTERROR;
+            pVar->shortValue = static_cast<short>(number);
             return RTNORM;
+        }
         case RTREAL:
-            if (value->restype == RTREAL) pVar->realValue = value->resval.rreal;
+            if (value->restype == RTREAL && std::isfinite(value->resval.rreal))
+                pVar->realValue = value->resval.rreal;
             else if (value->restype == RTSHORT) pVar->realValue = value->resval.rint;
             else return RTERROR;
             return RTNORM;

@@ -251,6 +251,7 @@ void resetRegistry() {
     std::lock_guard<std::mutex> lock(reg.mutex);
     reg.roots = makeRoots();
     reg.handles.clear();
+    reg.loadedText.clear();
 }
 
 void setRegistryWrites(RegistryWrites writes) {

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,6 +223,8 @@ bool parseBytes(const std::vector<Token>& tokens, size_t first, std::vector<BYTE
     return true;
 }
 
+}  // namespace
+
 Key* createPath(Roots& roots, const std::wstring& path) {
     const size_t split = path.find(L'\\');
     const std::wstring rootName = foldName(path.substr(0, split));
@@ -245,6 +247,8 @@ Key* createPath(Roots& roots, const std::wstring& path) {
     }
     return key;
 }
+
+namespace {
 
 bool parseLine(const std::vector<Token>& tokens, Roots& roots, Key*& current) {
     const std::string& kind = tokens[0].word;
@@ -330,35 +334,38 @@ namespace vrk::win {
 
 using namespace detail;
 
-bool loadRegistry(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) return false;
-    Roots roots = makeRoots();
-    if (!parseRegistry(content.str(), roots)) return false;
-    Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    reg.roots = std::move(roots);
-    reg.handles.clear();
-    return true;
+namespace {
+
+std::string reasonOf(int error) {
+    return std::strerror(error);
 }
 
-bool saveRegistry(const std::string& path) {
-    std::string text;
-    {
-        Registry& reg = registry();
-        std::lock_guard<std::mutex> lock(reg.mutex);
-        text = formatRegistry(reg.roots);
+// The whole content of an open file from its start.
+bool readAll(int fd, std::string& text) {
+    text.clear();
+    char buffer[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(fd, buffer, sizeof(buffer), at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        text.append(buffer, static_cast<size_t>(n));
+        at += n;
     }
+}
+
+// Writes text to a new temporary file beside path; its name in temp.
+bool writeTemporary(const std::string& path, const std::string& text, std::string& temp,
+                    std::string& reason) {
     const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) return false;
-    std::string temp = dir + (slash == std::string::npos ? "/." : ".") + base + ".tmp-XXXXXX";
+    temp = dir + "." + base + ".tmp-XXXXXX";
     const int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) {
+        reason = reasonOf(errno);
+        return false;
+    }
     bool ok = fchmod(fd, 0644) == 0;
     for (size_t done = 0; ok && done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -367,10 +374,111 @@ bool saveRegistry(const std::string& path) {
         if (ok) done += static_cast<size_t>(n);
     }
     ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) reason = reasonOf(errno);
+    if (close(fd) != 0 && ok) {
+        reason = reasonOf(errno);
+        ok = false;
+    }
     if (!ok) unlink(temp.c_str());
     return ok;
+}
+
+// What this process holds now, merged with what the file holds (empty when there is none yet).
+bool mergedText(const std::string& onDisk, std::string& text, std::string& reason) {
+    Registry& reg = registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    Roots base = makeRoots(), theirs = makeRoots();
+    if (!onDisk.empty() && !parseRegistry(onDisk, theirs)) {
+        reason = "it is not a registry file";
+        return false;
+    }
+    if (!reg.loadedText.empty()) parseRegistry(reg.loadedText, base);
+    text = formatRegistry(mergeRegistries(base, reg.roots, theirs));
+    return true;
+}
+
+// Creates path with text unless it appeared meanwhile (then false with no reason, to merge with it).
+bool createWhole(const std::string& path, const std::string& text, std::string& reason) {
+    std::string temp;
+    if (!writeTemporary(path, text, temp, reason)) return false;
+    const bool linked = link(temp.c_str(), path.c_str()) == 0;
+    if (!linked && errno != EEXIST) reason = reasonOf(errno);
+    unlink(temp.c_str());
+    return linked;
+}
+
+}  // namespace
+
+bool loadRegistry(const std::string& path, std::string* reason) {
+    std::string dummy;
+    std::string& why = reason ? *reason : dummy;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string content;
+    if (fd < 0 || !readAll(fd, content)) {
+        why = reasonOf(errno);
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    close(fd);
+    Roots roots = makeRoots();
+    if (!parseRegistry(content, roots)) {
+        why = "it is not a registry file";
+        return false;
+    }
+    Registry& reg = registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    reg.roots = std::move(roots);
+    reg.handles.clear();
+    reg.loadedText = std::move(content);
+    return true;
+}
+
+// Other processes may save the same file: each save locks the file, merges this process's changes into
+// what is there and renames the result over it. A waiter whose lock ended on a file since replaced
+// starts again on the new one; the first writer creates the file whole, never empty.
+bool saveRegistry(const std::string& path, std::string* reason) {
+    std::string dummy;
+    std::string& why = reason ? *reason : dummy;
+    for (;;) {
+        std::string text;
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno != ENOENT) {
+                why = reasonOf(errno);
+                return false;
+            }
+            if (!mergedText(std::string(), text, why)) return false;
+            why.clear();
+            if (createWhole(path, text, why)) return true;
+            if (!why.empty()) return false;
+            continue;
+        }
+        struct stat locked, current;
+        int rc;
+        while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (rc != 0 || fstat(fd, &locked) != 0) {
+            why = reasonOf(errno);
+            close(fd);
+            return false;
+        }
+        if (stat(path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
+            current.st_dev != locked.st_dev) {
+            close(fd);
+            continue;
+        }
+        std::string onDisk, temp;
+        bool ok = readAll(fd, onDisk);
+        if (!ok) why = reasonOf(errno);
+        ok = ok && mergedText(onDisk, text, why) && writeTemporary(path, text, temp, why);
+        if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+            why = reasonOf(errno);
+            unlink(temp.c_str());
+            ok = false;
+        }
+        close(fd);
+        return ok;
+    }
 }
 
 }  // namespace vrk::win

@@ -48,6 +48,7 @@ struct Registry {
     std::unordered_map<std::uintptr_t, OpenKey> handles;
     std::uintptr_t nextHandle = 0x1000;  // handle values are never reused
     RegistryWrites writes = RegistryWrites::allowed;
+    std::string loadedText;  // the registry file as read, to tell this process's changes from others'
 };
 
 // The one registry of the process.
@@ -56,5 +57,12 @@ Registry& registry();
 // Text form of the whole tree, and the tree read back from it (false on a malformed text).
 std::string formatRegistry(const Roots& roots);
 bool parseRegistry(const std::string& text, Roots& roots);
+
+// The key at path ("HKEY_CURRENT_USER\\Software\\..."), created with its parents where missing; null
+// for an unknown root or an empty name.
+Key* createPath(Roots& roots, const std::wstring& path);
+
+// The tree to write back: what mine changed since base, everything else as theirs has it.
+Roots mergeRegistries(const Roots& base, const Roots& mine, const Roots& theirs);
 
 }  // namespace vrk::win::detail

@@ -1,6 +1,7 @@
 // ShellExecuteA/W: hands the file to the desktop's opener, or to an observer set by the tests.
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -20,6 +21,21 @@ constexpr std::uintptr_t kStarted = 33;  // any value above 32 means success
 
 std::mutex observerMutex;
 ShellExecuteObserver observer;
+std::function<void(const std::string&)> failureSink;
+
+HINSTANCE failed(const std::string& file, const std::string& reason, std::uintptr_t code) {
+    const std::string line = "cannot open " + file + ": " + reason;
+    std::function<void(const std::string&)> sink;
+    {
+        std::lock_guard<std::mutex> lock(observerMutex);
+        sink = failureSink;
+    }
+    if (sink)
+        sink(line);
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
+    return reinterpret_cast<HINSTANCE>(code);
+}
 
 std::optional<std::wstring> fromAnsi(LPCSTR text) {
     if (!text) return std::nullopt;
@@ -80,11 +96,12 @@ HINSTANCE shellExecute(ShellExecuteCall call) {
         current(call);
         return reinterpret_cast<HINSTANCE>(kStarted);
     }
-    if (!call.file) return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(SE_ERR_FNF));
-    const std::string opener = findOnPath("xdg-open");
-    if (opener.empty()) return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(SE_ERR_FNF));
+    if (!call.file) return failed("nothing", "no file named", SE_ERR_FNF);
     const std::string file = encode(CP_UTF8, call.file->data(), call.file->size(), nullptr).text;
-    if (!launch(opener, file)) return nullptr;  // out of resources
+    const std::string opener = findOnPath("xdg-open");
+    if (opener.empty()) return failed(file, "no program to open it (xdg-open is not on PATH)", SE_ERR_FNF);
+    if (!launch(opener, file))
+        return failed(file, std::string("cannot start xdg-open: ") + std::strerror(errno), 0);
     return reinterpret_cast<HINSTANCE>(kStarted);
 }
 
@@ -111,6 +128,11 @@ void setShellExecuteObserver(ShellExecuteObserver newObserver) {
 
 void clearShellExecuteObserver() {
     setShellExecuteObserver(nullptr);
+}
+
+void setShellFailureSink(std::function<void(const std::string&)> sink) {
+    std::lock_guard<std::mutex> lock(observerMutex);
+    failureSink = std::move(sink);
 }
 
 }  // namespace vrk::win

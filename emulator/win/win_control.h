@@ -17,12 +17,16 @@ namespace vrk::win {
 VRK_HOST_API void resetRegistry();
 
 // Replaces the registry with the content of a file written by saveRegistry.  Open key handles are
-// invalidated.  Returns false, leaving the registry as it was, if the file cannot be read or parsed.
-VRK_HOST_API bool loadRegistry(const std::string& path);
+// invalidated.  Returns false, leaving the registry as it was, if the file cannot be read or parsed
+// (the reason in reason, when given).
+VRK_HOST_API bool loadRegistry(const std::string& path, std::string* reason = nullptr);
 
-// Writes the registry as text.  The text goes to a temporary file beside the target, which is then
-// renamed over it, so a failed save leaves the old target (or none).  Returns false on failure.
-VRK_HOST_API bool saveRegistry(const std::string& path);
+// Writes the registry as text, merged under a lock with what other processes saved to the same file
+// since this one loaded it: the keys and values this process changed are written as it holds them,
+// all others as the file has them.  The text goes to a temporary file beside the target, which is
+// then renamed over it, so a failed save leaves the old target (or none) and a reader never sees a
+// half-written file.  Returns false on failure (the reason in reason, when given).
+VRK_HOST_API bool saveRegistry(const std::string& path, std::string* reason = nullptr);
 
 // What the registry lets callers change, to emulate a user without write access.
 enum class RegistryWrites {
@@ -59,5 +63,9 @@ using ShellExecuteObserver = std::function<void(const ShellExecuteCall&)>;
 // While an observer is set, ShellExecute calls it instead of starting anything and returns 33.
 VRK_HOST_API void setShellExecuteObserver(ShellExecuteObserver observer);
 VRK_HOST_API void clearShellExecuteObserver();
+
+// Where ShellExecute says that nothing could open a file (where Windows would show a dialog): one
+// line without its end. Without a sink the line goes to standard error.
+VRK_HOST_API void setShellFailureSink(std::function<void(const std::string&)> sink);
 
 }  // namespace vrk::win

@@ -158,10 +158,10 @@ TEST(BinaryDrawingTest, SaveAsAndVrkconvertTakeTheEncoding) {
 TEST(VrkconvertTest, MissingSourceWritesNothing) {
     TempFolder folder;
     ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " missing.dxf " + quoted(folder.file("out.dxf")));
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "\nRuntime ERROR[30101]\n");
     EXPECT_TRUE(folder.entries().empty());
-    EXPECT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " only-one.dxf").status, 1);
+    EXPECT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " only-one.dxf").status, 2);
     EXPECT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --help").status, 0);
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tests/support/run_program.h"
+#include "tests/support/temp_folder.h"
 
 #if defined(_WIN32)
 #include <vector>
@@ -21,6 +24,7 @@ ProgramResult vrkhost(const std::string& arguments, const std::string& input = s
 }
 // The help command's one shell call is checked in the frame tests, where the browser is a stand-in.
 const char kBothCommandsByEveryName[] = " -c vrk -c Varnikel";
+const char kHelpPageNotOpened[] = "";
 #else
 const std::string kBin = VRK_BIN_DIR;
 
@@ -29,6 +33,12 @@ ProgramResult vrkhost(const std::string& arguments, const std::string& input = s
     return runProgram("env PATH= LC_ALL=C " + kBin + "/vrkhost " + arguments, input);
 }
 const char kBothCommandsByEveryName[] = " -c vrk -c Varnikel -c VRK_HELP -c vrk_help_online";
+// With no program to open the help page, the host says so where Windows would show a dialog.
+const char kHelpPageNotOpened[] =
+    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it "
+    "(xdg-open is not on PATH)\n"
+    "vrkhost: cannot open https://varnikel.example.com/eng/apps/Varnikel.asp: no program to open it "
+    "(xdg-open is not on PATH)\n";
 #endif
 
 TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
@@ -37,7 +47,9 @@ TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
         ProgramResult r = vrkhost(std::string("--release ") + release + kBothCommandsByEveryName);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, "\nNo dynamic block need to been solidfied.\nNo dynamic block need to been solidfied.\n");
-        EXPECT_EQ(r.err, "");
+        // The solidify command opens every block definition for write: the new drawing counts as changed.
+        EXPECT_EQ(r.err, std::string(kHelpPageNotOpened) +
+                             "vrkhost: the changes to the new drawing were not saved\n");
     }
 }
 
@@ -67,7 +79,88 @@ TEST(VrkhostTest, UsageErrorsAndHelp) {
     EXPECT_NE(r.out.find("Exit status"), std::string::npos);
     EXPECT_EQ(vrkhost("--release 2010").status, 2);
     EXPECT_EQ(vrkhost("--bogus").status, 2);
-    EXPECT_EQ(vrkhost("--module /nonexistent/Varnikel.arx -c vrk").status, 4);
+    EXPECT_EQ(vrkhost("--module /nonexistent/Varnikel.arx -c vrk").status, 6);
+}
+
+TEST(VrkhostTest, SetvarTakesOnlyTheValuesTheHostTakes) {
+    const struct {
+        const char* variable;
+        const char* value;
+        const char* refusal;  // empty: taken
+    } cases[] = {
+        {"USERI1", "32767", ""},
+        {"USERI1", "-32768", ""},
+        {"USERI1", "32768", "Requires an integer between -32768 and 32767."},
+        {"USERI1", "40000", "Requires an integer between -32768 and 32767."},
+        {"USERI1", "-32769", "Requires an integer between -32768 and 32767."},
+        {"USERI1", "99999999999999999999", "Requires an integer between -32768 and 32767."},
+        {"USERI1", "x", "Requires an integer value."},
+        {"USERI1", "1.5", "Requires an integer value."},
+        {"USERI1", "12abc", "Requires an integer value."},
+        {"DWGCHECK", "0", ""},
+        {"DWGCHECK", "3", ""},
+        {"DWGCHECK", "4", "Value must be between 0 and 3."},
+        {"DWGCHECK", "-1", "Value must be between 0 and 3."},
+        {"USERR1", "-2.5", ""},
+        {"USERR1", "inf", "Requires numeric value."},
+        {"USERR1", "nan", "Requires numeric value."},
+        {"USERR1", "1e999", "Requires numeric value."},
+        {"USERR1", "abc", "Requires numeric value."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.variable) + " " + c.value);
+        ProgramResult before = vrkhost(std::string("-c \"GETVAR ") + c.variable + "\"");
+        ProgramResult r = vrkhost(std::string("-c \"SETVAR ") + c.variable + " " + c.value +
+                                  "\" -c \"GETVAR " + c.variable + "\"");
+        if (*c.refusal == '\0') {
+            EXPECT_EQ(r.status, 0) << r.out;
+            EXPECT_NE(r.out, before.out);
+        } else {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.out, std::string(c.refusal) + "\n" + before.out);
+        }
+    }
+}
+
+TEST(VrkhostTest, CommandLinesTakeQuotedArgumentsAndIgnoreCarriageReturns) {
+    TempFolder folder;
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    ProgramResult r = vrkhost("-q " + sample, "vrk\r\nSAVEAS \"" + folder.file("my drawing.dxf") +
+                                                  "\"\r\nSAVEAS " + folder.file("out.dxf") + "\r\nQUIT\r\n");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"my drawing.dxf", "out.dxf"}));
+
+    // Arguments a command does not take fail it, in -c options and in scripts alike.
+    for (const char* line : {"SAVE extra", "SAVEAS a.dxf b.dxf", "GETVAR", "INFO all", "vrk now", "QUIT now",
+                             "OPEN", "SAVEAS \"unclosed.dxf"}) {
+        SCOPED_TRACE(line);
+        if (std::string(line).find('"') == std::string::npos) {
+            EXPECT_EQ(vrkhost(sample + " -c \"" + std::string(line) + "\"").status, 1);
+        }
+        EXPECT_EQ(vrkhost(sample, std::string(line) + "\r\n").status, 1);
+    }
+    EXPECT_TRUE(folder.entries().size() == 2u);
+}
+
+TEST(VrkhostTest, SaysWhenChangesToADrawingAreLeftUnsaved) {
+    TempFolder folder;
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string lost = "vrkhost: the changes to " + sample + " were not saved\n";
+    const struct {
+        std::string commands;
+        std::string err;
+    } cases[] = {
+        {"-c vrk -c \"OPEN " + sample + "\"", lost},
+        {"-c vrk -c QUIT", lost},
+        {"-c vrk", lost},
+        {"-c vrk -c \"SAVEAS " + folder.file("kept.dxf") + "\"", ""},
+        {"-c INFO -c \"OPEN " + sample + "\" -c QUIT", ""},
+    };
+    for (const auto& c : cases) {
+        ProgramResult r = vrkhost("-q " + sample + " " + c.commands);
+        EXPECT_EQ(r.status, 0) << c.commands;
+        EXPECT_EQ(r.err, c.err) << c.commands;
+    }
 }
 
 #if defined(_WIN32)
@@ -129,6 +222,17 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
     EXPECT_NE(text.find("Varnikel_2004.arx"), std::string::npos);
     EXPECT_NE(text.find("Varnikel_2008.dll"), std::string::npos);
     EXPECT_NE(text.find("VRK_HELP"), std::string::npos);
+
+    // Host programs started together keep each other's entries.
+    for (int round = 0; round < 3; ++round) {
+        std::remove(file.c_str());
+        const std::string run =
+            "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
+        runProgram(run + "2004 & " + run + "2008 & wait");
+        const std::string both = readWholeFile(file);
+        EXPECT_NE(both.find("Varnikel_2004.arx"), std::string::npos) << both;
+        EXPECT_NE(both.find("Varnikel_2008.dll"), std::string::npos) << both;
+    }
     std::system((std::string("rm -rf ") + folder).c_str());
 }
 

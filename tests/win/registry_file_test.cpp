@@ -141,7 +141,7 @@ TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
 }
 
 TEST_F(RegistryFileTest, SaveReplacesTheTargetOrLeavesNothing) {
-    write(path_, "old content, longer than the text of an empty registry\n");
+    write(path_, "vrk-registry 1\n# old content, longer than the text of an empty registry\n");
     ASSERT_TRUE(vrk::win::saveRegistry(path_));
     EXPECT_EQ(read(path_), "vrk-registry 1\n");
     EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
@@ -153,6 +153,62 @@ TEST_F(RegistryFileTest, SaveReplacesTheTargetOrLeavesNothing) {
     EXPECT_FALSE(vrk::win::saveRegistry(path_));
     rmdir(path_.c_str());
     EXPECT_TRUE(files().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Two processes on one registry file: what the other saved after this one loaded stays, what this one
+// changed wins.
+TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
+    write(path_,
+          "vrk-registry 1\n"
+          "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
+          "dword \"Kept\" 0x00000001\n"
+          "dword \"Dropped\" 0x00000002\n"
+          "dword \"Changed\" 0x00000003\n");
+    ASSERT_TRUE(vrk::win::loadRegistry(path_));
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    const DWORD mine = 30;
+    set(key, L"Changed", REG_DWORD, &mine, sizeof(mine));
+    RegCloseKey(key);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Mine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    // Meanwhile another host program saved its own entries.
+    write(path_,
+          "vrk-registry 1\n"
+          "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
+          "dword \"Kept\" 0x00000001\n"
+          "dword \"Dropped\" 0x00000002\n"
+          "dword \"Changed\" 0x00000003\n"
+          "dword \"Theirs\" 0x00000004\n"
+          "key \"HKEY_CURRENT_USER\\\\Other\\\\R17\"\n");
+    std::string reason;
+    ASSERT_TRUE(vrk::win::saveRegistry(path_, &reason)) << reason;
+    EXPECT_EQ(read(path_),
+              "vrk-registry 1\n"
+              "key \"HKEY_CURRENT_USER\\\\Mine\"\n"
+              "key \"HKEY_CURRENT_USER\\\\Other\"\n"
+              "key \"HKEY_CURRENT_USER\\\\Other\\\\R17\"\n"
+              "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
+              "dword \"Changed\" 0x0000001e\n"
+              "dword \"Dropped\" 0x00000002\n"
+              "dword \"Kept\" 0x00000001\n"
+              "dword \"Theirs\" 0x00000004\n");
+    EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
+
+    // A file that is no registry is left alone, and the reason given.
+    write(path_, "not a registry\n");
+    EXPECT_FALSE(vrk::win::saveRegistry(path_, &reason));
+    EXPECT_EQ(reason, "it is not a registry file");
+    EXPECT_EQ(read(path_), "not a registry\n");
 }
 
 }  // namespace

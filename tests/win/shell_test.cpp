@@ -61,9 +61,14 @@ TEST_F(ShellTest, ObserverSeesTheCallInsteadOfALaunch) {
     EXPECT_EQ(calls[1].parameters, std::wstring(L"-x"));
 }
 
-TEST_F(ShellTest, NoOpenerMeansFileNotFound) {
+TEST_F(ShellTest, NoOpenerMeansFileNotFoundAndSaysSo) {
+    std::vector<std::string> said;
+    vrk::win::setShellFailureSink([&](const std::string& line) { said.push_back(line); });
     EXPECT_EQ(code(ShellExecuteW(nullptr, L"open", L"https://example.com", nullptr, nullptr, SW_SHOWNORMAL)),
               static_cast<std::uintptr_t>(SE_ERR_FNF));
+    vrk::win::setShellFailureSink(nullptr);
+    EXPECT_EQ(said, std::vector<std::string>{
+                        "cannot open https://example.com: no program to open it (xdg-open is not on PATH)"});
 }
 
 TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {

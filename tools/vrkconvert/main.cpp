@@ -11,6 +11,9 @@
 #include "emulator/dxf/save_target.h"
 #endif
 #include "emulator/host.h"
+#include "tools/options/exit_status.h"
+#include "tools/options/system_locale.h"
+#include "tools/vrkconvert/options.h"
 #include "tools/vrkhost/windows_main.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
@@ -22,32 +25,11 @@
 #include <shellapi.h>
 
 #include <vector>
-#else
-#include "emulator/win/win_control.h"
 #endif
 
 namespace {
 
-const char kUsage[] =
-    "Usage: vrkconvert [--release 2004|2005|2006|2007|2008] [--lcid N] SOURCE TARGET\n"
-    "\n"
-    "Solidifies the drawing file SOURCE into TARGET without opening either in the editor: the\n"
-    "invisible entities of every block definition are erased; extension dictionaries, layer\n"
-    "switches and everything else stay as they are. SOURCE is only read; TARGET is written\n"
-    "through a temporary file beside it, so a failed run leaves any old TARGET as it was.\n"
-    "\n"
-    "It runs the Varnikel conversion routine in an emulated host of the given release (default\n"
-    "2008): the paths go to USERS1 and USERS2, the routine reports in USERI1, and what it prints\n"
-    "(\"Runtime ERROR[n]\") is printed here.\n"
-    "\n"
-    "  --release R   host release; 2004-2006 use narrow (ANSI) text, 2007-2008 wide text\n"
-    "  --lcid N      system locale identifier to report instead of the environment's\n"
-    "  --ascii, --binary  write TARGET as ASCII or binary DXF (default: as SOURCE is)\n"
-    "  -h, --help    show this help\n"
-    "\n"
-    "Exit status: 0 TARGET written; 2 a path is missing or SOURCE cannot be read; 3 the drawing's\n"
-    "block definitions cannot be walked; 4 TARGET cannot be written; 1 usage error or no status\n"
-    "reported; 5 objects left open by the routine.\n";
+using namespace vrk::options;
 
 // False, with the reason on standard error, when the host cannot take the path exactly.
 bool setPath(const char* variable, const std::string& path) {
@@ -71,40 +53,15 @@ int conversionStatus() {
 }
 
 int run(int argc, char** argv) {
-    std::string paths[2];
-    int pathCount = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if ((arg == "--release" || arg == "--lcid") && i + 1 < argc) {
-            const std::string value = argv[++i];
-#if !defined(_WIN32)
-            if (arg == "--lcid") vrk::win::setSystemLcid(static_cast<LCID>(std::strtoul(value.c_str(), nullptr, 0)));
-#endif
-            continue;  // the release picked this program
-        }
-        if (arg.rfind("--release=", 0) == 0) continue;
-        if (arg == "--ascii" || arg == "--binary") {
-            vrk::emu::setSaveEncoding(arg == "--ascii" ? vrk::emu::SaveEncoding::Ascii : vrk::emu::SaveEncoding::Binary);
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "vrkconvert: unknown option " << arg << "\nTry 'vrkconvert --help'.\n";
-            return 1;
-        }
-        if (pathCount == 2) {
-            std::cerr << "vrkconvert: give one source and one target\nTry 'vrkconvert --help'.\n";
-            return 1;
-        }
-        paths[pathCount++] = arg;
+    vrk::convert::Options options;
+    if (const std::optional<int> status = vrk::convert::parseOptions(argc, argv, options)) return *status;
+    std::string error;
+    if (!applySystemLocale(options.host, error)) {
+        std::cerr << "vrkconvert: " << error << '\n';
+        return kExitUsage;
     }
-    if (pathCount != 2) {
-        std::cerr << "vrkconvert: give one source and one target\nTry 'vrkconvert --help'.\n";
-        return 1;
-    }
+    const std::string paths[2] = {options.source, options.target};
+    if (options.encoding != vrk::emu::SaveEncoding::AsRead) vrk::emu::setSaveEncoding(options.encoding);
 
 #if defined(VRK_DRAWING_FILES)
     // The source is only read: the same file under another name (a link, ./) is no target.
@@ -114,11 +71,11 @@ int run(int argc, char** argv) {
         source.sameFileAs(target)) {
         std::cerr << "vrkconvert: cannot save " << paths[1] << ": it is the source " << paths[0]
                   << " itself, which is only read; give another target\n";
-        return 4;
+        return kExitNotWritten;
     }
 #endif
     vrk::emu::setPrintSink([](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); });
-    if (!setPath("USERS1", paths[0]) || !setPath("USERS2", paths[1])) return 1;
+    if (!setPath("USERS1", paths[0]) || !setPath("USERS2", paths[1])) return kExitUsage;
     ConvertDrawingFromUserVariables();
     const int status = conversionStatus();
     const std::string& printed = vrk::emu::transcript();
@@ -131,14 +88,21 @@ int run(int argc, char** argv) {
     if (calls.openObjects() != 0 || calls.liveIterators() != 0) {
         std::cerr << "vrkconvert: the conversion left " << calls.openObjects() << " object(s) open and "
                   << calls.liveIterators() << " iterator(s) alive\n";
-        return 5;
+        return kExitLeftOpen;
     }
     switch (status) {
-        case CONVERSION_DONE: return 0;
+        case CONVERSION_DONE:
+            if (!options.quiet)
+                std::cerr << "vrkconvert: wrote " << paths[1] << " (solidified from " << paths[0] << ")\n";
+            return kExitSuccess;
         case CONVERSION_NO_FILE:
+            return kExitNotRead;
         case CONVERSION_BAD_BLOCKS:
-        case CONVERSION_NOT_SAVED: return status;
-        default: return 1;
+            return kExitBadBlocks;
+        case CONVERSION_NOT_SAVED:
+            return kExitNotWritten;
+        default:
+            return kExitCommandFailed;
     }
 }
 

@@ -1,5 +1,6 @@
 // vrkhost: starts the host program of the generation that the release asked for belongs to
-// (2004-2006: R16, narrow text; 2007-2008: R17, wide text), passing every argument on.
+// (2004-2006: R16, narrow text; 2007-2008: R17, wide text), passing every argument on. The whole
+// command line is checked first, by the parser the host program uses, so that a bad one starts nothing.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -13,7 +14,12 @@
 #if defined(_WIN32)
 #include <string>
 #include <vector>
+
+#include "tools/vrkhost/windows_main.h"
 #endif
+
+#include "tools/options/host_options.h"
+#include "tools/options/tool_command_line.h"
 
 // The same launcher serves vrkhost and vrkconvert.
 #ifndef VRK_TOOL_NAME
@@ -24,18 +30,6 @@
 #define VRK_WTOOL_NAME VRK_WIDEN(VRK_TOOL_NAME)
 
 namespace {
-
-const char* releaseArgument(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--release") == 0 && i + 1 < argc) return argv[i + 1];
-        if (std::strncmp(argv[i], "--release=", 10) == 0) return argv[i] + 10;
-    }
-    return "2008";
-}
-
-bool isR16Release(const char* release) {
-    return std::strcmp(release, "2004") == 0 || std::strcmp(release, "2005") == 0 || std::strcmp(release, "2006") == 0;
-}
 
 #if defined(_WIN32)
 std::wstring programFolder() {
@@ -55,8 +49,7 @@ std::wstring argumentsOfCommandLine() {
     return p;
 }
 #else
-// The program beside this one: <folder>/<tool>-<generation>. Plain C on this side: the launcher runs
-// before every job, and without the C++ runtime to load it starts in half the time.
+// The program beside this one: <folder>/<tool>-<generation>.
 bool programBeside(const char* generation, char* out, size_t size) {
     const ssize_t n = readlink("/proc/self/exe", out, size - 1);
     size_t folder = 1;
@@ -74,8 +67,11 @@ bool programBeside(const char* generation, char* out, size_t size) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const char* generation = isR16Release(releaseArgument(argc, argv)) ? "r16" : "r17";
+int launch(int argc, char** argv) {
+    int release = 2008;
+    if (const std::optional<int> status = vrk::options::checkToolCommandLine(argc, argv, release))
+        return *status;
+    const char* generation = vrk::options::isR16Release(release) ? "r16" : "r17";
 #if defined(_WIN32)
     const std::wstring program = programFolder() + L"\\" VRK_WTOOL_NAME L"-" + (generation[2] == '6' ? L"r16" : L"r17") + L".exe";
     std::wstring commandLine = L"\"" + program + L"\"" + argumentsOfCommandLine();
@@ -109,3 +105,13 @@ int main(int argc, char** argv) {
     return 127;
 #endif
 }
+
+#if defined(_WIN32)
+int main() {
+    return vrk::host::runWithUtf8Arguments(launch);
+}
+#else
+int main(int argc, char** argv) {
+    return launch(argc, argv);
+}
+#endif

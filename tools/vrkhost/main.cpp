@@ -23,11 +23,15 @@
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"
 #endif
+#include "tools/options/exit_status.h"
+#include "tools/options/system_locale.h"
 #include "tools/vrkhost/host_commands.h"
 
 namespace vrk::host {
 
 namespace {
+
+using namespace vrk::options;
 
 // What a command left behind that it should have given back.
 bool reportLeftOpen(const std::string& command) {
@@ -53,6 +57,36 @@ bool reportLeftOpen(const std::string& command) {
     return !leaked;
 }
 
+// Commands that applications register come before the host's own, as in the real host. They take
+// no arguments.
+CommandResult runCommand(Session& session, Console& console, const CommandLine& command) {
+    if (vrk::emu::lookupCommand(command.name) == nullptr) {
+        const CommandResult result = runHostCommand(session, console, command);
+        if (result == CommandResult::Unknown) console.printLine("Unknown command \"" + command.name + "\".");
+        return result;
+    }
+    if (!command.arguments.empty()) {
+        console.printLine(command.name + " takes no arguments.");
+        return CommandResult::Failed;
+    }
+    vrk::emu::invokeCommand(command.name);
+    return CommandResult::Done;
+}
+
+int statusOf(CommandResult result) {
+    switch (result) {
+        case CommandResult::Done:
+        case CommandResult::Quit:
+            return kExitSuccess;
+        case CommandResult::NotRead:
+            return kExitNotRead;
+        case CommandResult::NotWritten:
+            return kExitNotWritten;
+        default:
+            return kExitCommandFailed;
+    }
+}
+
 bool readLine(std::string& line, bool prompt) {
     if (prompt) {
         std::fputs("Command: ", stdout);
@@ -65,28 +99,19 @@ bool readLine(std::string& line, bool prompt) {
 
 int run(int argc, char** argv) {
     Options options;
+    if (const std::optional<int> status = parseOptions(argc, argv, options)) return *status;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::cerr << "vrkhost: " << error << "\nTry 'vrkhost --help'.\n";
-        return 2;
+    if (!vrk::options::applySystemLocale(options.host, error)) {
+        std::cerr << "vrkhost: " << error << '\n';
+        return kExitUsage;
     }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-#if defined(_WIN32)
-    // The real system locale cannot be replaced; it follows the environment (LC_ALL under Wine).
-    if (options.lcid && *options.lcid != GetSystemDefaultLCID()) {
-        std::cerr << "vrkhost: --lcid " << *options.lcid << " differs from the system locale "
-                  << GetSystemDefaultLCID() << ", which cannot be changed here\n";
-        return 2;
-    }
-#else
-    if (options.lcid) vrk::win::setSystemLcid(static_cast<LCID>(*options.lcid));
-#endif
 
     Console console;
     console.attach();
+#if !defined(_WIN32)
+    // Where Windows would show a dialog that nothing can open the help page.
+    vrk::win::setShellFailureSink([](const std::string& line) { std::cerr << "vrkhost: " << line << '\n'; });
+#endif
     // Prompts inside commands read the next line of standard input.
     vrk::emu::setInputSource([](std::string& line) {
         if (!std::getline(std::cin, line)) return false;
@@ -97,15 +122,15 @@ int run(int argc, char** argv) {
     Session session(options);
     if (!session.loadRegistry(error)) {
         std::cerr << "vrkhost: " << error << '\n';
-        return 3;
+        return kExitNotRead;
     }
     if (options.drawing.empty() ? !session.newDrawing() : !session.openDrawing(options.drawing, error)) {
         std::cerr << "vrkhost: " << error << '\n';
-        return 3;
+        return kExitNotRead;
     }
     if (!session.loadModule(error)) {
         std::cerr << "vrkhost: " << error << '\n';
-        return 4;
+        return kExitNoModule;
     }
 
     int status = 0;
@@ -119,27 +144,25 @@ int run(int argc, char** argv) {
         } else if (!readLine(line, interactive)) {
             break;
         }
-        std::string arguments;
-        const size_t start = line.find_first_not_of(" \t\r");
-        if (start == std::string::npos) continue;
-        const size_t end = line.find_first_of(" \t\r", start);
-        const std::string name = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (end != std::string::npos) arguments = line.substr(end + 1);
-
-        // Commands that applications register come before the host's own, as in the real host.
-        if (!vrk::emu::invokeCommand(name)) {
-            const CommandResult result = runHostCommand(session, console, name, arguments);
-            if (result == CommandResult::Quit) break;
-            if (result == CommandResult::Unknown) console.printLine("Unknown command \"" + name + "\".");
-            if (result != CommandResult::Done && status == 0) status = 1;
+        CommandLine command;
+        if (!splitCommandLine(line, command, error)) {
+            console.printLine(error);
+            if (status == 0) status = kExitCommandFailed;
+            continue;
         }
-        if (!reportLeftOpen(name)) status = 5;
+        if (command.name.empty()) continue;
+        const CommandResult result = runCommand(session, console, command);
+        if (result == CommandResult::Quit) break;
+        if (status == 0) status = statusOf(result);
+        if (!reportLeftOpen(command.name)) status = kExitLeftOpen;
     }
+    const std::string unsaved = session.unsavedChanges();
+    if (!unsaved.empty()) std::cerr << "vrkhost: " << unsaved << '\n';
     session.unloadModule();
     console.finish();
     if (!session.saveRegistry(error)) {
         std::cerr << "vrkhost: " << error << '\n';
-        if (status == 0) status = 3;
+        if (status == 0) status = kExitNotWritten;
     }
     return status;
 }

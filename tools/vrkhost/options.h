@@ -5,20 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "tools/options/host_options.h"
+
 namespace vrk::host {
 
 struct Options {
-    int release = 2008;
+    vrk::options::HostOptions host;
     std::string module;                 // empty: the release's deliverable beside the program
-    std::optional<unsigned long> lcid;  // system locale to report instead of the environment's
     std::string registryFile;           // empty: the registry lives in memory
     std::vector<std::string> commands;  // empty: read command lines from standard input
     std::string drawing;                // empty: a new drawing
-    bool help = false;
+    bool quiet = false;                 // no line for each drawing saved
 };
 
-// Parses the arguments; on a usage error returns false with the reason in error.
-bool parseOptions(int argc, char** argv, Options& options, std::string& error);
+// Parses the arguments; returns nothing to go on, or the status to exit with (help printed, or a
+// usage error reported on standard error).
+std::optional<int> parseOptions(int argc, char** argv, Options& options);
 
 extern const char kUsage[];
 

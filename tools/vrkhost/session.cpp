@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include <iostream>
 #include <vector>
 
 #include "emulator/db/drawing_files.h"
@@ -34,14 +35,17 @@ bool Session::saveRegistry(std::string&) { return true; }
 #else
 bool Session::loadRegistry(std::string& error) {
     if (mOptions.registryFile.empty() || access(mOptions.registryFile.c_str(), F_OK) != 0) return true;
-    if (vrk::win::loadRegistry(mOptions.registryFile)) return true;
-    error = "cannot read the registry file " + mOptions.registryFile;
+    std::string reason;
+    if (vrk::win::loadRegistry(mOptions.registryFile, &reason)) return true;
+    error = "cannot read the registry file " + mOptions.registryFile + ": " + reason;
     return false;
 }
 
 bool Session::saveRegistry(std::string& error) {
-    if (mOptions.registryFile.empty() || vrk::win::saveRegistry(mOptions.registryFile)) return true;
-    error = "cannot write the registry file " + mOptions.registryFile;
+    std::string reason;
+    if (mOptions.registryFile.empty() || vrk::win::saveRegistry(mOptions.registryFile, &reason)) return true;
+    error = "cannot write the registry file " + mOptions.registryFile + ": " + reason +
+            " (the demand-load entries of this run are lost)";
     return false;
 }
 #endif
@@ -49,6 +53,7 @@ bool Session::saveRegistry(std::string& error) {
 bool Session::newDrawing() {
     mpDb = std::make_unique<AcDbDatabase>(true, false);
     mDrawingPath.clear();
+    mSavedModifications = vrk::emu::modificationCount(mpDb.get());
     vrk::emu::setWorkingDatabase(mpDb.get());
     return true;
 }
@@ -67,6 +72,7 @@ bool Session::openDrawing(const std::string& path, std::string& error) {
     }
     mpDb = std::move(pDb);
     mDrawingPath = path;
+    mSavedModifications = vrk::emu::modificationCount(mpDb.get());
     vrk::emu::setWorkingDatabase(mpDb.get());
     return true;
 }
@@ -82,7 +88,15 @@ bool Session::saveDrawing(const std::string& path, std::string& error) {
         error = vrk::emu::lastDrawingFileError(es);
         return false;
     }
+    mSavedModifications = vrk::emu::modificationCount(mpDb.get());
+    if (!mOptions.quiet) std::cerr << "vrkhost: saved the drawing to " << path << '\n';
     return true;
+}
+
+std::string Session::unsavedChanges() const {
+    if (vrk::emu::modificationCount(mpDb.get()) == mSavedModifications) return std::string();
+    return "the changes to " + (mDrawingPath.empty() ? std::string("the new drawing") : mDrawingPath) +
+           " were not saved";
 }
 
 std::string Session::modulePath() const {
@@ -98,8 +112,8 @@ std::string Session::modulePath() const {
     std::string folder = n > 0 ? std::string(self.data(), static_cast<size_t>(n)) : std::string("./x");
     folder = folder.substr(0, folder.find_last_of('/'));
 #endif
-    const char* suffix = mOptions.release <= 2006 ? ".arx" : ".dll";
-    return folder + "/Varnikel_" + std::to_string(mOptions.release) + suffix;
+    const char* suffix = mOptions.host.release <= 2006 ? ".arx" : ".dll";
+    return folder + "/Varnikel_" + std::to_string(mOptions.host.release) + suffix;
 }
 
 bool Session::loadModule(std::string& error) {

@@ -25,12 +25,16 @@ public:
 
     AcDbDatabase* database() const { return mpDb.get(); }
     const std::string& drawingPath() const { return mDrawingPath; }
+    // "the changes to NAME were not saved" when a command changed the drawing since it was read or
+    // last saved; empty otherwise.
+    std::string unsavedChanges() const;
 
 private:
     std::string modulePath() const;
     Options mOptions;
     std::unique_ptr<AcDbDatabase> mpDb;
     std::string mDrawingPath;
+    unsigned long long mSavedModifications = 0;  // the database's count when read or last saved
     vrk::emu::LoadedModule* mpModule = nullptr;
 };
 

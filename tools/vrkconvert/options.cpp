@@ -1,0 +1,57 @@
+#include "tools/vrkconvert/options.h"
+
+#include "tools/options/exit_status.h"
+#include "tools/options/tool_command_line.h"
+
+namespace vrk::convert {
+
+namespace {
+
+const char kUsage[] =
+    "Usage: vrkconvert [--release 2004|2005|2006|2007|2008] [--lcid N] [--ascii|--binary] [-q]\n"
+    "                  SOURCE TARGET\n"
+    "\n"
+    "Solidifies the drawing file SOURCE into TARGET without opening either in the editor: the\n"
+    "invisible entities of every block definition are erased; extension dictionaries (so the\n"
+    "blocks stay dynamic), layer switches and everything else stay as they are. SOURCE is only\n"
+    "read; TARGET is written through a temporary file beside it, so a failed run leaves any old\n"
+    "TARGET as it was. One line on standard error says what was written.\n"
+    "\n"
+    "It runs the Varnikel conversion routine in an emulated host of the given release (default\n"
+    "2008): the paths go to USERS1 and USERS2, the routine reports in USERI1, and what it prints\n"
+    "(\"Runtime ERROR[n]\") is printed here.\n"
+    "\n"
+    "  --release R   host release; 2004-2006 use narrow (ANSI) text, 2007-2008 wide text\n"
+    "  --lcid N      system locale identifier to report instead of the environment's\n"
+    "  --ascii, --binary  write TARGET as ASCII or binary DXF (default: as SOURCE is)\n"
+    "  -q, --quiet   no line on standard error when TARGET is written\n"
+    "  -h, --help    show this help\n"
+    "\n"
+    "Each option may be given once.\n"
+    "\n" VRK_EXIT_STATUS_HELP;
+
+}  // namespace
+
+std::optional<int> parseOptions(int argc, char** argv, Options& options) {
+    CLI::App app("", "vrkconvert");
+    vrk::options::addHostOptions(app, options.host);
+    app.add_flag("-q,--quiet", options.quiet)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pAscii =
+        app.add_flag_callback("--ascii", [&] { options.encoding = vrk::emu::SaveEncoding::Ascii; });
+    CLI::Option* pBinary =
+        app.add_flag_callback("--binary", [&] { options.encoding = vrk::emu::SaveEncoding::Binary; });
+    pAscii->excludes(pBinary)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    pBinary->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("SOURCE", options.source)->required();
+    app.add_option("TARGET", options.target)->required();
+    return vrk::options::parseCommandLine(app, argc, argv, kUsage);
+}
+
+}  // namespace vrk::convert
+
+std::optional<int> vrk::options::checkToolCommandLine(int argc, char** argv, int& release) {
+    vrk::convert::Options options;
+    const std::optional<int> status = vrk::convert::parseOptions(argc, argv, options);
+    release = options.host.release;
+    return status;
+}
