@@ -39,6 +39,21 @@ protected:
         ConvertDrawingFromUserVariables();
     }
 
+    // On a failure path the message comes first, then the status, then the side database goes.
+    static void expectMessageThenStatusThenDestruction() {
+        const std::vector<std::string> ops = hostCalls().loggedOps();
+        auto last = [&ops](const char* op) {
+            auto it = std::find(ops.rbegin(), ops.rend(), op);
+            return it == ops.rend() ? -1 : static_cast<int>(ops.rend() - it) - 1;
+        };
+        const int printed = last("acutPrintf");
+        const int written = last("acedSetVar");
+        const int destroyed = last("AcDbDatabase::~AcDbDatabase");
+        ASSERT_GE(printed, 0);
+        EXPECT_LT(printed, written);
+        EXPECT_LT(written, destroyed);
+    }
+
     // A drawing that needs the layers opened up: invisible entities on locked, frozen and off layers.
     DrawingText layeredDrawing() {
         DrawingText d;
@@ -151,11 +166,42 @@ TEST_F(ConversionTest, MissingOrEmptyPathsGiveStatusTwoSilently) {
     EXPECT_EQ(ConvertDrawingFile(nullptr, ACRX_T("x.dxf")), CONVERSION_NO_FILE);
 }
 
+// USERS1 or USERS2 that cannot be read ends the routine before anything: no message, no status.
+TEST_F(ConversionTest, UnreadablePathVariableStopsSilently) {
+    layeredDrawing().writeTo(source);
+    for (long nth : {1, 2}) {
+        SCOPED_TRACE(nth == 1 ? "USERS1" : "USERS2");
+        resbuf rbSentinel;
+        rbSentinel.rbnext = nullptr;
+        rbSentinel.restype = RTSHORT;
+        rbSentinel.resval.rint = 7;
+        ASSERT_EQ(acedSetVar(ACRX_T("USERI1"), &rbSentinel), RTNORM);
+        setPath(ACRX_T("USERS1"), source);
+        setPath(ACRX_T("USERS2"), target);
+        vrk::emu::clearTranscript();
+        hostCalls().clearFaults();
+        hostCalls().addFault(FaultRule{"acedGetVar", 0, nth});
+        hostCalls().setLogging(true);
+        ConvertDrawingFromUserVariables();
+        hostCalls().setLogging(false);
+        hostCalls().clearFaults();
+        const std::vector<std::string> ops = hostCalls().loggedOps();
+        hostCalls().clearLog();
+        EXPECT_EQ(status(), 7);
+        EXPECT_EQ(transcript(), "");
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "acedGetVar"), nth);
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "AcDbDatabase::readDwgFile"), 0);
+        EXPECT_FALSE(TempFolder::exists(target));
+    }
+}
+
 TEST_F(ConversionTest, UnreadableSourceGivesRuntimeError30101) {
+    hostCalls().setLogging(true);
     convert();
     EXPECT_EQ(transcript(), "\nRuntime ERROR[30101]");
     EXPECT_EQ(status(), CONVERSION_NO_FILE);
     EXPECT_FALSE(TempFolder::exists(target));
+    expectMessageThenStatusThenDestruction();
 
     std::ofstream(source) << "0\nSECTION\n2\nHEADER\n";  // cut short
     vrk::emu::clearTranscript();
@@ -183,9 +229,13 @@ TEST_F(ConversionTest, EachFailureHasItsMessageAndStatusAndWritesNothing) {
         hostCalls().clearFaults();
         hostCalls().addFault(c.rule);
         vrk::emu::clearTranscript();
+        hostCalls().clearLog();
+        hostCalls().setLogging(true);
         convert();
+        hostCalls().setLogging(false);
         EXPECT_EQ(transcript(), c.message);
         EXPECT_EQ(status(), c.status);
+        expectMessageThenStatusThenDestruction();
         EXPECT_FALSE(TempFolder::exists(target));
         expectNothingHeld();
     }

@@ -97,6 +97,18 @@ TEST_F(LayerStateTest, RestoreSkipsNullErasedAndForeignSlots) {
     EXPECT_TRUE(RestoreWorkingLayerStates(snapshot));
     EXPECT_TRUE(hostCalls().accessViolations().empty());
 
+    // A slot holding something other than a layer gets no layer switch, whatever its flags.
+    LayerStateSnapshot foreign;
+    foreign.layerIds[0] = builder->modelSpace();
+    foreign.offFlags[0] = foreign.lockedFlags[0] = foreign.frozenFlags[0] = true;
+    hostCalls().setLogging(true);
+    EXPECT_TRUE(RestoreWorkingLayerStates(foreign));
+    for (const std::string& op : hostCalls().loggedOps())
+        EXPECT_NE(op.rfind("AcDbLayerTableRecord::set", 0), 0u) << op;
+    expectNothingHeld();
+    hostCalls().setLogging(false);
+    hostCalls().clearLog();
+
     LayerStateSnapshot fresh;
     hostCalls().setLogging(true);
     EXPECT_TRUE(RestoreWorkingLayerStates(fresh));
