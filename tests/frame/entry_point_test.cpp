@@ -92,6 +92,32 @@ TEST_F(EntryPointTest, LoadRegistersBothCommandsSetsDwgcheckAndWritesDemandLoadE
                               "AcadAppInfo::writeCommandNameToRegistry"}));
 }
 
+// Both commands are modal, with no UI context, function code -1, no resource module and no command
+// object asked back; a modal command cannot be started inside another command.
+TEST_F(EntryPointTest, BothCommandsAreRegisteredModalWithNoFurtherArguments) {
+    send(AcRx::kInitAppMsg);
+    const std::vector<vrk::emu::RegisteredCommand> commands = vrk::emu::registeredCommands("Varnikel");
+    ASSERT_EQ(commands.size(), 2u);
+    for (const vrk::emu::RegisteredCommand& c : commands) {
+        SCOPED_TRACE(c.globalName);
+        EXPECT_EQ(c.flags, ACRX_CMD_MODAL);
+        EXPECT_EQ(c.uiContext, nullptr);
+        EXPECT_EQ(c.functionCode, -1);
+        EXPECT_EQ(c.resourceHandle, nullptr);
+        EXPECT_FALSE(c.commandObjectAsked);
+    }
+    static bool bStartedInside;
+    bStartedInside = true;
+    AcEdCommandStack* pStack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("OUTER"), ACRX_T("OUTER"), ACRX_CMD_MODAL,
+                                 [] { bStartedInside = vrk::emu::invokeCommand("vrk") ||
+                                                       vrk::emu::invokeCommand("VRK_HELP"); }),
+              Acad::eOk);
+    EXPECT_TRUE(vrk::emu::invokeCommand("OUTER"));
+    EXPECT_FALSE(bStartedInside);
+    pStack->removeGroup(ACRX_T("Other"));
+}
+
 TEST_F(EntryPointTest, UnloadRemovesTheCommandsAndKeepsEverythingElse) {
     send(AcRx::kInitAppMsg);
     EXPECT_EQ(send(AcRx::kUnloadAppMsg), 0);
