@@ -39,6 +39,15 @@ void setStatusBarSink(std::function<void(const StatusBarEvent&)> sink);
 // Back to the values of a new session.
 void resetSystemVariables();
 
+// ---- demand loading ----
+// What each AcadAppInfo::writeToRegistry call was given, in order.
+struct DemandLoadWrite {
+    std::string appName;
+    bool forCurrentUserOnly;
+    bool overwrite;
+};
+const std::vector<DemandLoadWrite>& demandLoadWrites();
+
 // ---- documents ----
 void setWorkingDatabase(AcDbDatabase* pDb);
 AcDbDatabase* workingDatabase();

@@ -11,6 +11,7 @@ namespace vrk::emu {
 void resetCommandLine();
 void resetStatusBar();
 void clearApplications();
+void clearDemandLoadWrites();
 
 namespace {
 AcDbDatabase* gpWorkingDatabase = nullptr;
@@ -35,6 +36,7 @@ void resetHost() {
     gpWorkingDatabase = nullptr;
     clearApplications();
     clearCommands();
+    clearDemandLoadWrites();
     HostCalls::instance().reset();
 }
 

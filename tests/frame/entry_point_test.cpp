@@ -3,6 +3,7 @@
 
 #include "frame/entry_point.h"
 #include "frame/locale_flag.h"
+#include "emulator/host.h"
 #include "emulator/rx/services.h"
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"
@@ -79,6 +80,11 @@ TEST_F(EntryPointTest, LoadRegistersBothCommandsSetsDwgcheckAndWritesDemandLoadE
     EXPECT_EQ(registryText(L"Groups", L"Varnikel"), "Varnikel");
     EXPECT_EQ(registryText(L"Commands", L"Varnikel"), "vrk");
     EXPECT_EQ(registryText(L"Commands", L"VRK_Help_Online"), "VRK_HELP");
+    // Both flags of writeToRegistry false.
+    ASSERT_EQ(vrk::emu::demandLoadWrites().size(), 1u);
+    EXPECT_EQ(vrk::emu::demandLoadWrites()[0].appName, "Varnikel");
+    EXPECT_FALSE(vrk::emu::demandLoadWrites()[0].forCurrentUserOnly);
+    EXPECT_FALSE(vrk::emu::demandLoadWrites()[0].overwrite);
 
     // The order of the load: linker, class hierarchy, commands, variable, demand loading.
     std::vector<std::string> milestones;
