@@ -10,6 +10,7 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/facades.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/file_sharing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/iterators.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/layer_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/objects.cpp

@@ -48,6 +48,15 @@ struct DemandLoadWrite {
 };
 const std::vector<DemandLoadWrite>& demandLoadWrites();
 
+// ---- drawing files ----
+// What each AcDbDatabase::readDwgFile call was given, in order.
+struct DrawingFileRead {
+    std::string path;  // UTF-8
+    int shareMode;
+    bool allowCodePageConversion;
+};
+const std::vector<DrawingFileRead>& drawingFileReads();
+
 // ---- documents ----
 void setWorkingDatabase(AcDbDatabase* pDb);
 AcDbDatabase* workingDatabase();

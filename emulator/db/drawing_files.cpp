@@ -66,6 +66,7 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
 
 const std::string& lastDrawingFileReason() { return lastError(); }
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason) { return fail(es, std::move(reason)); }
 
 namespace {
 const AcDbImpDatabase::SourceDrawing* sourceOf(const AcDbStub* pStub) {

@@ -36,6 +36,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
 std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();
+// Fails a read or save with es for the reason given, as lastDrawingFileError then reports it.
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason);
 
 // What the record an object was read from says, for the few questions answered from the file:
 // the first value of a group as UTF-8 ("" when none), an integer group, a dictionary's entries.

@@ -14,6 +14,8 @@ std::string lastDrawingFileError(Acad::ErrorStatus) { return kReason; }
 
 const std::string& lastDrawingFileReason() { return kReason; }
 
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string) { return es; }
+
 // Nothing is read from a file, so no object has a record to ask.
 std::string sourceText(const AcDbStub*, int) { return std::string(); }
 int sourceInt(const AcDbStub*, int, int fallback) { return fallback; }

@@ -12,6 +12,7 @@ void resetCommandLine();
 void resetStatusBar();
 void clearApplications();
 void clearDemandLoadWrites();
+void clearDrawingFileReads();
 
 namespace {
 AcDbDatabase* gpWorkingDatabase = nullptr;
@@ -37,6 +38,7 @@ void resetHost() {
     clearApplications();
     clearCommands();
     clearDemandLoadWrites();
+    clearDrawingFileReads();
     HostCalls::instance().reset();
 }
 

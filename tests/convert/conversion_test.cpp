@@ -2,6 +2,7 @@
 
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
+#include "emulator/host.h"
 #include "emulator/dxf/atomic_file.h"
 #include "tests/support/drawing_text.h"
 #include "tests/support/host_fixture.h"
@@ -141,6 +142,41 @@ TEST_F(ConversionTest, ErasesInvisibleEntitiesBehindLockedLayersAndKeepsSwitches
     ASSERT_NE(destroyed, ops.end());
     ASSERT_NE(written, ops.rend());
     EXPECT_LT(destroyed - ops.begin(), ops.rend() - written - 1);
+}
+
+// The source is read denying others write access (0x20), with no code-page conversion, so the
+// conversion runs while the drawing is open in the editor and cannot save over a drawing open there.
+TEST_F(ConversionTest, ReadsDenyingWritesAndHonoursTheEditorsOpenFiles) {
+    layeredDrawing().writeTo(source);
+    const struct {
+        const char* what;
+        std::string heldPath;
+        int heldShareMode;
+        const char* message;
+        int status;
+    } cases[] = {
+        {"source open in the editor", source, _SH_DENYWR, "", CONVERSION_DONE},
+        {"source open for no one else", source, _SH_DENYRW, "\nRuntime ERROR[30101]", CONVERSION_NO_FILE},
+        {"target open in the editor", target, _SH_DENYWR, "\nRuntime ERROR[30106]", CONVERSION_NOT_SAVED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        layeredDrawing().writeTo(target);
+        const std::string before = readWholeFile(target);
+        AcDbDatabase editorDb(false, true);
+        ASSERT_EQ(editorDb.readDwgFile(vrk::emu::toHost(c.heldPath).c_str(), c.heldShareMode), Acad::eOk);
+        vrk::emu::clearTranscript();
+        convert();
+        EXPECT_EQ(transcript(), c.message);
+        EXPECT_EQ(status(), c.status);
+        const vrk::emu::DrawingFileRead& read = vrk::emu::drawingFileReads().back();
+        EXPECT_EQ(read.path, source);
+        EXPECT_EQ(read.shareMode, 0x20);
+        EXPECT_FALSE(read.allowCodePageConversion);
+        if (c.status != CONVERSION_DONE) {
+            EXPECT_EQ(readWholeFile(target), before);
+        }
+    }
 }
 
 TEST_F(ConversionTest, LayersPastThe256thKeepTheirSwitchesDuringTheWork) {
