@@ -53,11 +53,8 @@ bool reportLeftOpen(const std::string& command) {
     return !leaked;
 }
 
-bool readLine(std::string& line, bool prompt) {
-    if (prompt) {
-        std::fputs("Command: ", stdout);
-        std::fflush(stdout);
-    }
+bool readLine(std::string& line, Console& console, bool prompt) {
+    if (prompt) console.prompt("Command: ");
     return static_cast<bool>(std::getline(std::cin, line));
 }
 
@@ -116,7 +113,7 @@ int run(int argc, char** argv) {
         if (!options.commands.empty()) {
             if (next == options.commands.size()) break;
             line = options.commands[next++];
-        } else if (!readLine(line, interactive)) {
+        } else if (!readLine(line, console, interactive)) {
             break;
         }
         std::string arguments;
