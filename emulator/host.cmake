@@ -7,6 +7,7 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/builder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database_imp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/drawing_current_layer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/facades.cpp
@@ -26,7 +27,7 @@ set(VRK_HOST_SOURCES
 )
 if(WIN32 AND NOT TARGET vrkdxf)
   # Without the drawing-file code, reading and saving drawings fail with a reason.
-  list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader)\\.cpp$")
+  list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader|current_layer)\\.cpp$")
   list(APPEND VRK_HOST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files_unavailable.cpp)
 endif()
 foreach(width IN LISTS VRK_WIDTHS)

@@ -71,6 +71,17 @@ Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& pTable, AcDb::Ope
     return getSymbolTable(pTable, mode);
 }
 
+AcDbObjectId AcDbDatabase::clayer() const { return AcDbObjectId(mpImp->currentLayer); }
+
+Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
+    if (int es = HostCalls::instance().enter("AcDbDatabase::setClayer", nullptr)) return Acad::ErrorStatus(es);
+    AcDbStub* pStub = vrk::emu::stubOf(objId);
+    if (pStub == nullptr || pStub->erased || pStub->owner != mpImp->layerTable || pStub->frozen)
+        return Acad::eInvalidInput;
+    mpImp->currentLayer = pStub;
+    return Acad::eOk;
+}
+
 void AcDbDatabase::disableUndoRecording(bool disable) {
     HostCalls::instance().note(disable ? "AcDbDatabase::disableUndoRecording(true)"
                                        : "AcDbDatabase::disableUndoRecording(false)",

@@ -41,6 +41,7 @@ public:
     AcDbStub* blockTable = nullptr;
     AcDbStub* layerTable = nullptr;
     AcDbStub* namedObjects = nullptr;
+    AcDbStub* currentLayer = nullptr;  // $CLAYER: the host refuses to freeze it
     bool undoRecording = true;
 
     // What the drawing-file reader keeps of the file it read, for a lossless save.

@@ -1,5 +1,6 @@
 #include "emulator/db/drawing_files.h"
 
+#include "emulator/db/drawing_current_layer.h"
 #include "emulator/db/drawing_reader.h"
 #include "emulator/dxf/atomic_file.h"
 #include "emulator/dxf/reader.h"
@@ -143,6 +144,7 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
         db.clear();
         return fail(Acad::eDxfReadAborted, "the drawing has no block or layer table");
     }
+    readCurrentLayer(db, *doc);
     db.source = std::make_shared<AcDbImpDatabase::SourceDrawing>();
     db.source->codec = std::move(codec);
     db.source->document = std::move(doc);
@@ -157,6 +159,7 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     vrk::dxf::EditSet edits;
     std::string reason;
     if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, reason);
+    writeCurrentLayer(db, doc, edits);
     vrk::dxf::SaveError err;
     if (!vrk::dxf::saveDocument(doc, edits, fromHost(fileName), err, nullptr, saveFaults())) {
         return fail(err.status == vrk::dxf::SaveStatus::CannotCreate ? Acad::eFileAccessErr : Acad::eWriteFailed,

@@ -179,6 +179,46 @@ TEST_F(ConversionTest, ReadsDenyingWritesAndHonoursTheEditorsOpenFiles) {
     }
 }
 
+// The current layer comes from the file's $CLAYER (names compare ignoring case) and goes back to it;
+// the host makes no frozen layer current.
+TEST_F(ConversionTest, CurrentLayerIsReadFromAndWrittenBackToTheDrawingFile) {
+    DrawingText d;
+    d.layers = {{"0"}, {"Walls"}, {"Doors"}, {"Frozen", false, true}};
+    d.currentLayer = "WALLS";
+    d.writeTo(source);
+    auto currentLayerOf = [](AcDbDatabase& db) {
+        AcDbLayerTableRecord* pLayer = nullptr;
+        EXPECT_EQ(acdbOpenObject(pLayer, db.clayer(), AcDb::kForRead), Acad::eOk);
+        if (pLayer == nullptr) return std::string();
+        const ACHAR* pName = nullptr;
+        pLayer->getName(pName);
+        const std::string name = vrk::emu::fromHost(pName);
+        pLayer->close();
+        return name;
+    };
+    auto layerNamed = [](AcDbDatabase& db, const ACHAR* name) {
+        AcDbLayerTable* pLayerTable = nullptr;
+        AcDbObjectId layerId;
+        EXPECT_EQ(db.getSymbolTable(pLayerTable, AcDb::kForRead), Acad::eOk);
+        EXPECT_EQ(pLayerTable->getAt(name, layerId), Acad::eOk);
+        pLayerTable->close();
+        return layerId;
+    };
+    {
+        AcDbDatabase db(false, true);
+        ASSERT_EQ(db.readDwgFile(vrk::emu::toHost(source).c_str()), Acad::eOk);
+        EXPECT_EQ(currentLayerOf(db), "Walls");
+        EXPECT_EQ(db.setClayer(layerNamed(db, ACRX_T("Frozen"))), Acad::eInvalidInput);
+        EXPECT_EQ(currentLayerOf(db), "Walls");
+        ASSERT_EQ(db.setClayer(layerNamed(db, ACRX_T("Doors"))), Acad::eOk);
+        ASSERT_EQ(db.saveAs(vrk::emu::toHost(target).c_str()), Acad::eOk);
+    }
+    EXPECT_NE(readWholeFile(target).find("$CLAYER\n8\nDoors\n"), std::string::npos);
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDwgFile(vrk::emu::toHost(target).c_str()), Acad::eOk);
+    EXPECT_EQ(currentLayerOf(db), "Doors");
+}
+
 TEST_F(ConversionTest, LayersPastThe256thKeepTheirSwitchesDuringTheWork) {
     DrawingText d;
     for (int i = 1; i < 300; ++i) d.layers.push_back({"L" + std::to_string(i), false, false, true});

@@ -117,6 +117,26 @@ TEST_F(LayerStateTest, RestoreSkipsNullErasedAndForeignSlots) {
     EXPECT_EQ(std::count(ops.begin(), ops.end(), "AcDbObject::close"), 0);
 }
 
+// The host makes no frozen layer current and freezes no current layer.  A layer made current between
+// capture and restore keeps off and locked back but stays thawed; restore goes on with the others.
+TEST_F(LayerStateTest, RestoreGoesOnWhenTheHostRefusesToFreezeTheCurrentLayer) {
+    AcDbObjectId all = builder->addLayer("All", true, true, true);
+    AcDbObjectId frozen = builder->addLayer("Frozen", false, true, false);
+    EXPECT_EQ(db()->setClayer(frozen), Acad::eInvalidInput);
+    LayerStateSnapshot snapshot;
+    ASSERT_TRUE(CaptureWorkingLayerStates(snapshot));
+    ASSERT_EQ(db()->setClayer(all), Acad::eOk);
+    EXPECT_TRUE(RestoreWorkingLayerStates(snapshot));
+    EXPECT_TRUE(switchesOf(all) == (Switches{true, false, true}));
+    EXPECT_TRUE(switchesOf(frozen) == (Switches{false, true, false}));
+
+    AcDbLayerTableRecord* pLayer = nullptr;
+    ASSERT_EQ(acdbOpenObject(pLayer, all, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(pLayer->setIsFrozen(true), Acad::eInvalidInput);
+    EXPECT_EQ(pLayer->setIsFrozen(false), Acad::eOk);
+    pLayer->close();
+}
+
 TEST_F(LayerStateTest, CaptureSkipsALayerThatCannotBeOpenedForWrite) {
     AcDbObjectId busy = builder->addLayer("Busy", true, false, true);
     AcDbObjectId next = builder->addLayer("Next", true, false, false);
