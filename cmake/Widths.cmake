@@ -4,6 +4,9 @@ set(VRK_WIDTHS narrow wide)
 # The host generation of each width, as the host programs are named (vrkhost-r16, vrkhost-r17).
 set(VRK_GENERATION_narrow r16)
 set(VRK_GENERATION_wide r17)
+# The ObjectARX release each generation's modules report through acrxGetApiVersion and its host takes.
+set(VRK_API_VERSION_R16 0x100000)
+set(VRK_API_VERSION_R17 0x110000)
 
 # vrk_width_definitions(<target> <narrow|wide> [PUBLIC|PRIVATE])
 function(vrk_width_definitions target width)

@@ -7,9 +7,11 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/builder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/database_imp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/drawing_current_layer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/drawing_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/facades.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/file_sharing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/iterators.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/layer_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/objects.cpp
@@ -25,13 +27,15 @@ set(VRK_HOST_SOURCES
 )
 if(WIN32 AND NOT TARGET vrkdxf)
   # Without the drawing-file code, reading and saving drawings fail with a reason.
-  list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader)\\.cpp$")
+  list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader|current_layer)\\.cpp$")
   list(APPEND VRK_HOST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/db/drawing_files_unavailable.cpp)
 endif()
 foreach(width IN LISTS VRK_WIDTHS)
   add_library(vrkacad_${width} SHARED ${VRK_HOST_SOURCES})
   target_include_directories(vrkacad_${width} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_definitions(vrkacad_${width} PRIVATE VRK_BUILDING_HOST)
+  string(TOUPPER ${VRK_GENERATION_${width}} generation)
+  target_compile_definitions(vrkacad_${width} PRIVATE VRK_BUILDING_HOST
+    VRK_HOST_API_VERSION=${VRK_API_VERSION_${generation}})
   vrk_width_definitions(vrkacad_${width} ${width})
   if(TARGET vrkwin)
     target_link_libraries(vrkacad_${width} PUBLIC vrkwin)

@@ -43,6 +43,24 @@ void resetSystemVariables();
 // nothing for an unknown name or a variable of another type.
 std::optional<std::pair<int, int>> integerVariableRange(const std::string& utf8Name);
 
+// ---- demand loading ----
+// What each AcadAppInfo::writeToRegistry call was given, in order.
+struct DemandLoadWrite {
+    std::string appName;
+    bool forCurrentUserOnly;
+    bool overwrite;
+};
+const std::vector<DemandLoadWrite>& demandLoadWrites();
+
+// ---- drawing files ----
+// What each AcDbDatabase::readDwgFile call was given, in order.
+struct DrawingFileRead {
+    std::string path;  // UTF-8
+    int shareMode;
+    bool allowCodePageConversion;
+};
+const std::vector<DrawingFileRead>& drawingFileReads();
+
 // ---- documents ----
 void setWorkingDatabase(AcDbDatabase* pDb);
 AcDbDatabase* workingDatabase();

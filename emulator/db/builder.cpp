@@ -93,4 +93,9 @@ void DrawingBuilder::setRecordName(AcDbObjectId recordId, std::string_view name)
     stubOf(recordId)->ensureContents().name = std::string(name);
 }
 
+void DrawingBuilder::setCurrentLayer(AcDbObjectId layerId) {
+    AcDbStub* pLayer = stubOf(layerId);
+    pLayer->database->currentLayer = pLayer;
+}
+
 }  // namespace vrk::emu

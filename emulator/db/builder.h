@@ -37,6 +37,8 @@ public:
     static void setExtensionDictionary(AcDbObjectId ownerId, AcDbObjectId dictionaryId);
     // Renames a table record as a drawing file may spell it (e.g. "*MODEL_SPACE").
     static void setRecordName(AcDbObjectId recordId, std::string_view name);
+    // Makes a layer current whatever its switches, as a drawing file may say.
+    static void setCurrentLayer(AcDbObjectId layerId);
 
 private:
     AcDbObjectId recordNamed(AcDbObjectId tableId, std::string_view name) const;

@@ -42,7 +42,7 @@ void AcDbImpDatabase::clear() {
     mFileStubs = 0;
     mLastLookup = 0;
     ownHandles.clear();
-    blockTable = layerTable = namedObjects = nullptr;
+    blockTable = layerTable = namedObjects = currentLayer = nullptr;
     mHandseed = 1;
     source.reset();
 }
@@ -63,6 +63,7 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     AcDbStub* pLayer = newStub(findClass("AcDbLayerTableRecord"), layerTable, 0x10);
     pLayer->ensureContents().name = "0";
     layerTable->ensureContents().children.push_back(pLayer);
+    currentLayer = pLayer;
 }
 
 std::uint64_t AcDbStub::handle() const {

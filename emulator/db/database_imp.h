@@ -42,6 +42,7 @@ public:
     AcDbStub* blockTable = nullptr;
     AcDbStub* layerTable = nullptr;
     AcDbStub* namedObjects = nullptr;
+    AcDbStub* currentLayer = nullptr;  // $CLAYER: the host refuses to freeze it
     bool undoRecording = true;
     // Counts the opens for write: like the host's DBMOD, an object opened for write counts as changed.
     std::uint64_t modifications = 0;

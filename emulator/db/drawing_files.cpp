@@ -1,5 +1,6 @@
 #include "emulator/db/drawing_files.h"
 
+#include "emulator/db/drawing_current_layer.h"
 #include "emulator/db/drawing_reader.h"
 #include "emulator/dxf/atomic_file.h"
 #include "emulator/dxf/reader.h"
@@ -103,6 +104,7 @@ void setSaveEncoding(SaveEncoding encoding) { chosenEncoding() = encoding; }
 SaveEncoding saveEncoding() { return chosenEncoding(); }
 
 const std::string& lastDrawingFileReason() { return lastError(); }
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason) { return fail(es, std::move(reason)); }
 
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
     if (!lastError().empty()) return lastError();
@@ -134,6 +136,7 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
         db.clear();
         return fail(Acad::eDxfReadAborted, "cannot read " + path + ": the drawing has no block or layer table");
     }
+    readCurrentLayer(db, pSource->document());
     db.source = std::move(pSource);
     return Acad::eOk;
 }
@@ -161,6 +164,7 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     vrk::dxf::EditSet edits;
     std::string reason;
     if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, cannot + reason);
+    writeCurrentLayer(db, doc, edits);
     if (chosenEncoding() != SaveEncoding::AsRead)
         edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
     vrk::dxf::SaveError err;

@@ -27,6 +27,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
 std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();
+// Fails a read or save with es for the reason given, as lastDrawingFileError then reports it.
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason);
 
 // The encoding saves write: the one the drawing was read in (unchanged records then keep their bytes),
 // or ASCII or binary DXF. Holds for every later save until changed.

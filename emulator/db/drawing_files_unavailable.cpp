@@ -16,6 +16,8 @@ std::string lastDrawingFileError(Acad::ErrorStatus) { return kReason; }
 
 const std::string& lastDrawingFileReason() { return kReason; }
 
+Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string) { return es; }
+
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase&, const ACHAR* fileName, int, bool) {
     return fileName == nullptr || fileName[0] == 0 ? Acad::eFileNotFound : Acad::eNotImplementedYet;
 }

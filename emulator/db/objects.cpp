@@ -67,7 +67,7 @@ Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
 Acad::ErrorStatus AcDbObject::erase(bool erasing) {
     if (int es = HostCalls::instance().enter("AcDbObject::erase", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::erase")) return Acad::eNotOpenForWrite;
-    if (erasing == mpStub->erased) return erasing ? Acad::eAlreadyErased : Acad::eOk;
+    if (erasing == mpStub->erased) return erasing ? Acad::eWasErased : Acad::eOk;
     vrk::emu::eraseTree(mpStub, erasing);
     return Acad::eOk;
 }

@@ -146,6 +146,9 @@ Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
     if (int es = HostCalls::instance().enter("AcDbLayerTableRecord::setIsFrozen", stubOf(this)))
         return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
+    // The host does not freeze the current layer.
+    if (frozen && stubOf(this)->database != nullptr && stubOf(this)->database->currentLayer == stubOf(this))
+        return Acad::eInvalidInput;
     stubOf(this)->frozen = frozen;
     stubOf(this)->switchesChanged = true;
     return Acad::eOk;

@@ -5,6 +5,7 @@
 //     Groups: one value per command group, name = name
 #include <string>
 
+#include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
 #include "frame/host/aced.h"
@@ -47,7 +48,17 @@ AcadApp::ErrorStatus writeText(const std::string& app, const wchar_t* subKey, co
                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
+std::vector<vrk::emu::DemandLoadWrite>& writes() {
+    static std::vector<vrk::emu::DemandLoadWrite> recorded;
+    return recorded;
+}
+
 }  // namespace
+
+namespace vrk::emu {
+const std::vector<DemandLoadWrite>& demandLoadWrites() { return writes(); }
+void clearDemandLoadWrites() { writes().clear(); }
+}  // namespace vrk::emu
 
 AcadAppInfo::AcadAppInfo() : mpImp(new AcadAppInfoImp()) {}
 AcadAppInfo::~AcadAppInfo() { delete mpImp; }
@@ -56,8 +67,9 @@ void AcadAppInfo::setModuleName(const ACHAR* moduleName) { mpImp->moduleName = v
 void AcadAppInfo::setAppDesc(const ACHAR* appDesc) { mpImp->description = vrk::emu::fromHost(appDesc); }
 void AcadAppInfo::setLoadReason(AcadApp::LoadReasons loadReason) { mpImp->loadReason = loadReason; }
 
-AcadApp::ErrorStatus AcadAppInfo::writeToRegistry(bool, bool) {
+AcadApp::ErrorStatus AcadAppInfo::writeToRegistry(bool bForCurrentUserOnly, bool bOverwrite) {
     vrk::emu::HostCalls::instance().note("AcadAppInfo::writeToRegistry", nullptr);
+    writes().push_back({mpImp->appName, bForCurrentUserOnly, bOverwrite});
     if (mpImp->appName.empty()) return AcadApp::eInvalidValue;
     AcadApp::ErrorStatus es = writeText(mpImp->appName, nullptr, "DESCRIPTION", mpImp->description);
     if (es == AcadApp::eOk) es = writeText(mpImp->appName, nullptr, "LOADER", mpImp->moduleName);

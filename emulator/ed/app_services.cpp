@@ -11,6 +11,8 @@ namespace vrk::emu {
 void resetCommandLine();
 void resetStatusBar();
 void clearApplications();
+void clearDemandLoadWrites();
+void clearDrawingFileReads();
 
 namespace {
 AcDbDatabase* gpWorkingDatabase = nullptr;
@@ -35,6 +37,8 @@ void resetHost() {
     gpWorkingDatabase = nullptr;
     clearApplications();
     clearCommands();
+    clearDemandLoadWrites();
+    clearDrawingFileReads();
     HostCalls::instance().reset();
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 struct CommandLineState {
     std::string transcript;
+    bool atLineStart = true;  // the last text printed ended a line, or input was just entered
     std::function<void(const std::string&)> sink;
     std::function<bool(std::string&)> source;
     std::deque<std::string> queued;
@@ -85,10 +86,21 @@ std::string format(const ACHAR* fmt, va_list args) {
 #endif
 }
 
+void printText(const std::string& text) {
+    if (text.empty()) return;
+    CommandLineState& s = state();
+    s.transcript += text;
+    s.atLineStart = text.back() == '\n';
+    if (s.sink) s.sink(text);
+}
+
 }  // namespace
 
 const std::string& transcript() { return state().transcript; }
-void clearTranscript() { state().transcript.clear(); }
+void clearTranscript() {
+    state().transcript.clear();
+    state().atLineStart = true;
+}
 void setPrintSink(std::function<void(const std::string&)> sink) { state().sink = std::move(sink); }
 void setInputSource(std::function<bool(std::string&)> source) { state().source = std::move(source); }
 void queueInput(const std::string& line) { state().queued.push_back(line); }
@@ -96,6 +108,7 @@ void queueInput(const std::string& line) { state().queued.push_back(line); }
 void resetCommandLine() {
     CommandLineState& s = state();
     s.transcript.clear();
+    s.atLineStart = true;
     s.queued.clear();
     s.source = nullptr;
 }
@@ -111,27 +124,39 @@ int acutPrintf(const ACHAR* fmt, ...) {
     va_start(args, fmt);
     const std::string text = format(fmt, args);
     va_end(args);
-    state().transcript += text;
-    if (state().sink) state().sink(text);
+    printText(text);
     return static_cast<int>(text.size());
 }
 
-int acedGetString(int /*cronly*/, const ACHAR* prompt, ACHAR* result) {
+int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result) {
     if (int rc = HostCalls::instance().enter("acedGetString", nullptr)) return rc < 0 ? rc : RTERROR;
-    if (prompt != nullptr) acutPrintf(ACRX_T("%s"), prompt);
-    std::string line;
     CommandLineState& s = state();
+    // The host shows a prompt on a line of its own.
+    if (prompt != nullptr) {
+        if (!s.atLineStart) printText("\n");
+        acutPrintf(ACRX_T("%s"), prompt);
+    }
+    std::string line;
     if (!s.queued.empty()) {
         line = s.queued.front();
         s.queued.pop_front();
     } else if (!s.source || !s.source(line)) {
         return RTCAN;
     }
+    s.atLineStart = true;  // the user's Enter ended the line
+    // Without cronly a space ends the input as Enter does; what was typed after it is the input of
+    // the next prompt.
+    const size_t space = cronly == 0 ? line.find(' ') : std::string::npos;
+    if (space != std::string::npos) {
+        s.queued.push_front(line.substr(space + 1));
+        line.erase(space);
+    }
     // The host's buffer holds 132 characters and the terminator; longer input is refused, and so is
     // input that a narrow host's code page cannot hold.
     HostString text;
     if (!toHostExactly(line, text)) {
-        acutPrintf(ACRX_T("\nCannot take this answer: %s"), toHost(notInCodePage()).c_str());
+        acutPrintf(ACRX_T("
+Cannot take this answer: %s"), toHost(notInCodePage()).c_str());
         return RTREJ;
     }
     if (text.size() > 132) return RTREJ;

@@ -16,8 +16,8 @@ std::vector<RegisteredCommand>& commands() {
 class CommandStack : public AcEdCommandStack {
 public:
     Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName, const ACHAR* cmdLocalName,
-                                 Adesk::Int32 commandFlags, AcRxFunctionPtr FunctionAddr, AcEdUIContext*, int,
-                                 HINSTANCE, AcEdCommand** cmdPtrRet) override {
+                                 Adesk::Int32 commandFlags, AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext,
+                                 int fcode, HINSTANCE hResourceHandle, AcEdCommand** cmdPtrRet) override {
         if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand", nullptr))
             return Acad::ErrorStatus(es);
         if (cmdPtrRet != nullptr) *cmdPtrRet = nullptr;
@@ -25,7 +25,7 @@ public:
             return Acad::eInvalidInput;
         RegisteredCommand command{fromHost(cmdGroupName), fromHost(cmdGlobalName),
                                   fromHost(cmdLocalName ? cmdLocalName : cmdGlobalName), commandFlags,
-                                  FunctionAddr};
+                                  FunctionAddr, UIContext, fcode, hResourceHandle, cmdPtrRet != nullptr};
         if (lookupCommand(command.globalName) != nullptr || lookupCommand(command.localName) != nullptr)
             return Acad::eDuplicateKey;
         commands().push_back(command);
@@ -69,10 +69,14 @@ const RegisteredCommand* lookupCommand(const std::string& name) {
 }
 
 bool invokeCommand(const std::string& name) {
+    static int running = 0;
     const RegisteredCommand* pCommand = lookupCommand(name);
     if (pCommand == nullptr) return false;
+    if (running > 0 && (pCommand->flags & ACRX_CMD_TRANSPARENT) == 0) return false;
     AcRxFunctionPtr handler = pCommand->handler;
+    ++running;
     handler();
+    --running;
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Mapping modules and sending them the application messages, as the host's dynamic linker does.
+#include <cstdio>
 #include <string>
 
 #include "emulator/rx/services.h"
@@ -13,6 +14,7 @@
 namespace vrk::emu {
 
 typedef AcRx::AppRetCode (*EntryPoint)(AcRx::AppMsgCode, void*);
+typedef int (*ApiVersionQuery)();
 
 struct LoadedModule {
     std::string path;
@@ -46,6 +48,14 @@ void* findExport(void* handle, const char* name) {
 #endif
 }
 
+// 0x110000 as "17.0 (0x110000)".
+std::string describeApiVersion(int version) {
+    char text[48];
+    std::snprintf(text, sizeof(text), "%d.%d (0x%x)", (version >> 16) & 0xff, (version >> 8) & 0xff,
+                  static_cast<unsigned>(version));
+    return text;
+}
+
 void unmapModule(void* handle) {
 #if defined(_WIN32)
     FreeLibrary(reinterpret_cast<HMODULE>(handle));
@@ -69,6 +79,20 @@ LoadedModule* loadModule(const std::string& path, std::string& error) {
     EntryPoint entryPoint = reinterpret_cast<EntryPoint>(findExport(handle, "acrxEntryPoint"));
     if (entryPoint == nullptr) {
         error = path + " has no acrxEntryPoint";
+        unmapModule(handle);
+        return nullptr;
+    }
+    // A module built for another host generation is refused before any of its code runs.
+    ApiVersionQuery apiVersion = reinterpret_cast<ApiVersionQuery>(findExport(handle, "acrxGetApiVersion"));
+    if (apiVersion == nullptr) {
+        error = path + " has no acrxGetApiVersion";
+        unmapModule(handle);
+        return nullptr;
+    }
+    const int version = apiVersion();
+    if (version != VRK_HOST_API_VERSION) {
+        error = path + " is built for ObjectARX " + describeApiVersion(version) + ", this host takes " +
+                describeApiVersion(VRK_HOST_API_VERSION);
         unmapModule(handle);
         return nullptr;
     }

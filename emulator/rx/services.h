@@ -15,17 +15,23 @@ const std::vector<void*>& unlockedApplications();
 const std::vector<void*>& mdiAwareApplications();
 
 // ---- command stack ----
+// Everything addCommand was given.
 struct RegisteredCommand {
     std::string group;
     std::string globalName;
     std::string localName;
     Adesk::Int32 flags;
     AcRxFunctionPtr handler;
+    AcEdUIContext* uiContext;
+    int functionCode;
+    HINSTANCE resourceHandle;
+    bool commandObjectAsked;  // a non-null cmdPtrRet
 };
 std::vector<RegisteredCommand> registeredCommands(const std::string& group = std::string());
 // Finds a command by global or local name, ignoring case; nullptr when none.
 const RegisteredCommand* lookupCommand(const std::string& name);
-// Runs the command of that name; false when there is none.
+// Runs the command of that name; false when there is none, or when a command is running and this
+// one is not transparent (ACRX_CMD_TRANSPARENT): only those may run inside another command.
 bool invokeCommand(const std::string& name);
 void clearCommands();
 

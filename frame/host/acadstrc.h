@@ -22,37 +22,42 @@ const bool kTrue = true;
 }  // namespace Adesk
 
 namespace Acad {
-// Result of every database operation: eOk is success, everything else a failure.
+// Result of every database operation: eOk is success, everything else a failure.  The numbers are
+// the host's.  Those marked "confirmed" were checked against the host's published reference (the
+// managed ErrorStatus enumeration, which carries the same numbers, and the automation service's
+// list of error numbers); the others could not be confirmed there and follow the host's order.
 enum ErrorStatus {
-    eOk = 0,
+    eOk = 0,                    // confirmed
     eNotImplementedYet = 1,
     eNotApplicable = 2,
     eInvalidInput = 3,
+    eAmbiguousInput = 4,        // confirmed
     eOutOfMemory = 6,
-    eBufferTooSmall = 7,
+    eBufferTooSmall = 7,        // confirmed
     eInvalidOpenState = 8,
     eHandleExists = 10,
     eNullHandle = 11,
+    eBrokenHandle = 12,         // confirmed
     eUnknownHandle = 13,
     eNullObjectPointer = 15,
     eNullObjectId = 16,
     eNullBlockName = 17,
-    eContainerNotEmpty = 18,
+    eContainerNotEmpty = 18,    // confirmed
     eKeyNotFound = 21,
     eDuplicateKey = 22,
     eInvalidIndex = 23,
-    eAlreadyInDb = 25,
-    eOutOfDisk = 26,
+    eAlreadyInDb = 26,          // confirmed
     eInvalidKey = 32,
     eWrongObjectType = 33,
     eWrongDatabase = 34,
     eInvalidDwgVersion = 36,
+    eAnonymousEntry = 38,       // confirmed
     eEndOfFile = 40,
     eNotOpenForRead = 43,
     eNotOpenForWrite = 44,
     eNotThatKindOfClass = 45,
-    eBadDxfSequence = 51,
-    eFilerError = 52,
+    eBadDxfSequence = 52,       // confirmed
+    eFilerError = 53,           // confirmed
     eDxfPartiallyRead = 61,
     eDxfReadAborted = 62,
     eDwgNeedsAFullSave = 68,
@@ -68,11 +73,11 @@ enum ErrorStatus {
     eWasOpenForNotify = 86,
     eOnLockedLayer = 87,
     eMustOpenThruOwner = 88,
-    eAlreadyErased = 90,
+    eAtMaxReaders = 90,         // confirmed
     eNotInDatabase = 102,
     eWriteFailed = 112,
-    eCreateFailed = 118,
     eDwgShareDemandLoad = 120,
+    eCreateFailed = 337,        // confirmed
 };
 }  // namespace Acad
 

@@ -34,6 +34,11 @@ public:
     void disableUndoRecording(bool disable);
     bool undoRecording() const;
 
+    // The current layer.  A frozen layer cannot be made current (eInvalidInput), nor can the current
+    // layer be frozen (AcDbLayerTableRecord::setIsFrozen answers eInvalidInput).
+    AcDbObjectId clayer() const;
+    Acad::ErrorStatus setClayer(AcDbObjectId objId);
+
 private:
     friend class AcDbDatabaseAccess;
     AcDbDatabase(const AcDbDatabase&) = delete;

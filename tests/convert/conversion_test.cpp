@@ -2,6 +2,7 @@
 
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
+#include "emulator/host.h"
 #include "emulator/dxf/atomic_file.h"
 #include "tests/support/drawing_text.h"
 #include "tests/support/host_fixture.h"
@@ -37,6 +38,21 @@ protected:
         setPath(ACRX_T("USERS1"), source);
         setPath(ACRX_T("USERS2"), target);
         ConvertDrawingFromUserVariables();
+    }
+
+    // On a failure path the message comes first, then the status, then the side database goes.
+    static void expectMessageThenStatusThenDestruction() {
+        const std::vector<std::string> ops = hostCalls().loggedOps();
+        auto last = [&ops](const char* op) {
+            auto it = std::find(ops.rbegin(), ops.rend(), op);
+            return it == ops.rend() ? -1 : static_cast<int>(ops.rend() - it) - 1;
+        };
+        const int printed = last("acutPrintf");
+        const int written = last("acedSetVar");
+        const int destroyed = last("AcDbDatabase::~AcDbDatabase");
+        ASSERT_GE(printed, 0);
+        EXPECT_LT(printed, written);
+        EXPECT_LT(written, destroyed);
     }
 
     // A drawing that needs the layers opened up: invisible entities on locked, frozen and off layers.
@@ -128,6 +144,81 @@ TEST_F(ConversionTest, ErasesInvisibleEntitiesBehindLockedLayersAndKeepsSwitches
     EXPECT_LT(destroyed - ops.begin(), ops.rend() - written - 1);
 }
 
+// The source is read denying others write access (0x20), with no code-page conversion, so the
+// conversion runs while the drawing is open in the editor and cannot save over a drawing open there.
+TEST_F(ConversionTest, ReadsDenyingWritesAndHonoursTheEditorsOpenFiles) {
+    layeredDrawing().writeTo(source);
+    const struct {
+        const char* what;
+        std::string heldPath;
+        int heldShareMode;
+        const char* message;
+        int status;
+    } cases[] = {
+        {"source open in the editor", source, _SH_DENYWR, "", CONVERSION_DONE},
+        {"source open for no one else", source, _SH_DENYRW, "\nRuntime ERROR[30101]", CONVERSION_NO_FILE},
+        {"target open in the editor", target, _SH_DENYWR, "\nRuntime ERROR[30106]", CONVERSION_NOT_SAVED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        layeredDrawing().writeTo(target);
+        const std::string before = readWholeFile(target);
+        AcDbDatabase editorDb(false, true);
+        ASSERT_EQ(editorDb.readDwgFile(vrk::emu::toHost(c.heldPath).c_str(), c.heldShareMode), Acad::eOk);
+        vrk::emu::clearTranscript();
+        convert();
+        EXPECT_EQ(transcript(), c.message);
+        EXPECT_EQ(status(), c.status);
+        const vrk::emu::DrawingFileRead& read = vrk::emu::drawingFileReads().back();
+        EXPECT_EQ(read.path, source);
+        EXPECT_EQ(read.shareMode, 0x20);
+        EXPECT_FALSE(read.allowCodePageConversion);
+        if (c.status != CONVERSION_DONE) {
+            EXPECT_EQ(readWholeFile(target), before);
+        }
+    }
+}
+
+// The current layer comes from the file's $CLAYER (names compare ignoring case) and goes back to it;
+// the host makes no frozen layer current.
+TEST_F(ConversionTest, CurrentLayerIsReadFromAndWrittenBackToTheDrawingFile) {
+    DrawingText d;
+    d.layers = {{"0"}, {"Walls"}, {"Doors"}, {"Frozen", false, true}};
+    d.currentLayer = "WALLS";
+    d.writeTo(source);
+    auto currentLayerOf = [](AcDbDatabase& db) {
+        AcDbLayerTableRecord* pLayer = nullptr;
+        EXPECT_EQ(acdbOpenObject(pLayer, db.clayer(), AcDb::kForRead), Acad::eOk);
+        if (pLayer == nullptr) return std::string();
+        const ACHAR* pName = nullptr;
+        pLayer->getName(pName);
+        const std::string name = vrk::emu::fromHost(pName);
+        pLayer->close();
+        return name;
+    };
+    auto layerNamed = [](AcDbDatabase& db, const ACHAR* name) {
+        AcDbLayerTable* pLayerTable = nullptr;
+        AcDbObjectId layerId;
+        EXPECT_EQ(db.getSymbolTable(pLayerTable, AcDb::kForRead), Acad::eOk);
+        EXPECT_EQ(pLayerTable->getAt(name, layerId), Acad::eOk);
+        pLayerTable->close();
+        return layerId;
+    };
+    {
+        AcDbDatabase db(false, true);
+        ASSERT_EQ(db.readDwgFile(vrk::emu::toHost(source).c_str()), Acad::eOk);
+        EXPECT_EQ(currentLayerOf(db), "Walls");
+        EXPECT_EQ(db.setClayer(layerNamed(db, ACRX_T("Frozen"))), Acad::eInvalidInput);
+        EXPECT_EQ(currentLayerOf(db), "Walls");
+        ASSERT_EQ(db.setClayer(layerNamed(db, ACRX_T("Doors"))), Acad::eOk);
+        ASSERT_EQ(db.saveAs(vrk::emu::toHost(target).c_str()), Acad::eOk);
+    }
+    EXPECT_NE(readWholeFile(target).find("$CLAYER\n8\nDoors\n"), std::string::npos);
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDwgFile(vrk::emu::toHost(target).c_str()), Acad::eOk);
+    EXPECT_EQ(currentLayerOf(db), "Doors");
+}
+
 TEST_F(ConversionTest, LayersPastThe256thKeepTheirSwitchesDuringTheWork) {
     DrawingText d;
     for (int i = 1; i < 300; ++i) d.layers.push_back({"L" + std::to_string(i), false, false, true});
@@ -151,11 +242,42 @@ TEST_F(ConversionTest, MissingOrEmptyPathsGiveStatusTwoSilently) {
     EXPECT_EQ(ConvertDrawingFile(nullptr, ACRX_T("x.dxf")), CONVERSION_NO_FILE);
 }
 
+// USERS1 or USERS2 that cannot be read ends the routine before anything: no message, no status.
+TEST_F(ConversionTest, UnreadablePathVariableStopsSilently) {
+    layeredDrawing().writeTo(source);
+    for (long nth : {1, 2}) {
+        SCOPED_TRACE(nth == 1 ? "USERS1" : "USERS2");
+        resbuf rbSentinel;
+        rbSentinel.rbnext = nullptr;
+        rbSentinel.restype = RTSHORT;
+        rbSentinel.resval.rint = 7;
+        ASSERT_EQ(acedSetVar(ACRX_T("USERI1"), &rbSentinel), RTNORM);
+        setPath(ACRX_T("USERS1"), source);
+        setPath(ACRX_T("USERS2"), target);
+        vrk::emu::clearTranscript();
+        hostCalls().clearFaults();
+        hostCalls().addFault(FaultRule{"acedGetVar", 0, nth});
+        hostCalls().setLogging(true);
+        ConvertDrawingFromUserVariables();
+        hostCalls().setLogging(false);
+        hostCalls().clearFaults();
+        const std::vector<std::string> ops = hostCalls().loggedOps();
+        hostCalls().clearLog();
+        EXPECT_EQ(status(), 7);
+        EXPECT_EQ(transcript(), "");
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "acedGetVar"), nth);
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "AcDbDatabase::readDwgFile"), 0);
+        EXPECT_FALSE(TempFolder::exists(target));
+    }
+}
+
 TEST_F(ConversionTest, UnreadableSourceGivesRuntimeError30101) {
+    hostCalls().setLogging(true);
     convert();
     EXPECT_EQ(transcript(), "\nRuntime ERROR[30101]");
     EXPECT_EQ(status(), CONVERSION_NO_FILE);
     EXPECT_FALSE(TempFolder::exists(target));
+    expectMessageThenStatusThenDestruction();
 
     std::ofstream(source) << "0\nSECTION\n2\nHEADER\n";  // cut short
     vrk::emu::clearTranscript();
@@ -183,9 +305,13 @@ TEST_F(ConversionTest, EachFailureHasItsMessageAndStatusAndWritesNothing) {
         hostCalls().clearFaults();
         hostCalls().addFault(c.rule);
         vrk::emu::clearTranscript();
+        hostCalls().clearLog();
+        hostCalls().setLogging(true);
         convert();
+        hostCalls().setLogging(false);
         EXPECT_EQ(transcript(), c.message);
         EXPECT_EQ(status(), c.status);
+        expectMessageThenStatusThenDestruction();
         EXPECT_FALSE(TempFolder::exists(target));
         expectNothingHeld();
     }

@@ -97,12 +97,44 @@ TEST_F(LayerStateTest, RestoreSkipsNullErasedAndForeignSlots) {
     EXPECT_TRUE(RestoreWorkingLayerStates(snapshot));
     EXPECT_TRUE(hostCalls().accessViolations().empty());
 
+    // A slot holding something other than a layer gets no layer switch, whatever its flags.
+    LayerStateSnapshot foreign;
+    foreign.layerIds[0] = builder->modelSpace();
+    foreign.offFlags[0] = foreign.lockedFlags[0] = foreign.frozenFlags[0] = true;
+    hostCalls().setLogging(true);
+    EXPECT_TRUE(RestoreWorkingLayerStates(foreign));
+    for (const std::string& op : hostCalls().loggedOps())
+        EXPECT_NE(op.rfind("AcDbLayerTableRecord::set", 0), 0u) << op;
+    expectNothingHeld();
+    hostCalls().setLogging(false);
+    hostCalls().clearLog();
+
     LayerStateSnapshot fresh;
     hostCalls().setLogging(true);
     EXPECT_TRUE(RestoreWorkingLayerStates(fresh));
     const std::vector<std::string> ops = hostCalls().loggedOps();
     EXPECT_EQ(std::count(ops.begin(), ops.end(), "acdbOpenAcDbObject"), LAYER_STATE_SLOTS);
     EXPECT_EQ(std::count(ops.begin(), ops.end(), "AcDbObject::close"), 0);
+}
+
+// The host makes no frozen layer current and freezes no current layer.  A layer made current between
+// capture and restore keeps off and locked back but stays thawed; restore goes on with the others.
+TEST_F(LayerStateTest, RestoreGoesOnWhenTheHostRefusesToFreezeTheCurrentLayer) {
+    AcDbObjectId all = builder->addLayer("All", true, true, true);
+    AcDbObjectId frozen = builder->addLayer("Frozen", false, true, false);
+    EXPECT_EQ(db()->setClayer(frozen), Acad::eInvalidInput);
+    LayerStateSnapshot snapshot;
+    ASSERT_TRUE(CaptureWorkingLayerStates(snapshot));
+    ASSERT_EQ(db()->setClayer(all), Acad::eOk);
+    EXPECT_TRUE(RestoreWorkingLayerStates(snapshot));
+    EXPECT_TRUE(switchesOf(all) == (Switches{true, false, true}));
+    EXPECT_TRUE(switchesOf(frozen) == (Switches{false, true, false}));
+
+    AcDbLayerTableRecord* pLayer = nullptr;
+    ASSERT_EQ(acdbOpenObject(pLayer, all, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(pLayer->setIsFrozen(true), Acad::eInvalidInput);
+    EXPECT_EQ(pLayer->setIsFrozen(false), Acad::eOk);
+    pLayer->close();
 }
 
 TEST_F(LayerStateTest, CaptureSkipsALayerThatCannotBeOpenedForWrite) {

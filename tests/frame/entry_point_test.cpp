@@ -3,6 +3,7 @@
 
 #include "frame/entry_point.h"
 #include "frame/locale_flag.h"
+#include "emulator/host.h"
 #include "emulator/rx/services.h"
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"
@@ -79,6 +80,11 @@ TEST_F(EntryPointTest, LoadRegistersBothCommandsSetsDwgcheckAndWritesDemandLoadE
     EXPECT_EQ(registryText(L"Groups", L"Varnikel"), "Varnikel");
     EXPECT_EQ(registryText(L"Commands", L"Varnikel"), "vrk");
     EXPECT_EQ(registryText(L"Commands", L"VRK_Help_Online"), "VRK_HELP");
+    // Both flags of writeToRegistry false.
+    ASSERT_EQ(vrk::emu::demandLoadWrites().size(), 1u);
+    EXPECT_EQ(vrk::emu::demandLoadWrites()[0].appName, "Varnikel");
+    EXPECT_FALSE(vrk::emu::demandLoadWrites()[0].forCurrentUserOnly);
+    EXPECT_FALSE(vrk::emu::demandLoadWrites()[0].overwrite);
 
     // The order of the load: linker, class hierarchy, commands, variable, demand loading.
     std::vector<std::string> milestones;
@@ -90,6 +96,32 @@ TEST_F(EntryPointTest, LoadRegistersBothCommandsSetsDwgcheckAndWritesDemandLoadE
                               "AcEdCommandStack::addCommand", "acedSetVar", "AcadAppInfo::writeToRegistry",
                               "AcadAppInfo::writeGroupNameToRegistry", "AcadAppInfo::writeCommandNameToRegistry",
                               "AcadAppInfo::writeCommandNameToRegistry"}));
+}
+
+// Both commands are modal, with no UI context, function code -1, no resource module and no command
+// object asked back; a modal command cannot be started inside another command.
+TEST_F(EntryPointTest, BothCommandsAreRegisteredModalWithNoFurtherArguments) {
+    send(AcRx::kInitAppMsg);
+    const std::vector<vrk::emu::RegisteredCommand> commands = vrk::emu::registeredCommands("Varnikel");
+    ASSERT_EQ(commands.size(), 2u);
+    for (const vrk::emu::RegisteredCommand& c : commands) {
+        SCOPED_TRACE(c.globalName);
+        EXPECT_EQ(c.flags, ACRX_CMD_MODAL);
+        EXPECT_EQ(c.uiContext, nullptr);
+        EXPECT_EQ(c.functionCode, -1);
+        EXPECT_EQ(c.resourceHandle, nullptr);
+        EXPECT_FALSE(c.commandObjectAsked);
+    }
+    static bool bStartedInside;
+    bStartedInside = true;
+    AcEdCommandStack* pStack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("OUTER"), ACRX_T("OUTER"), ACRX_CMD_MODAL,
+                                 [] { bStartedInside = vrk::emu::invokeCommand("vrk") ||
+                                                       vrk::emu::invokeCommand("VRK_HELP"); }),
+              Acad::eOk);
+    EXPECT_TRUE(vrk::emu::invokeCommand("OUTER"));
+    EXPECT_FALSE(bStartedInside);
+    pStack->removeGroup(ACRX_T("Other"));
 }
 
 TEST_F(EntryPointTest, UnloadRemovesTheCommandsAndKeepsEverythingElse) {

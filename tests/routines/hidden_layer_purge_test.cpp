@@ -73,6 +73,23 @@ TEST_F(HiddenLayerPurgeTest, ErasesLayoutEntitiesOnHiddenLayersAndPutsTheLayersB
     EXPECT_EQ(transcript(), "");
 }
 
+// A drawing file may name a frozen layer current.  The purge thaws it and erases what lies on it; the
+// host refuses to freeze the current layer again, which the purge does not check: it goes on and
+// freezes the other layers.
+TEST_F(HiddenLayerPurgeTest, RefusedFreezeOfTheCurrentLayerLeavesItThawedAndTheOthersFrozen) {
+    buildDrawing();
+    DrawingBuilder::setCurrentLayer(frozen);
+    hostCalls().setLogging(true);
+    PurgeHiddenLayerEntities();
+    for (AcDbObjectId id : purged) EXPECT_TRUE(id.isErased());
+    EXPECT_EQ(stateOf(frozen), (LayerState{false, false, false}));
+    EXPECT_EQ(stateOf(offFrozen), (LayerState{true, true, false}));
+    EXPECT_EQ(stateOf(frozenLocked), (LayerState{false, true, false}));
+    EXPECT_EQ(db()->clayer(), frozen);
+    EXPECT_EQ(countOps("AcDbLayerTableRecord::setIsFrozen"), 6);  // three thawed, three asked to freeze
+    EXPECT_EQ(transcript(), "");
+}
+
 TEST_F(HiddenLayerPurgeTest, LayoutsAreKnownByNameModelIgnoringCasePaperByCaseSensitiveSubstring) {
     AcDbObjectId hidden = builder->addLayer("Hidden", true);
     DrawingBuilder::setRecordName(builder->modelSpace(), "*MODEL_SPACE");

@@ -59,6 +59,40 @@ TEST_F(LayerFilterPromptTest, OnlyTheWholeNameMatches) {
     EXPECT_EQ(names(), (Names{"Walls"}));
 }
 
+// The prompt lets the input hold spaces: a space does not end it as Enter does.
+TEST_F(LayerFilterPromptTest, LayerNameWithSpacesIsTakenWhole) {
+    builder->addLayer("Outer Walls");
+    EXPECT_EQ(run({"outer walls", ""}), 1);
+    EXPECT_EQ(transcript(), kPrompt + "Layer Outer Walls added to filter.\n" + kPrompt);
+    EXPECT_EQ(names(), (Names{"Outer Walls"}));
+}
+
+// The host's side of it: with cronly 0 a space ends the input, and the rest is the next input.
+TEST_F(LayerFilterPromptTest, HostEndsInputAtASpaceOnlyWithoutCronly) {
+    const struct {
+        int cronly;
+        std::vector<std::string> inputs;
+    } cases[] = {{0, {"Outer", "Walls", "", "next"}}, {1, {"Outer Walls ", "next"}}};
+    for (const auto& c : cases) {
+        vrk::emu::queueInput("Outer Walls ");
+        vrk::emu::queueInput("next");
+        for (const std::string& expected : c.inputs) {
+            ACHAR string[133];
+            ASSERT_EQ(acedGetString(c.cronly, ACRX_T("? "), string), RTNORM);
+            EXPECT_EQ(vrk::emu::fromHost(string), expected) << "cronly " << c.cronly;
+        }
+    }
+}
+
+// The host shows a prompt on a line of its own: after a message that did not end its line, the
+// prompt starts a new one; after an input (ended by Enter) it does not.
+TEST_F(LayerFilterPromptTest, HostPromptStartsOnALineOfItsOwn) {
+    acutPrintf(ACRX_T("\n%d dynamic blocks have been solidfied."), 4);
+    EXPECT_EQ(run({"Walls", ""}), 1);
+    EXPECT_EQ(transcript(), "\n4 dynamic blocks have been solidfied.\n" + kPrompt + "Layer Walls added to filter.\n" +
+                                kPrompt);
+}
+
 TEST_F(LayerFilterPromptTest, StarLeavesAtOnceWithZero) {
     EXPECT_EQ(run({"Walls", "*Doors", "Doors"}), 0);
     EXPECT_EQ(transcript(), kPrompt + "Layer Walls added to filter.\n" + kPrompt);

@@ -31,6 +31,7 @@ public:
     std::vector<TestLayer> layers{{"0"}};
     std::vector<TestBlock> blocks;            // after *Model_Space and *Paper_Space
     std::vector<TestEntity> modelEntities;
+    std::string currentLayer = "0";           // $CLAYER
 
     std::string text() {
         mOut.clear();
@@ -75,6 +76,7 @@ public:
         char seed[32];
         std::snprintf(seed, sizeof(seed), "%X", mNext);
         mOut = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n" + std::string(seed) +
+               "\n9\n$CLAYER\n8\n" + currentLayer +
                "\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n"
                "0\nTABLE\n2\nLAYER\n5\n" + tableOfLayers + "\n330\n0\n100\nAcDbSymbolTable\n70\n" +
                std::to_string(layers.size()) + "\n" + layerRecords + "0\nENDTAB\n"

@@ -53,6 +53,32 @@ TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
     }
 }
 
+// Each module reports its host generation's release (2004 to 2006: 16.0, 2007 and 2008: 17.0); a host
+// of the other generation refuses it before the load message, with the module-load exit status.
+TEST(VrkhostTest, HostRefusesAModuleOfTheOtherGeneration) {
+    for (const char* module : kReleases) {
+        const bool r16Module = std::string(module) <= "2006";
+        const std::string file = kBin + "/Varnikel_" + module + (r16Module ? ".arx" : ".dll");
+        for (const char* host : {"2004", "2008"}) {
+            SCOPED_TRACE(std::string(module) + " module in a " + host + " host");
+            const bool r16Host = std::string(host) <= "2006";
+            ProgramResult r = vrkhost(std::string("--release ") + host + " --module \"" + file + "\" -c vrk");
+            if (r16Module == r16Host) {
+                EXPECT_EQ(r.status, 0) << r.err;
+                EXPECT_EQ(r.err, "");
+                continue;
+            }
+            EXPECT_EQ(r.status, 4);
+            EXPECT_EQ(r.out, "");
+            const std::string expected = std::string("is built for ObjectARX ") +
+                                         (r16Module ? "16.0 (0x100000)" : "17.0 (0x110000)") +
+                                         ", this host takes " + (r16Host ? "16.0 (0x100000)" : "17.0 (0x110000)");
+            EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("Varnikel_" + std::string(module)), std::string::npos) << r.err;
+        }
+    }
+}
+
 TEST(VrkhostTest, HostCommands) {
     ProgramResult r = vrkhost("-c \"GETVAR DWGCHECK\" -c \"SETVAR USERS1 some path\" -c \"getvar users1\"");
     EXPECT_EQ(r.status, 0) << r.err;

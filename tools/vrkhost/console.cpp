@@ -49,6 +49,14 @@ void Console::printLine(const std::string& text) {
     mAtLineStart = true;
 }
 
+void Console::prompt(const std::string& text) {
+    if (!mAtLineStart) std::fputc('\n', stdout);
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+    // The user's Enter ends the prompt's line.
+    mAtLineStart = true;
+}
+
 void Console::finish() {
     if (!mAtLineStart) std::fputc('\n', stdout);
     std::fflush(stdout);

@@ -11,6 +11,8 @@ public:
     void attach();
     // Prints a line of the host's own, starting on a fresh line.
     void printLine(const std::string& text);
+    // Shows a prompt of the host's, starting on a fresh line.
+    void prompt(const std::string& text);
     // Ends the output with a line break when the last text did not.
     void finish();
 

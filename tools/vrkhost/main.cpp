@@ -87,11 +87,8 @@ int statusOf(CommandResult result) {
     }
 }
 
-bool readLine(std::string& line, bool prompt) {
-    if (prompt) {
-        std::fputs("Command: ", stdout);
-        std::fflush(stdout);
-    }
+bool readLine(std::string& line, Console& console, bool prompt) {
+    if (prompt) console.prompt("Command: ");
     return static_cast<bool>(std::getline(std::cin, line));
 }
 
@@ -141,7 +138,7 @@ int run(int argc, char** argv) {
         if (!options.commands.empty()) {
             if (next == options.commands.size()) break;
             line = options.commands[next++];
-        } else if (!readLine(line, interactive)) {
+        } else if (!readLine(line, console, interactive)) {
             break;
         }
         CommandLine command;
