@@ -53,7 +53,18 @@ bool Session::newDrawing() {
     return true;
 }
 
+namespace {
+// A narrow host passes file names in the system's ANSI code page; a name with characters the code page
+// lacks would reach the file system as another name ("?" in their place), and a save would write there.
+bool hostCanName(const std::string& path, const char* action, std::string& error) {
+    if (vrk::emu::fromHost(vrk::emu::toHost(path).c_str()) == path) return true;
+    error = std::string("cannot ") + action + " " + path + ": the name has characters that the host's code page cannot hold";
+    return false;
+}
+}  // namespace
+
 bool Session::openDrawing(const std::string& path, std::string& error) {
+    if (!hostCanName(path, "read", error)) return false;
     auto pDb = std::make_unique<AcDbDatabase>(false, true);
     Acad::ErrorStatus es = pDb->readDwgFile(vrk::emu::toHost(path).c_str(), _SH_DENYWR, false, nullptr);
     if (es != Acad::eOk) {
@@ -67,6 +78,7 @@ bool Session::openDrawing(const std::string& path, std::string& error) {
 }
 
 bool Session::saveDrawing(const std::string& path, std::string& error) {
+    if (!hostCanName(path, "save", error)) return false;
     Acad::ErrorStatus es = mpDb->saveAs(vrk::emu::toHost(path).c_str());
     if (es != Acad::eOk) {
         error = "cannot save " + path + ": " + vrk::emu::lastDrawingFileError(es);
