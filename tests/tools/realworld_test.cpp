@@ -2,12 +2,8 @@
 // record by record against the drawing they started from.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
-#include <algorithm>
-#include <vector>
-
 #include "tests/support/drawing_diff.h"
+#include "tests/support/real_drawings.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -22,20 +18,6 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 const std::string kBin = VRK_BIN_DIR;
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 #endif
-
-std::vector<std::string> drawings() {
-    std::vector<std::string> files = {std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf"};
-    const std::string folder = std::string(VRK_SOURCE_DIR) + "/../shared/realworld";
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.substr(name.size() - 4) == ".dxf") files.push_back(folder + "/" + name);
-        }
-        closedir(dir);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 std::string baseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -112,7 +94,7 @@ TEST_P(RealWorldTest, ConversionRemovesInvisibleBlockEntitiesAndKeepsTheRest) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()),
+INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(realDrawings()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string name = baseName(info.param);
                              name = name.substr(0, name.size() - 4);

@@ -89,7 +89,9 @@ void runHostOn(const Drawing& drawing, const fs::path& saveTo, const BatchOption
             return;
         case HostRun::End::TimedOut:
             result.outcome = Outcome::TimedOut;
-            result.error = "stopped after " + std::to_string(static_cast<long>(options.timeout)) + " s";
+            char text[64];
+            std::snprintf(text, sizeof(text), "stopped after %g s", options.timeout);
+            result.error = text;
             return;
         case HostRun::End::Stopped:
             result.outcome = Outcome::Interrupted;

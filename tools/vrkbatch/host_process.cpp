@@ -289,7 +289,7 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
 }
 
 std::string describeCrash(int status) {
-    return "killed by signal " + std::to_string(status) + " (" + strsignal(status) + ")";
+    return "was killed by signal " + std::to_string(status) + " (" + strsignal(status) + ")";
 }
 
 #endif
