@@ -7,7 +7,7 @@ set -euo pipefail
 if [ $# -gt 0 ]; then
   packages=("$@")
 else
-  packages=(cmake g++ make libgtest-dev libgmock-dev googletest python3-ezdxf rsync)
+  packages=(cmake g++ make libgtest-dev libgmock-dev googletest python3-ezdxf rsync libcli11-dev nlohmann-json3-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

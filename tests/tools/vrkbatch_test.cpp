@@ -109,8 +109,10 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
     const std::vector<std::string> names = copyDrawings(in);
     copyDrawings(in + "/sub");
     std::ofstream(in + "/notes.bak") << "not a drawing";
+    size_t links = 0;
 #if !defined(_WIN32)
     fs::create_symlink(names[0], in + "/again.dxf");
+    links = 1;
 #endif
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -119,7 +121,7 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.err.find("solidified"), std::string::npos) << r.err;
         const auto rows = reportRows(folder.file("report.csv"));
-        EXPECT_EQ(rows.size(), names.size() + 1) << "the drawings once each (sub-folder under the same names), the link";
+        EXPECT_EQ(rows.size(), names.size() + links) << "the drawings once each (sub-folder under the same names), the link";
         for (const auto& [name, row] : rows) {
             for (const char* column : kColumns) EXPECT_TRUE(row.contains(column)) << column;
             EXPECT_EQ(row["outcome"], name == "again.dxf" ? "skipped" : "solidified") << name;
