@@ -70,7 +70,7 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     app.add_flag("-n,--dry-run", options.dryRun, "write nothing; report what would change");
     std::string commands;
     std::string script;
-    auto* commandsOption = app.add_option("-c,--commands", commands,
+    auto* commandsOption = app.add_option("--commands", commands,
                                           "host commands to run, \"cmd;cmd\" (default: vrk)")->type_name("LIST");
     app.add_option("--script", script, "host commands to run, one a line")
         ->type_name("FILE")->excludes(commandsOption);
