@@ -25,7 +25,7 @@ def main(argv):
             dictionaries += 1
         # Destroy, then purge the block's entity list once: delete_entity removes from a Python list one
         # entity at a time, which is quadratic on a block of a million entities.
-        doomed = [e for e in block if e.dxf.get("invisible", 0)]
+        doomed = [e for e in block if e.dxf.is_supported("invisible") and e.dxf.get("invisible", 0)]
         for entity in doomed:
             entity.destroy()
         if doomed:

@@ -21,7 +21,7 @@ status=0
 rm -f "$probe"
 if [ "$status" -eq 7 ]; then run32=1; else run32=0; fi
 
-packages=(g++-mingw-w64-i686 wine locales cmake make libcli11-dev)
+packages=(g++-mingw-w64-i686 wine locales cmake make libcli11-dev nlohmann-json3-dev)
 if [ "$run32" -eq 1 ]; then
   packages+=(wine32:i386)
 else
@@ -42,7 +42,7 @@ if [ "$run32" -eq 1 ]; then
   cmake --build --preset windows -j"$jobs" >/dev/null
 else
   cmake --build --preset windows -j"$jobs" --target Varnikel_2004 Varnikel_2005 Varnikel_2006 Varnikel_2007 \
-    Varnikel_2008 vrkhost >/dev/null
+    Varnikel_2008 vrkhost vrkbatch >/dev/null
 fi
 for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
   file_format=$(i686-w64-mingw32-objdump -f "$f" | sed -n 's/.*file format //p')

@@ -42,6 +42,13 @@ inline std::vector<std::string> realworldDrawings() {
     return out;
 }
 
+// The bundled sample first, then every real drawing there is.
+inline std::vector<std::string> sampleAndRealworldDrawings() {
+    std::vector<std::string> files = realworldDrawings();
+    files.insert(files.begin(), VRK_SOURCE_DIR "/samples/dynblocks.dxf");
+    return files;
+}
+
 // The reason for GTEST_SKIP when a drawing (or any) is missing.
 inline std::string noRealworldDrawing(const std::string& name = std::string()) {
     return "real-world drawings: " + (name.empty() ? std::string("none") : name + " is not") + " in " +

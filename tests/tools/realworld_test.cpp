@@ -22,13 +22,6 @@ const std::string kBin = VRK_BIN_DIR;
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 #endif
 
-std::vector<std::string> drawings() {
-    // The bundled sample always; the real-world ones where they are (see realworld.h).
-    std::vector<std::string> files = realworldDrawings();
-    files.insert(files.begin(), std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf");
-    return files;
-}
-
 std::string baseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 // Every record that changed lost a reference to a removed object, or is one of the allowed ones.
@@ -104,7 +97,7 @@ TEST_P(RealWorldTest, ConversionRemovesInvisibleBlockEntitiesAndKeepsTheRest) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(drawings()),
+INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(sampleAndRealworldDrawings()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string name = baseName(info.param);
                              name = name.substr(0, name.size() - 4);

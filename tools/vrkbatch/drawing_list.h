@@ -1,0 +1,17 @@
+// The drawings a batch works on: found in the paths given, each once, each with its target.
+#pragma once
+
+#include <vector>
+
+#include "tools/vrkbatch/drawing_job.h"
+
+namespace vrk::batch {
+
+// In the order named (a folder's drawings sorted by name). Drawings that cannot be run (named twice,
+// missing, results or backups that would collide) come with their reason.
+std::vector<Drawing> listDrawings(const BatchOptions& options);
+
+// NAME.bak beside the drawing NAME.dxf, as the CAD program keeps it.
+std::filesystem::path backupOf(const std::filesystem::path& drawing);
+
+}  // namespace vrk::batch

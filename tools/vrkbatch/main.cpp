@@ -1,0 +1,152 @@
+// vrkbatch: runs the host program over many drawings, several at a time, and reports on each.
+#if defined(_WIN32)
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
+#include <algorithm>
+#include <condition_variable>
+#include <iostream>
+#include <thread>
+
+#include "tools/vrkbatch/batch_options.h"
+#include "tools/vrkbatch/drawing_list.h"
+#include "tools/vrkbatch/interrupt.h"
+#include "tools/vrkbatch/progress.h"
+#include "tools/vrkbatch/report.h"
+
+namespace vrk::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// vrkhost beside this program.
+fs::path defaultHost() {
+#if defined(_WIN32)
+    std::vector<wchar_t> self(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    return fs::path(std::wstring(self.data(), n)).parent_path() / L"vrkhost.exe";
+#else
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return (ec ? fs::path(".") : self.parent_path()) / "vrkhost";
+#endif
+}
+
+// Workers take the drawings in order; once interrupted they start no more.
+class Batch {
+public:
+    Batch(const BatchOptions& options, std::vector<Drawing> drawings, const std::atomic<bool>& interrupted)
+        : mOptions(options),
+          mDrawings(std::move(drawings)),
+          mResults(mDrawings.size()),
+          mInterrupted(interrupted),
+          mProgress(mDrawings.size(), options.quiet),
+          mHost(options.hostProgram.empty() ? defaultHost() : fs::u8path(options.hostProgram)) {}
+
+    void run() {
+        const size_t workers = std::min<size_t>(mOptions.jobs, mDrawings.size());
+        std::vector<std::thread> threads;
+        for (size_t i = 0; i < workers; ++i) threads.emplace_back([this] { work(); });
+        {
+            std::unique_lock<std::mutex> lock(mLock);
+            while (mWorking < workers) {
+                mChanged.wait_for(lock, std::chrono::milliseconds(250));
+                mProgress.redraw();
+            }
+        }
+        for (std::thread& t : threads) t.join();
+        mProgress.summary(mInterrupted);
+    }
+
+    // The drawings that finished, in the order they were named.
+    std::vector<ReportRow> rows() const {
+        std::vector<ReportRow> rows;
+        for (size_t i = 0; i < mDrawings.size(); ++i)
+            if (mResults[i] && mResults[i]->outcome != Outcome::Interrupted) rows.push_back({&mDrawings[i], &*mResults[i]});
+        return rows;
+    }
+
+    bool anyFailed() const {
+        return std::any_of(mResults.begin(), mResults.end(), [](const std::optional<DrawingResult>& r) {
+            return r && (r->outcome == Outcome::Failed || r->outcome == Outcome::TimedOut);
+        });
+    }
+
+private:
+    void work() {
+        for (size_t i; !mInterrupted && (i = mNext++) < mDrawings.size();) {
+            mProgress.started(mDrawings[i]);
+            DrawingResult result = runDrawing(mDrawings[i], mOptions, mHost, mInterrupted);
+            mProgress.finished(mDrawings[i], result);
+            mResults[i] = std::move(result);
+        }
+        std::lock_guard<std::mutex> lock(mLock);
+        ++mWorking;
+        mChanged.notify_one();
+    }
+
+    const BatchOptions& mOptions;
+    const std::vector<Drawing> mDrawings;
+    std::vector<std::optional<DrawingResult>> mResults;  // each written by the one worker that ran it
+    const std::atomic<bool>& mInterrupted;
+    Progress mProgress;
+    const fs::path mHost;
+    std::atomic<size_t> mNext{0};
+    std::mutex mLock;
+    std::condition_variable mChanged;
+    size_t mWorking = 0;  // workers that have ended
+};
+
+}  // namespace
+
+int run(int argc, char** argv) {
+    BatchOptions options;
+    const int usage = parseBatchOptions(argc, argv, options);
+    if (usage >= 0) return usage;
+    const std::atomic<bool>& interrupted = installInterruptHandler();
+
+    // The output folder exists before the inputs are listed, so that it is known and left out of them.
+    if (!options.outDir.empty() && !options.dryRun) {
+        std::error_code ec;
+        fs::create_directories(fs::u8path(options.outDir), ec);
+        if (ec) {
+            std::cerr << "vrkbatch: " << options.outDir << ": cannot make the folder: " << ec.message() << '\n';
+            return kSomeFailed;
+        }
+    }
+    Batch batch(options, listDrawings(options), interrupted);
+    batch.run();
+    int status = interrupted ? kInterrupted : batch.anyFailed() ? kSomeFailed : kAllSucceeded;
+    std::string error;
+    if (!options.report.empty() && !writeReport(options.report, batch.rows(), error)) {
+        std::cerr << "vrkbatch: " << options.report << ": " << error << '\n';
+        if (status == kAllSucceeded) status = kSomeFailed;
+    }
+    return status;
+}
+
+}  // namespace vrk::batch
+
+#if defined(_WIN32)
+// Arguments as UTF-8 from the wide command line, whatever the ANSI code page.
+int main() {
+    int argc = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+        args.push_back(arg);
+    }
+    LocalFree(wide);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return vrk::batch::run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return vrk::batch::run(argc, argv); }
+#endif
