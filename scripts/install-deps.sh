@@ -7,7 +7,7 @@ set -euo pipefail
 if [ $# -gt 0 ]; then
   packages=("$@")
 else
-  packages=(cmake g++ make libgtest-dev libgmock-dev googletest python3-ezdxf rsync)
+  packages=(cmake g++ make libgtest-dev libgmock-dev googletest python3-ezdxf rsync help2man dpkg-dev file lintian)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -41,6 +41,7 @@ const char kUsage[] =
     "  --release R   host release; 2004-2006 use narrow (ANSI) text, 2007-2008 wide text\n"
     "  --lcid N      system locale identifier to report instead of the environment's\n"
     "  -h, --help    show this help\n"
+    "  --version     show the version\n"
     "\n"
     "Exit status: 0 TARGET written; 2 a path is missing or SOURCE cannot be read; 3 the drawing's\n"
     "block definitions cannot be walked; 4 TARGET cannot be written; 1 usage error or no status\n"
@@ -69,6 +70,10 @@ int run(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs("vrkconvert (Varnikel) " VRK_VERSION "\n", stdout);
             return 0;
         }
         if ((arg == "--release" || arg == "--lcid") && i + 1 < argc) {

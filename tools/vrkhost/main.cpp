@@ -74,6 +74,10 @@ int run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs("vrkhost (Varnikel) " VRK_VERSION "\n", stdout);
+        return 0;
+    }
 #if defined(_WIN32)
     // The real system locale cannot be replaced; it follows the environment (LC_ALL under Wine).
     if (options.lcid && *options.lcid != GetSystemDefaultLCID()) {

@@ -26,6 +26,7 @@ const char kUsage[] =
     "                   on a terminal)\n"
     "  DRAWING          drawing file (DXF) to open; without it the host starts a new drawing\n"
     "  -h, --help       show this help\n"
+    "  --version        show the version\n"
     "\n"
     "A command line is a command name and its arguments. Names are looked up ignoring case\n"
     "among the commands the module registered (global and local names: vrk or Varnikel to\n"
@@ -77,6 +78,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         };
         if (arg == "-h" || arg == "--help") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (takeValue("--release")) {
             if (!error.empty()) return false;
             if (value != "2004" && value != "2005" && value != "2006" && value != "2007" && value != "2008") {

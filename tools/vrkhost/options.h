@@ -15,6 +15,7 @@ struct Options {
     std::vector<std::string> commands;  // empty: read command lines from standard input
     std::string drawing;                // empty: a new drawing
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments; on a usage error returns false with the reason in error.
