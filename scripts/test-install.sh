@@ -24,7 +24,8 @@ version=$("$build/bin/vrkhost" --version | awk '{print $NF}')
 
 # Runs the programs of an installed tree from another folder and compares what they write.
 check_tree() {
-  local bin=$1 what=$2 out=$work/out-$what
+  local bin=$1 what=$2
+  local out=$work/out-$what
   mkdir -p "$out"
   for program in vrkhost vrkconvert vrkbatch; do
     [ -x "$build/bin/$program" ] || continue
@@ -70,7 +71,7 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
   if command -v lintian >/dev/null; then
     # Tags explained in packaging/debian/NOTES.md are accepted; anything else fails.
     suppressed=$(sed -n 's/^- `\([a-z0-9-]*\)`.*/\1/p' packaging/debian/NOTES.md | paste -sd, -)
-    lintian --no-tag-display-limit --fail-on error,warning ${suppressed:+--suppress-tags "$suppressed"} "$deb" >&2 ||
+    lintian --tag-display-limit 0 --fail-on error,warning ${suppressed:+--suppress-tags "$suppressed"} "$deb" >&2 ||
       fail "lintian found problems in $(basename "$deb")"
     echo "lintian: $(basename "$deb") is clean"
   fi
