@@ -54,6 +54,11 @@ for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_20
   fi
 done
 echo "five PE32 modules, each exporting only acrxEntryPoint and acrxGetApiVersion"
+# Each carries the project's version in its version resource.
+version=$(sed -n 's/^project(Varnikel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
+  strings -el "$f" | grep -A1 -x FileVersion | grep -qx "$version" || { echo "$f: no version $version" >&2; exit 1; }
+done
 # The CAD manager's zip of the 32-bit build.
 (cd build/windows && cpack -G ZIP >/dev/null)
 zip32=$(ls build/windows/varnikel-*-i686-windows.zip)
