@@ -7,7 +7,8 @@ set -euo pipefail
 if [ $# -gt 0 ]; then
   packages=("$@")
 else
-  packages=(cmake g++ make libgtest-dev libgmock-dev googletest libcli11-dev nlohmann-json3-dev python3-ezdxf rsync)
+  packages=(cmake g++ make libgtest-dev libgmock-dev googletest libcli11-dev nlohmann-json3-dev python3-ezdxf rsync
+            help2man dpkg-dev file lintian)
 fi
 missing=()
 for p in "${packages[@]}"; do

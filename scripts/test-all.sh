@@ -11,6 +11,8 @@ for preset in default asan; do
   cmake --build --preset "$preset" -j"$jobs" >/dev/null
   ctest --preset "$preset" -j"$jobs"
 done
+# The install rules and the Debian package, from the default build.
+scripts/test-install.sh build/default
 # The Windows modules, and the suites under Wine.
 scripts/test-windows.sh
 scripts/fuzz.sh 60  # a short fixed-time fuzz run under ASan/UBSan

@@ -21,7 +21,7 @@ status=0
 rm -f "$probe"
 if [ "$status" -eq 7 ]; then run32=1; else run32=0; fi
 
-packages=(g++-mingw-w64-i686 wine locales cmake make libcli11-dev nlohmann-json3-dev)
+packages=(g++-mingw-w64-i686 wine locales cmake make libcli11-dev nlohmann-json3-dev unzip)
 if [ "$run32" -eq 1 ]; then
   packages+=(wine32:i386)
 else
@@ -41,8 +41,9 @@ cmake --preset windows >/dev/null
 if [ "$run32" -eq 1 ]; then
   cmake --build --preset windows -j"$jobs" >/dev/null
 else
+  # What the zip holds: the modules and the programs.
   cmake --build --preset windows -j"$jobs" --target Varnikel_2004 Varnikel_2005 Varnikel_2006 Varnikel_2007 \
-    Varnikel_2008 vrkhost vrkbatch >/dev/null
+    Varnikel_2008 vrkhost vrkconvert vrkbatch >/dev/null
 fi
 for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
   file_format=$(i686-w64-mingw32-objdump -f "$f" | sed -n 's/.*file format //p')
@@ -53,6 +54,20 @@ for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_20
   fi
 done
 echo "five PE32 modules, each exporting only acrxEntryPoint and acrxGetApiVersion"
+# Each carries the project's version in its version resource.
+version=$(sed -n 's/^project(Varnikel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
+  strings -el "$f" | grep -A1 -x FileVersion | grep -qx "$version" || { echo "$f: no version $version" >&2; exit 1; }
+done
+# The CAD manager's zip of the 32-bit build.
+(cd build/windows && cpack -G ZIP >/dev/null)
+zip32=$(ls build/windows/varnikel-*-i686-windows.zip)
+for f in Varnikel_2004.arx Varnikel_2005.arx Varnikel_2006.arx Varnikel_2007.dll Varnikel_2008.dll vrkhost.exe \
+         vrkhost-r16.exe vrkhost-r17.exe vrkacad_narrow.dll vrkacad_wide.dll; do
+  unzip -l "$zip32" | grep -q "/bin/$f\$" || { echo "$zip32 lacks bin/$f" >&2; exit 1; }
+done
+unzip -l "$zip32" | grep -q "/README.txt$" || { echo "$zip32 lacks README.txt" >&2; exit 1; }
+echo "$zip32: the five modules, the host programs and README.txt"
 
 if [ "$run32" -eq 1 ]; then
   preset=windows
@@ -84,3 +99,18 @@ mkdir -p "$WINEPREFIX"
 # One test at a time: under Wine the suites share one real registry, and the narrow and wide helpers
 # write the same keys.
 ctest --preset "$preset" -j1
+
+# The zip of the build whose programs run here: unpacked, its vrkhost.exe solidifies a drawing with the
+# 2008 module as the build folder's does.
+if [ "$preset" = windows-x64 ]; then
+  (cd build/windows-x64 && cpack -G ZIP >/dev/null)
+fi
+zip=$(ls build/$preset/varnikel-*-windows.zip)
+unzip -q -o "$zip" -d "$prefix_root/zip"
+unpacked=$(ls -d "$prefix_root"/zip/varnikel-*)
+sample=$PWD/samples/dynblocks.dxf
+"$wineloader" "build/$preset/bin/vrkhost.exe" --release 2008 "Z:$sample" -c vrk -c "SAVEAS Z:$prefix_root/expected.dxf" >/dev/null
+(cd "$prefix_root" && "$wineloader" "$unpacked/bin/vrkhost.exe" --release 2008 "Z:$sample" -c vrk \
+  -c "SAVEAS Z:$prefix_root/from-zip.dxf" >/dev/null)
+cmp "$prefix_root/expected.dxf" "$prefix_root/from-zip.dxf"
+echo "$(basename "$zip"): its vrkhost.exe solidifies the sample with the 2008 module as the build's does"

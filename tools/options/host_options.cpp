@@ -38,6 +38,7 @@ void addHostOptions(CLI::App& app, HostOptions& options) {
            [&options](const std::string& text) { options.lcid = std::strtoul(text.c_str(), nullptr, 0); },
            "system locale identifier")
         ->check(CLI::Validator([](std::string& text) { return checkLcid(text); }, "LCID"));
+    app.set_version_flag("--version", app.get_name() + " (Varnikel) " VRK_VERSION, "show the version");
 }
 
 bool isR16Release(int release) {
@@ -49,6 +50,9 @@ std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const 
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(usage, stdout);
+        return kExitSuccess;
+    } catch (const CLI::CallForVersion& e) {
+        std::puts(e.what());
         return kExitSuccess;
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", app.get_name().c_str(), e.what(),

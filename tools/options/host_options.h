@@ -13,7 +13,8 @@ struct HostOptions {
     std::optional<unsigned long> lcid;  // system locale to report instead of the environment's
 };
 
-// Adds --release and --lcid to app. Bad values fail the parse; so does an option given twice.
+// Adds --release, --lcid and --version to app (app's name is the program's). Bad values fail the parse;
+// so does an option given twice.
 void addHostOptions(CLI::App& app, HostOptions& options);
 
 // True for the releases whose hosts are R16 (narrow text).

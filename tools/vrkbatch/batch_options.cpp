@@ -74,7 +74,7 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
                                           "host commands to run, \"cmd;cmd\" (default: vrk)")->type_name("LIST");
     app.add_option("--script", script, "host commands to run, one a line")
         ->type_name("FILE")->excludes(commandsOption);
-    addHostOptions(app, options.host);
+    vrk::options::addHostOptions(app, options.host);
     app.add_option("--module", options.module, "module for the hosts to load instead of the release's own")
         ->type_name("FILE");
     app.add_option("--host", options.hostProgram, "host program to run (default: vrkhost beside vrkbatch)")

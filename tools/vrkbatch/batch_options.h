@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vrkbatch/host_options.h"
+#include "tools/options/host_options.h"
 
 namespace vrk::batch {
 
@@ -19,7 +19,7 @@ struct BatchOptions {
     bool backup = true;
     bool dryRun = false;
     std::vector<std::string> commands;  // host command lines run on each drawing before the save
-    HostOptions host;
+    vrk::options::HostOptions host;
     std::string module;                 // module for the hosts to load instead of the release's own
     std::string hostProgram;            // empty: vrkhost beside this program
     unsigned jobs = 0;                  // 0: the number of cores

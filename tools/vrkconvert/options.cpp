@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --ascii, --binary  write TARGET as ASCII or binary DXF (default: as SOURCE is)\n"
     "  -q, --quiet   no line on standard error when TARGET is written\n"
     "  -h, --help    show this help\n"
+    "  --version     show the version\n"
     "\n"
     "Each option may be given once.\n"
     "\n" VRK_EXIT_STATUS_HELP;

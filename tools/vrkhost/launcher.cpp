@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #if defined(_WIN32)
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@
 #define VRK_WIDEN2(x) L##x
 #define VRK_WIDEN(x) VRK_WIDEN2(x)
 #define VRK_WTOOL_NAME VRK_WIDEN(VRK_TOOL_NAME)
+// Where an installed tree keeps the host programs, relative to the launcher's folder.
+#ifndef VRK_PRIVATE_FROM_BIN
+#define VRK_PRIVATE_FROM_BIN "."
+#endif
 
 namespace {
 
@@ -49,8 +54,9 @@ std::wstring argumentsOfCommandLine() {
     return p;
 }
 #else
-// The program beside this one: <folder>/<tool>-<generation>.
-bool programBeside(const char* generation, char* out, size_t size) {
+// The host program: <folder>/<tool>-<generation> beside this one (a build folder), or in the private
+// folder of an installed tree, found relative to this program so that the tree can be moved.
+bool hostProgram(const char* generation, char* out, size_t size) {
     const ssize_t n = readlink("/proc/self/exe", out, size - 1);
     size_t folder = 1;
     if (n > 0) {
@@ -60,8 +66,13 @@ bool programBeside(const char* generation, char* out, size_t size) {
     } else {
         out[0] = '.';
     }
-    const int written = std::snprintf(out + folder, size - folder, "/" VRK_TOOL_NAME "-%s", generation);
-    return written > 0 && static_cast<size_t>(written) < size - folder;
+    for (const char* place : {"", "/" VRK_PRIVATE_FROM_BIN}) {
+        const int written =
+            std::snprintf(out + folder, size - folder, "%s/" VRK_TOOL_NAME "-%s", place, generation);
+        if (written <= 0 || static_cast<size_t>(written) >= size - folder) return false;
+        if (access(out, X_OK) == 0) return true;
+    }
+    return true;  // not found: exec names the place of an installed tree in its error
 }
 #endif
 
@@ -92,7 +103,7 @@ int launch(int argc, char** argv) {
     return static_cast<int>(status);
 #else
     char program[4096];
-    if (!programBeside(generation, program, sizeof(program))) {
+    if (!hostProgram(generation, program, sizeof(program))) {
         std::fprintf(stderr, VRK_TOOL_NAME ": the path of this program is too long\n");
         return 127;
     }

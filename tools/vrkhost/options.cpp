@@ -28,6 +28,7 @@ const char kUsage[] =
     "                   on a terminal)\n"
     "  DRAWING          drawing file (DXF) to open; without it the host starts a new drawing\n"
     "  -h, --help       show this help\n"
+    "  --version        show the version\n"
     "\n"
     "Each option may be given once (-c any number of times).\n"
     "\n"
