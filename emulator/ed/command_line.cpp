@@ -155,8 +155,7 @@ int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result) {
     // input that a narrow host's code page cannot hold.
     HostString text;
     if (!toHostExactly(line, text)) {
-        acutPrintf(ACRX_T("
-Cannot take this answer: %s"), toHost(notInCodePage()).c_str());
+        acutPrintf(ACRX_T("\nCannot take this answer: %s"), toHost(notInCodePage()).c_str());
         return RTREJ;
     }
     if (text.size() > 132) return RTREJ;
