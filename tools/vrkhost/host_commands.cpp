@@ -145,7 +145,7 @@ CommandResult getVariable(Console& console, const std::string& name) {
     return CommandResult::Done;
 }
 
-CommandResult openDrawing(Session& session, Console& console, const std::string& path) {
+CommandResult openDrawing(Session& session, const std::string& path) {
     const std::string unsaved = session.unsavedChanges();
     std::string error;
     if (!session.openDrawing(path, error)) {
@@ -201,7 +201,7 @@ CommandResult runHostCommand(Session& session, Console& console, const CommandLi
     if (name == "QUIT" || name == "EXIT") return CommandResult::Quit;
     if (name == "SETVAR") return setVariable(console, command);
     if (name == "GETVAR") return getVariable(console, command.arguments[0]);
-    if (name == "OPEN") return openDrawing(session, console, command.arguments[0]);
+    if (name == "OPEN") return openDrawing(session, command.arguments[0]);
     if (name == "SAVE") return saveDrawing(session, console, session.drawingPath());
     if (name == "SAVEAS") {
         vrk::emu::SaveEncoding encoding = vrk::emu::SaveEncoding::AsRead;
