@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #if defined(_WIN32)
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
-
-#include "tools/vrkhost/windows_main.h"
 #endif
 
 #include "tools/options/host_options.h"
