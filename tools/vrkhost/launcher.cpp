@@ -13,10 +13,10 @@
 #include <cstring>
 #include <initializer_list>
 #if defined(_WIN32)
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
-
-#include "tools/vrkhost/windows_main.h"
 #endif
 
 #include "tools/options/host_options.h"
