@@ -62,7 +62,15 @@ TEST(VrkhostTest, HostRefusesAModuleOfTheOtherGeneration) {
         for (const char* host : {"2004", "2008"}) {
             SCOPED_TRACE(std::string(module) + " module in a " + host + " host");
             const bool r16Host = std::string(host) <= "2006";
-            ProgramResult r = vrkhost(std::string("--release ") + host + " --module \"" + file + "\" -c vrk");
+            const std::string arguments = std::string("--release ") + host + " --module \"" + file + "\" -c vrk";
+#if defined(_WIN32)
+            ProgramResult r = vrkhost(arguments);
+#else
+            // Mapping a module maps its generation's host library, which exports the same names as
+            // the other one: AddressSanitizer's check for duplicate globals would end the run first.
+            ProgramResult r = runProgram("env PATH= LC_ALL=C ASAN_OPTIONS=detect_odr_violation=0 " + kBin +
+                                         "/vrkhost " + arguments);
+#endif
             if (r16Module == r16Host) {
                 EXPECT_EQ(r.status, 0) << r.err;
                 EXPECT_EQ(r.err, "");
