@@ -1,5 +1,6 @@
 #include "tools/vrkbatch/batch_options.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <thread>

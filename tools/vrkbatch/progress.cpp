@@ -4,6 +4,7 @@
 
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #define isatty _isatty
 #define STDERR_FILENO 2
 #else
@@ -27,7 +28,14 @@ std::string clock(double seconds) {
 }  // namespace
 
 Progress::Progress(size_t total, bool quiet)
-    : mTotal(total), mQuiet(quiet), mTerminal(isatty(STDERR_FILENO) != 0), mStart(std::chrono::steady_clock::now()) {}
+    : mTotal(total), mQuiet(quiet), mTerminal(isatty(STDERR_FILENO) != 0), mStart(std::chrono::steady_clock::now()) {
+#if defined(_WIN32)
+    // The progress line is redrawn with terminal sequences, which a console reads only when asked to.
+    DWORD mode = 0;
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    if (mTerminal && GetConsoleMode(console, &mode)) SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#endif
+}
 
 void Progress::started(const Drawing& drawing) {
     std::lock_guard<std::mutex> lock(mLock);
