@@ -135,12 +135,12 @@ bool DocumentBuilder::scan() {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
         if (st == TagReader::Status::Error) {
-            if (d_.records_.empty()) return notADrawing();
+            if (d_.records_.empty() && !binary) return notADrawing();
             return binary ? failAt(ReadStatus::Malformed, reader.error(), reader.errorOffset())
                           : fail(ReadStatus::Malformed, reader.error(), reader.line());
         }
         if (t.code == 0) {
-            if (d_.records_.empty() && trimBlanks(t.value) != "SECTION") return notADrawing();
+            if (d_.records_.empty() && !binary && trimBlanks(t.value) != "SECTION") return notADrawing();
             if (!startRecord(t)) return false;
             if (eofSeen_) {
                 d_.trailerBegin_ = t.end;
@@ -154,13 +154,14 @@ bool DocumentBuilder::scan() {
         }
         if (!open_) {
             if (t.code == 999) continue;  // comments before the first section
-            if (d_.records_.empty()) return notADrawing();
+            if (d_.records_.empty() && !binary) return notADrawing();
             return fail(ReadStatus::Malformed, "expected 0 SECTION", t);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
-    if (d_.records_.empty()) return notADrawing();
+    // A binary file carries the sentinel, so it is a drawing file, if an empty one.
+    if (d_.records_.empty()) return binary ? failAtEnd(reader, "no records") : notADrawing();
     if (inSection_) {
         std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
         return failAtEnd(reader, "missing ENDSEC of section " + name + " (file truncated?)");
