@@ -86,7 +86,8 @@ bool resolveSaveTarget(const std::string& target, SaveTarget& out, std::string& 
     HANDLE h = queryHandle(wide);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND) return true;
+        // Nothing there yet; a missing folder is found when the new file is made.
+        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return true;
         reason = windowsError(e);
         return false;
     }
