@@ -46,6 +46,8 @@ bool isR16Release(int release) {
 }
 
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* usage) {
+    // A path such as /work/a.dxf is an argument, also on Windows.
+    app.allow_windows_style_options(false);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

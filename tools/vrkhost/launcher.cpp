@@ -118,8 +118,22 @@ int launch(int argc, char** argv) {
 }
 
 #if defined(_WIN32)
+// The arguments as UTF-8, whatever the ANSI code page, for the option parser.
 int main() {
-    return vrk::host::runWithUtf8Arguments(launch);
+    int argc = 0;
+    LPWSTR* wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(size > 1 ? size - 1 : 0, '\0');
+        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, arg.data(), size, nullptr, nullptr);
+        args.push_back(arg);
+    }
+    LocalFree(wideArgv);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return launch(argc, argv.data());
 }
 #else
 int main(int argc, char** argv) {
