@@ -22,19 +22,32 @@ void WriteHexDigest(const unsigned char digest[16], char* pszDigest)
     pszDigest[32] = '\0';
 }
 
-// True when the name is known to be something other than a regular file.  Opening a pipe would
-// wait for a writer and reading a device may never end, so this is asked before the file is opened.
-// A name that this lookup cannot resolve is left to the open that follows.
-bool IsNotRegularFile(const char* pszFileName)
+bool HasNonAsciiByte(const char* pszText)
 {
+    for (; *pszText != '\0'; ++pszText)
+        if (static_cast<unsigned char>(*pszText) >= 0x80)
+            return true;
+    return false;
+}
+
+// Whether the name may be opened for a digest: a regular file, not a folder, a device or a pipe
+// (opening a pipe waits for a writer, reading a device may never end), so this is asked before the
+// file is opened.  The standard library may read a narrow name in another encoding than the ANSI
+// code page that the file functions use; a name it cannot find that holds non-ASCII bytes is left
+// to the open.  Device and pipe names are ASCII, so they are always looked up here.
+bool MayDigestFile(const char* pszFileName)
+{
+    std::error_code ec;
+    std::filesystem::file_status status;
     try {
-        std::error_code ec;
-        const std::filesystem::file_status status = std::filesystem::status(pszFileName, ec);
-        return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+        status = std::filesystem::status(pszFileName, ec);
     } catch (...) {
-        // A name the standard library cannot convert: the open decides.
-        return false;
+        // A name the standard library cannot convert.
+        return HasNonAsciiByte(pszFileName);
     }
+    if (!ec && std::filesystem::exists(status))
+        return std::filesystem::is_regular_file(status);
+    return HasNonAsciiByte(pszFileName);
 }
 
 }  // namespace
@@ -61,7 +74,7 @@ int DigestBuffer(const void* pBuffer, std::size_t nLength, char* pszDigest)
 
 int DigestFile(const char* pszFileName, char* pszDigest)
 {
-    if (pszFileName == nullptr || pszDigest == nullptr || IsNotRegularFile(pszFileName))
+    if (pszFileName == nullptr || pszDigest == nullptr || !MayDigestFile(pszFileName))
         return 0;
     std::vector<unsigned char> chunk(kFileChunkSize);
     std::FILE* pFile = std::fopen(pszFileName, "rb");
