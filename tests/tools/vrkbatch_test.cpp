@@ -240,12 +240,16 @@ TEST(VrkbatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
     const std::vector<std::string> names = copyDrawings(in);
     for (const char* name : {"zz-hang1.dxf", "zz-hang2.dxf", "zz-hang3.dxf"}) fs::copy_file(in + "/" + names[0], in + "/" + name);
     const std::string host = folder.file("host.sh");
-    std::ofstream(host) << "#!/bin/sh\ncase \"$*\" in *hang*) exec sleep 60;; esac\nexec " + kBin + "/vrkhost \"$@\"\n";
+    // The hanging hosts say that they started, so that the batch is interrupted once both jobs hang.
+    const std::string started = folder.file("started");
+    std::ofstream(host) << "#!/bin/sh\ncase \"$*\" in *hang*) echo >>" + started + "; exec sleep 60;; esac\nexec " +
+                               kBin + "/vrkhost \"$@\"\n";
     fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
 
     const ProgramResult r = runProgram(program("vrkbatch") + " --jobs 2 --host " + quoted(host) + " --out " +
                                        quoted(folder.file("out")) + " --report " + quoted(folder.file("r.jsonl")) +
-                                       " " + quoted(in) + " & sleep 2; kill -TERM $!; wait $!");
+                                       " " + quoted(in) + " & i=0; while [ \"$(cat " + started + " 2>/dev/null | wc -l)\" -lt 2 ] && [ $i -lt 1200 ];"
+                                       " do sleep 0.1; i=$((i+1)); done; kill -TERM $!; wait $!");
     EXPECT_EQ(r.status, 130) << r.err;
     const auto rows = reportRows(folder.file("r.jsonl"));
     EXPECT_EQ(rows.size(), names.size()) << "the drawings before the hanging ones, which never finish";
