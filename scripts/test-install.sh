@@ -25,7 +25,7 @@ version=$("$build/bin/vrkhost" --version | awk '{print $NF}')
 # Runs the programs of an installed tree from another folder and compares what they write.
 check_tree() {
   local bin=$1 what=$2
-  local out=$work/out-$what
+  local out=$work/out-${what// /-}
   mkdir -p "$out"
   for program in vrkhost vrkconvert vrkbatch; do
     [ -x "$build/bin/$program" ] || continue
@@ -41,8 +41,8 @@ check_tree() {
     cmp -s "$out/convert-$release.dxf" "$work/expected/convert-$release.dxf" || fail "$what: vrkconvert wrote another drawing"
   done
   if [ -x "$bin/vrkbatch" ]; then
-    mkdir -p "$work/batch-in-$what" && cp "$sample" "$work/batch-in-$what/"
-    (cd "$work/elsewhere" && "$bin/vrkbatch" -q --out "$out/batch" "$work/batch-in-$what") >/dev/null 2>&1 ||
+    mkdir -p "$out/batch-in" && cp "$sample" "$out/batch-in/"
+    (cd "$work/elsewhere" && "$bin/vrkbatch" -q --out "$out/batch" "$out/batch-in") >/dev/null 2>&1 ||
       fail "$what: vrkbatch failed"
     cmp -s "$out/batch/dynblocks.dxf" "$work/expected/host-2008.dxf" || fail "$what: vrkbatch wrote another drawing"
   fi
