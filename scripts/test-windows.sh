@@ -57,16 +57,17 @@ echo "five PE32 modules, each exporting only acrxEntryPoint and acrxGetApiVersio
 # Each carries the project's version in its version resource.
 version=$(sed -n 's/^project(Varnikel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
-  strings -el "$f" | grep -A1 -x FileVersion | grep -qx "$version" || { echo "$f: no version $version" >&2; exit 1; }
+  [ "$(strings -el "$f" | grep -A1 -x FileVersion | tail -n1)" = "$version" ] || { echo "$f: no version $version" >&2; exit 1; }
 done
 # The CAD manager's zip of the 32-bit build.
 (cd build/windows && cpack -G ZIP >/dev/null)
 zip32=$(ls build/windows/varnikel-*-i686-windows.zip)
-for f in Varnikel_2004.arx Varnikel_2005.arx Varnikel_2006.arx Varnikel_2007.dll Varnikel_2008.dll vrkhost.exe \
-         vrkhost-r16.exe vrkhost-r17.exe vrkacad_narrow.dll vrkacad_wide.dll; do
-  unzip -l "$zip32" | grep -q "/bin/$f\$" || { echo "$zip32 lacks bin/$f" >&2; exit 1; }
+listing=$(unzip -Z1 "$zip32")
+for f in bin/Varnikel_2004.arx bin/Varnikel_2005.arx bin/Varnikel_2006.arx bin/Varnikel_2007.dll \
+         bin/Varnikel_2008.dll bin/vrkhost.exe bin/vrkhost-r16.exe bin/vrkhost-r17.exe bin/vrkacad_narrow.dll \
+         bin/vrkacad_wide.dll README.txt; do
+  grep -q "/$f\$" <<<"$listing" || { echo "$zip32 lacks $f" >&2; exit 1; }
 done
-unzip -l "$zip32" | grep -q "/README.txt$" || { echo "$zip32 lacks README.txt" >&2; exit 1; }
 echo "$zip32: the five modules, the host programs and README.txt"
 
 if [ "$run32" -eq 1 ]; then

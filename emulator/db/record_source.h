@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct AcDbStub;
+class AcDbStub;
 
 namespace vrk::emu {
 
