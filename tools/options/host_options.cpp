@@ -46,7 +46,7 @@ bool isR16Release(int release) {
 }
 
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* usage) {
-    // A path such as /work/a.dxf is an argument, also on Windows.
+    // An argument that begins with a slash is a path, also on Windows, not an option.
     app.allow_windows_style_options(false);
     try {
         app.parse(argc, argv);
