@@ -1,10 +1,11 @@
 #include "digest/digest.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <vector>
 
 #include "digest/md5.h"
 
@@ -22,46 +23,32 @@ void WriteHexDigest(const unsigned char digest[16], char* pszDigest)
     pszDigest[32] = '\0';
 }
 
-bool HasNonAsciiByte(const char* pszText)
+// Whether the name is that of a regular file, not a folder, a device or a pipe (opening a pipe waits
+// for a writer, reading a device may never end), so this is asked before the file is opened.  The C
+// runtime reads a narrow name as fopen does (in the ANSI code page on Windows).
+bool IsRegularFile(const char* pszFileName)
 {
-    for (; *pszText != '\0'; ++pszText)
-        if (static_cast<unsigned char>(*pszText) >= 0x80)
-            return true;
-    return false;
-}
-
-// Whether the name may be opened for a digest: a regular file, not a folder, a device or a pipe
-// (opening a pipe waits for a writer, reading a device may never end), so this is asked before the
-// file is opened.  The standard library may read a narrow name in another encoding than the ANSI
-// code page that the file functions use; a name it cannot find that holds non-ASCII bytes is left
-// to the open.  Device and pipe names are ASCII, so they are always looked up here.
-bool MayDigestFile(const char* pszFileName)
-{
-    std::error_code ec;
-    std::filesystem::file_status status;
-    try {
-        status = std::filesystem::status(pszFileName, ec);
-    } catch (...) {
-        // A name the standard library cannot convert.
-        return HasNonAsciiByte(pszFileName);
-    }
-    if (!ec && std::filesystem::exists(status))
-        return std::filesystem::is_regular_file(status);
-    return HasNonAsciiByte(pszFileName);
+#if defined(_WIN32)
+    struct _stati64 status;
+    return _stati64(pszFileName, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat status;
+    return stat(pszFileName, &status) == 0 && S_ISREG(status.st_mode);
+#endif
 }
 
 }  // namespace
 
 int DigestText(const char* pszText, char* pszDigest)
 {
-    if (pszText == nullptr)
+    if (pszText == NULL)
         return 0;
     return DigestBuffer(pszText, std::strlen(pszText), pszDigest);
 }
 
 int DigestBuffer(const void* pBuffer, std::size_t nLength, char* pszDigest)
 {
-    if (pBuffer == nullptr || pszDigest == nullptr)
+    if (pBuffer == NULL || pszDigest == NULL)
         return 0;
     MD5Context context;
     InitMD5Context(context);
@@ -74,21 +61,27 @@ int DigestBuffer(const void* pBuffer, std::size_t nLength, char* pszDigest)
 
 int DigestFile(const char* pszFileName, char* pszDigest)
 {
-    if (pszFileName == nullptr || pszDigest == nullptr || !MayDigestFile(pszFileName))
+    if (pszFileName == NULL || pszDigest == NULL || !IsRegularFile(pszFileName))
         return 0;
-    std::vector<unsigned char> chunk(kFileChunkSize);
+    // Memory that runs short is no digest either, answered as the other failures, never thrown.
+    unsigned char* pChunk = static_cast<unsigned char*>(std::malloc(kFileChunkSize));
+    if (pChunk == NULL)
+        return 0;
     std::FILE* pFile = std::fopen(pszFileName, "rb");
-    if (pFile == nullptr)
+    if (pFile == NULL) {
+        std::free(pChunk);
         return 0;
+    }
 
     MD5Context context;
     InitMD5Context(context);
     std::size_t nRead;
-    while ((nRead = std::fread(chunk.data(), 1, chunk.size(), pFile)) > 0)
-        UpdateMD5Context(context, chunk.data(), nRead);
+    while ((nRead = std::fread(pChunk, 1, kFileChunkSize, pFile)) > 0)
+        UpdateMD5Context(context, pChunk, nRead);
     // A read that stopped on an error (a folder opened as a file, an I/O error) is no digest.
     const bool bFailed = std::ferror(pFile) != 0;
     std::fclose(pFile);
+    std::free(pChunk);
     if (bFailed)
         return 0;
 

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+
+// A 32-bit word.  The count is kept in two of them, as RFC 1321 does, since the host's compilers
+// spell a 64-bit integer each their own way.
+typedef unsigned int MD5Word;
 
 struct MD5Context {
-    std::uint32_t state[4];      // the chaining words A, B, C, D
-    std::uint64_t nByteCount;    // bytes taken in so far: 64 bits, so messages past 4 GiB pad correctly
+    MD5Word state[4];            // the chaining words A, B, C, D
+    MD5Word nByteCount[2];       // bytes taken in so far, low word first: 64 bits, so messages past
+                                 // 4 GiB pad correctly
     unsigned char block[64];     // the part of the current 64-byte block taken in so far
 };
 

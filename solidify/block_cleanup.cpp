@@ -60,7 +60,7 @@ bool EraseInvisibleEntities(AcDbBlockTableRecord* pBlockTableRecord)
     for (pBlockIterator->start(true, true); !pBlockIterator->done(); pBlockIterator->step(true, true)) {
         ++processed;
         // In 64 bits: processed * 100 would overflow for definitions of more than 21 million entities.
-        int position = static_cast<int>(static_cast<long long>(processed) * kMeterMax / total);
+        int position = static_cast<int>(static_cast<Adesk::Int64>(processed) * kMeterMax / total);
         if (showMeter && position != lastPosition) {
             acedSetStatusBarProgressMeterPos(position);
             lastPosition = position;

@@ -2,12 +2,25 @@
 #pragma once
 
 #include <stddef.h>
+#if !defined(_MSC_VER)
 #include <stdint.h>
+#endif
 
 #include "frame/host/export.h"
 #include "frame/host/text.h"
 
 namespace Adesk {
+#if defined(_MSC_VER)
+// The host's compilers (Visual C++ 7.0 and 8.0) have no <stdint.h>.
+typedef signed char Int8;
+typedef short Int16;
+typedef int Int32;
+typedef unsigned char UInt8;
+typedef unsigned short UInt16;
+typedef unsigned int UInt32;
+typedef __int64 Int64;
+typedef unsigned __int64 UInt64;
+#else
 typedef int8_t Int8;
 typedef int16_t Int16;
 typedef int32_t Int32;
@@ -16,6 +29,7 @@ typedef uint16_t UInt16;
 typedef uint32_t UInt32;
 typedef int64_t Int64;
 typedef uint64_t UInt64;
+#endif
 typedef bool Boolean;
 const bool kFalse = false;
 const bool kTrue = true;
@@ -77,7 +91,7 @@ enum ErrorStatus {
     eNotInDatabase = 102,
     eWriteFailed = 112,
     eDwgShareDemandLoad = 120,
-    eCreateFailed = 337,        // confirmed
+    eCreateFailed = 337         // confirmed
 };
 }  // namespace Acad
 

@@ -69,9 +69,9 @@ public:
     // eDuplicateKey when a command of that global or local name is already registered.
     virtual Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName,
                                          const ACHAR* cmdLocalName, Adesk::Int32 commandFlags,
-                                         AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext = nullptr,
-                                         int fcode = -1, HINSTANCE hResourceHandle = nullptr,
-                                         AcEdCommand** cmdPtrRet = nullptr) = 0;
+                                         AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext = NULL,
+                                         int fcode = -1, HINSTANCE hResourceHandle = NULL,
+                                         AcEdCommand** cmdPtrRet = NULL) = 0;
     virtual Acad::ErrorStatus removeGroup(const ACHAR* groupName) = 0;
 };
 
@@ -82,7 +82,7 @@ enum LoadReasons {
     kOnCommandInvocation = 0x04,
     kOnLoadRequest = 0x08,
     kLoadDisabled = 0x10,
-    kTransparentlyLoadable = 0x20,
+    kTransparentlyLoadable = 0x20
 };
 enum ErrorStatus { eOk = 0, eInvalidKey = 1, eInvalidSubKey = 2, eKeyNotFound = 3, eOutOfMemory = 4,
                    eInvalidValue = 5, eValueNotFound = 6, eKeyExists = 7, eRegAccessDenied = 8,
@@ -105,7 +105,7 @@ public:
     AcadApp::ErrorStatus writeCommandNameToRegistry(const ACHAR* globalCmdName, const ACHAR* localCmdName);
 
 private:
-    AcadAppInfo(const AcadAppInfo&) = delete;
-    AcadAppInfo& operator=(const AcadAppInfo&) = delete;
+    AcadAppInfo(const AcadAppInfo&);
+    AcadAppInfo& operator=(const AcadAppInfo&);
     AcadAppInfoImp* mpImp;
 };

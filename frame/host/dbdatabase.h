@@ -18,13 +18,13 @@ public:
     // buildDefaultDrawing: start with the tables and records of a new drawing; otherwise empty,
     // ready for readDwgFile.
     explicit AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
-    ~AcDbDatabase() override;
+    virtual ~AcDbDatabase();
 
     // Reads a drawing file into a database constructed without a default drawing.
     Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR, bool bAllowCPConversion = false,
-                                  const ACHAR* password = nullptr);
+                                  const ACHAR* password = NULL);
     // Writes the drawing; the target is replaced only once the whole file is written.
-    Acad::ErrorStatus saveAs(const ACHAR* fileName, const SecurityParams* pSecParams = nullptr);
+    Acad::ErrorStatus saveAs(const ACHAR* fileName, const SecurityParams* pSecParams = NULL);
 
     Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode);
     Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode);
@@ -41,8 +41,8 @@ public:
 
 private:
     friend class AcDbDatabaseAccess;
-    AcDbDatabase(const AcDbDatabase&) = delete;
-    AcDbDatabase& operator=(const AcDbDatabase&) = delete;
+    AcDbDatabase(const AcDbDatabase&);
+    AcDbDatabase& operator=(const AcDbDatabase&);
     AcDbImpDatabase* mpImp;
 };
 
@@ -59,14 +59,14 @@ class VRK_HOST_API AcDbLayerFilter : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbLayerFilter);
     AcDbLayerFilter();
-    ~AcDbLayerFilter() override;
+    virtual ~AcDbLayerFilter();
     Acad::ErrorStatus add(const ACHAR* pLayer);
     Acad::ErrorStatus remove(const ACHAR* pLayer);
     Acad::ErrorStatus getAt(int index, const ACHAR*& pName) const;
     int layerCount() const;
 
 private:
-    AcDbLayerFilter(const AcDbLayerFilter&) = delete;
-    AcDbLayerFilter& operator=(const AcDbLayerFilter&) = delete;
+    AcDbLayerFilter(const AcDbLayerFilter&);
+    AcDbLayerFilter& operator=(const AcDbLayerFilter&);
     AcDbImpLayerFilter* mpImp;
 };

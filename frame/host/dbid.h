@@ -11,12 +11,12 @@ class AcDbDatabase;
 // Identifies one object of a database; the null id means "none".
 class VRK_HOST_API AcDbObjectId {
 public:
-    AcDbObjectId() : mId(nullptr) {}
+    AcDbObjectId() : mId(NULL) {}
     AcDbObjectId(const AcDbStub* pStub) : mId(const_cast<AcDbStub*>(pStub)) {}
     static const AcDbObjectId kNull;
 
-    bool isNull() const { return mId == nullptr; }
-    void setNull() { mId = nullptr; }
+    bool isNull() const { return mId == NULL; }
+    void setNull() { mId = NULL; }
     bool isValid() const;
     bool isErased() const;
     AcDbDatabase* database() const;
@@ -36,8 +36,8 @@ private:
 template <class T>
 class AcArray {
 public:
-    AcArray() : mpArray(nullptr), mLogicalLen(0), mPhysicalLen(0) {}
-    AcArray(const AcArray& src) : mpArray(nullptr), mLogicalLen(0), mPhysicalLen(0) { *this = src; }
+    AcArray() : mpArray(NULL), mLogicalLen(0), mPhysicalLen(0) {}
+    AcArray(const AcArray& src) : mpArray(NULL), mLogicalLen(0), mPhysicalLen(0) { *this = src; }
     ~AcArray() { free(mpArray); }
     AcArray& operator=(const AcArray& src) {
         if (this != &src) {
@@ -80,7 +80,7 @@ private:
     void setPhysicalLength(int n) {
         if (n <= mPhysicalLen) return;
         T* p = static_cast<T*>(realloc(mpArray, sizeof(T) * n));
-        if (p == nullptr) abort();
+        if (p == NULL) abort();
         mpArray = p;
         mPhysicalLen = n;
     }

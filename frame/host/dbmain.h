@@ -10,7 +10,7 @@ class AcDbDictionary;
 class VRK_HOST_API AcDbObject : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbObject);
-    AcRxClass* isA() const override;
+    virtual AcRxClass* isA() const;
 
     AcDbObjectId objectId() const;
     AcDbObjectId ownerId() const;
@@ -32,11 +32,11 @@ public:
 
 protected:
     AcDbObject();
-    ~AcDbObject() override;
+    virtual ~AcDbObject();
 
 private:
-    AcDbObject(const AcDbObject&) = delete;
-    AcDbObject& operator=(const AcDbObject&) = delete;
+    AcDbObject(const AcDbObject&);
+    AcDbObject& operator=(const AcDbObject&);
     friend class AcDbObjectAccess;
     AcDbStub* mpStub;
 };
@@ -105,8 +105,8 @@ VRK_HOST_API Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectI
 template <class T_OBJECT>
 inline Acad::ErrorStatus acdbOpenObject(T_OBJECT*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
                                         bool openErased = false) {
-    AcDbObject* pTemp = nullptr;
+    AcDbObject* pTemp = NULL;
     Acad::ErrorStatus es = acdbOpenAcDbObject(pTemp, id, mode, openErased, T_OBJECT::desc());
-    pObj = es == Acad::eOk ? static_cast<T_OBJECT*>(pTemp) : nullptr;
+    pObj = es == Acad::eOk ? static_cast<T_OBJECT*>(pTemp) : NULL;
     return es;
 }

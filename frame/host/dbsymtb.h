@@ -58,7 +58,7 @@ public:
 
 protected:
     AcDbSymbolTableRecord();
-    ~AcDbSymbolTableRecord() override;
+    virtual ~AcDbSymbolTableRecord();
 
 private:
     friend class AcDbObjectAccess;

@@ -9,7 +9,7 @@ class AcRxClass;
 #define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                                \
     static AcRxClass* desc();                                                                           \
     static CLASS_NAME* cast(const AcRxObject* inPtr) {                                                  \
-        return inPtr != nullptr && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : nullptr; \
+        return inPtr != NULL && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : NULL; \
     }
 
 class VRK_HOST_API AcRxObject : public AcHeapOperators {
@@ -29,14 +29,14 @@ protected:
 class VRK_HOST_API AcRxClass : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcRxClass);
-    AcRxClass* isA() const override;
+    virtual AcRxClass* isA() const;
     const ACHAR* name() const;
     AcRxClass* myParent() const;
     bool isDerivedFrom(const AcRxClass* pOtherClass) const;
 
 private:
     AcRxClass();
-    ~AcRxClass() override;
+    virtual ~AcRxClass();
     friend class AcRxClassImp;
     class AcRxClassImp* mpImp;
 };
@@ -73,7 +73,7 @@ enum AppMsgCode {
     kPreQuitMsg = 13,
     kInitDialogMsg = 14,
     kEndDialogMsg = 15,
-    kSuspendMsg = 16,
+    kSuspendMsg = 16
 };
 enum AppRetCode { kRetOK = 0, kRetError = 3 };
 }  // namespace AcRx
