@@ -2,6 +2,7 @@
 set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rx/class_registry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rx/error_status.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rx/module_loader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rx/system_registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/builder.cpp

@@ -9,7 +9,7 @@ void InitApplication()
 {
     acrxBuildClassHierarchy();
 
-    // A command that cannot be added (a name already taken) does not stop the load.
+    // A command that cannot be added (a name its group already has) does not stop the load.
     for (int i = 0; i < kCommandCount; ++i) {
         AcEdCommandStack* pCommandStack = LookupCommandStack();
         if (pCommandStack != NULL)

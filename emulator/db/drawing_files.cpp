@@ -6,6 +6,7 @@
 #include "emulator/dxf/reader.h"
 #include "emulator/dxf/text_codec.h"
 #include "emulator/rx/class_registry.h"
+#include "emulator/rx/error_status.h"
 #include "emulator/text.h"
 
 namespace vrk::emu {
@@ -107,8 +108,9 @@ const std::string& lastDrawingFileReason() { return lastError(); }
 Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason) { return fail(es, std::move(reason)); }
 
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
-    if (!lastError().empty()) return lastError();
-    return es == Acad::eFileNotFound ? "no such file" : "error " + std::to_string(static_cast<int>(es));
+    std::string reason = lastError();
+    if (reason.empty()) reason = es == Acad::eFileNotFound ? "no such file" : "failed";
+    return reason + " [" + describeErrorStatus(es) + "]";
 }
 
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int, bool) {

@@ -22,8 +22,8 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
 // program since, eWriteFailed when writing or flushing fails, eNotImplementedYet for objects made
 // after reading (which could not be written without loss).
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName);
-// Why the last read or save that returned es failed, in words, naming the file ("cannot read a.dxf:
-// line 12: group code is not a number").
+// Why the last read or save that returned es failed, in words, naming the file, and the status by
+// name and number ("cannot read a.dxf: line 12: group code is not a number [eDxfReadAborted (63)]").
 std::string lastDrawingFileError(Acad::ErrorStatus es);
 // The reason the last read or save failed; empty after one that succeeded.
 const std::string& lastDrawingFileReason();

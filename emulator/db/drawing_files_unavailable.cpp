@@ -1,6 +1,7 @@
 // Drawing files in a build without the drawing-file code (Windows until that code is ported):
 // every read and save fails with the reason, as a missing file or a refused save would.
 #include "emulator/db/drawing_files.h"
+#include "emulator/rx/error_status.h"
 
 namespace vrk::emu {
 
@@ -12,7 +13,7 @@ void setSaveFaults(const vrk::dxf::SaveFaults*) {}
 void setSaveEncoding(SaveEncoding) {}
 SaveEncoding saveEncoding() { return SaveEncoding::AsRead; }
 
-std::string lastDrawingFileError(Acad::ErrorStatus) { return kReason; }
+std::string lastDrawingFileError(Acad::ErrorStatus es) { return kReason + " [" + describeErrorStatus(es) + "]"; }
 
 const std::string& lastDrawingFileReason() { return kReason; }
 

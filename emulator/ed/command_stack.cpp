@@ -1,4 +1,8 @@
-// The command stack: commands registered by applications, found by global or local name.
+// The command stack: commands registered by applications in groups, found by global or local name.
+// A name is unique within its group only; the host searches the groups from the one added last, so
+// the newest group's command of a name runs, and removing that group uncovers the one below.
+#include <algorithm>
+
 #include "emulator/rx/class_registry.h"
 #include "emulator/rx/services.h"
 #include "emulator/testing/host_calls.h"
@@ -11,6 +15,20 @@ namespace {
 std::vector<RegisteredCommand>& commands() {
     static std::vector<RegisteredCommand> registered;
     return registered;
+}
+
+// The groups' names, case folded, in the order they were added: the top of the stack last.
+std::vector<std::string>& groups() {
+    static std::vector<std::string> stack;
+    return stack;
+}
+
+const RegisteredCommand* findInGroup(const std::string& group, const std::string& key) {
+    for (const RegisteredCommand& command : commands())
+        if (foldCase(command.group) == group &&
+            (foldCase(command.globalName) == key || foldCase(command.localName) == key))
+            return &command;
+    return nullptr;
 }
 
 class CommandStack : public AcEdCommandStack {
@@ -26,8 +44,11 @@ public:
         RegisteredCommand command{fromHost(cmdGroupName), fromHost(cmdGlobalName),
                                   fromHost(cmdLocalName ? cmdLocalName : cmdGlobalName), commandFlags,
                                   FunctionAddr, UIContext, fcode, hResourceHandle, cmdPtrRet != nullptr};
-        if (lookupCommand(command.globalName) != nullptr || lookupCommand(command.localName) != nullptr)
+        const std::string group = foldCase(command.group);
+        if (findInGroup(group, foldCase(command.globalName)) != nullptr ||
+            findInGroup(group, foldCase(command.localName)) != nullptr)
             return Acad::eDuplicateKey;
+        if (std::find(groups().begin(), groups().end(), group) == groups().end()) groups().push_back(group);
         commands().push_back(command);
         return Acad::eOk;
     }
@@ -40,6 +61,7 @@ public:
         const size_t before = all.size();
         for (auto it = all.begin(); it != all.end();)
             it = foldCase(it->group) == group ? all.erase(it) : it + 1;
+        groups().erase(std::remove(groups().begin(), groups().end(), group), groups().end());
         return all.size() == before ? Acad::eKeyNotFound : Acad::eOk;
     }
 
@@ -63,8 +85,8 @@ std::vector<RegisteredCommand> registeredCommands(const std::string& group) {
 
 const RegisteredCommand* lookupCommand(const std::string& name) {
     const std::string key = foldCase(name);
-    for (const RegisteredCommand& command : commands())
-        if (foldCase(command.globalName) == key || foldCase(command.localName) == key) return &command;
+    for (auto group = groups().rbegin(); group != groups().rend(); ++group)
+        if (const RegisteredCommand* pCommand = findInGroup(*group, key)) return pCommand;
     return nullptr;
 }
 
@@ -80,6 +102,9 @@ bool invokeCommand(const std::string& name) {
     return true;
 }
 
-void clearCommands() { commands().clear(); }
+void clearCommands() {
+    commands().clear();
+    groups().clear();
+}
 
 }  // namespace vrk::emu

@@ -28,7 +28,8 @@ struct RegisteredCommand {
     bool commandObjectAsked;  // a non-null cmdPtrRet
 };
 std::vector<RegisteredCommand> registeredCommands(const std::string& group = std::string());
-// Finds a command by global or local name, ignoring case; nullptr when none.
+// Finds the command that typing the name runs, by global or local name, ignoring case: the one of
+// the group added last among those that have the name.  nullptr when none.
 const RegisteredCommand* lookupCommand(const std::string& name);
 // Runs the command of that name; false when there is none, or when a command is running and this
 // one is not transparent (ACRX_CMD_TRANSPARENT): only those may run inside another command.

@@ -37,47 +37,46 @@ const bool kTrue = true;
 
 namespace Acad {
 // Result of every database operation: eOk is success, everything else a failure.  The numbers are
-// the host's.  Those marked "confirmed" were checked against the host's published reference (the
-// managed ErrorStatus enumeration, which carries the same numbers, and the automation service's
-// list of error numbers); the others could not be confirmed there and follow the host's order.
+// the host's, each checked against one published listing of the enumeration: ObjectARX 2018's
+// acadstrc.h as the repository satya-das/cppparser publishes it
+// (test/e2e/test_master/ObjectArxHeaders/acadstrc.h).  The 2004-2008 headers were not at hand.
 enum ErrorStatus {
-    eOk = 0,                    // confirmed
+    eOk = 0,
     eNotImplementedYet = 1,
     eNotApplicable = 2,
     eInvalidInput = 3,
-    eAmbiguousInput = 4,        // confirmed
+    eAmbiguousInput = 4,
     eOutOfMemory = 6,
-    eBufferTooSmall = 7,        // confirmed
+    eBufferTooSmall = 7,
     eInvalidOpenState = 8,
     eHandleExists = 10,
     eNullHandle = 11,
-    eBrokenHandle = 12,         // confirmed
+    eBrokenHandle = 12,
     eUnknownHandle = 13,
     eNullObjectPointer = 15,
     eNullObjectId = 16,
     eNullBlockName = 17,
-    eContainerNotEmpty = 18,    // confirmed
-    eKeyNotFound = 21,
-    eDuplicateKey = 22,
-    eInvalidIndex = 23,
-    eAlreadyInDb = 26,          // confirmed
-    eInvalidKey = 32,
-    eWrongObjectType = 33,
-    eWrongDatabase = 34,
-    eInvalidDwgVersion = 36,
-    eAnonymousEntry = 38,       // confirmed
-    eEndOfFile = 40,
-    eNotOpenForRead = 43,
-    eNotOpenForWrite = 44,
-    eNotThatKindOfClass = 45,
-    eBadDxfSequence = 52,       // confirmed
-    eFilerError = 53,           // confirmed
-    eDxfPartiallyRead = 61,
-    eDxfReadAborted = 62,
-    eDwgNeedsAFullSave = 68,
-    eFileAccessErr = 70,
-    eFileNotFound = 72,
-    eFileSharingViolation = 73,
+    eContainerNotEmpty = 18,
+    eKeyNotFound = 22,
+    eDuplicateKey = 23,
+    eInvalidIndex = 24,
+    eAlreadyInDb = 26,
+    eInvalidKey = 33,
+    eWrongObjectType = 34,
+    eWrongDatabase = 35,
+    eInvalidDwgVersion = 37,
+    eAnonymousEntry = 38,
+    eEndOfFile = 41,
+    eNotOpenForRead = 44,
+    eNotOpenForWrite = 45,
+    eNotThatKindOfClass = 46,
+    eBadDxfSequence = 52,
+    eFilerError = 53,
+    eDxfPartiallyRead = 62,
+    eDxfReadAborted = 63,
+    eDwgNeedsAFullSave = 69,
+    eFileAccessErr = 72,
+    eFileNotFound = 76,
     eWasErased = 80,
     ePermanentlyErased = 81,
     eWasOpenForRead = 82,
@@ -87,11 +86,12 @@ enum ErrorStatus {
     eWasOpenForNotify = 86,
     eOnLockedLayer = 87,
     eMustOpenThruOwner = 88,
-    eAtMaxReaders = 90,         // confirmed
-    eNotInDatabase = 102,
-    eWriteFailed = 112,
-    eDwgShareDemandLoad = 120,
-    eCreateFailed = 337         // confirmed
+    eAtMaxReaders = 90,
+    eWriteFailed = 112,         // no listing shows it: the emulator's own, for a save that fails writing
+    eNotInDatabase = 137,
+    eCreateFailed = 337,
+    eFileSharingViolation = 433,
+    eDwgShareDemandLoad = 500
 };
 }  // namespace Acad
 

@@ -66,7 +66,8 @@ class AcEdCommand;
 // The host's command stack.  Its class record is not exported: look it up in the class dictionary.
 class AcEdCommandStack : public AcRxObject {
 public:
-    // eDuplicateKey when a command of that global or local name is already registered.
+    // eDuplicateKey when the group already has a command of that global or local name.  Other groups
+    // may have one: the group added last runs it.
     virtual Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName,
                                          const ACHAR* cmdLocalName, Adesk::Int32 commandFlags,
                                          AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext = NULL,

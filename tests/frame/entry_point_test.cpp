@@ -141,13 +141,27 @@ TEST_F(EntryPointTest, FailingFirstCommandDoesNotStopTheLoad) {
     EXPECT_EQ(registryText(L"Commands", L"VRK_Help_Online"), "VRK_HELP");
 }
 
-TEST_F(EntryPointTest, CommandNameAlreadyTakenIsRefusedByTheHostAndIgnored) {
+// A command name is unique within its group only.  Typing it runs the command of the group added
+// last; removing that group uncovers the earlier one.  The plug-in's VRK is added beside another's.
+TEST_F(EntryPointTest, SameCommandNameInTwoGroupsRunsTheGroupAddedLast) {
+    static std::string ran;
     AcEdCommandStack* pStack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
-    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("VRK"), ACRX_T("VRK"), 0, [] {}), Acad::eOk);
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("VRK"), ACRX_T("VRK"), 0, [] { ran = "Other"; }),
+              Acad::eOk);
+    EXPECT_EQ(pStack->addCommand(ACRX_T("OTHER"), ACRX_T("Second"), ACRX_T("vrk"), 0, [] {}), Acad::eDuplicateKey);
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Later"), ACRX_T("vrk"), ACRX_T("vrk"), 0, [] { ran = "Later"; }),
+              Acad::eOk);
+    EXPECT_TRUE(vrk::emu::invokeCommand("Vrk"));
+    EXPECT_EQ(ran, "Later");
+    EXPECT_EQ(pStack->removeGroup(ACRX_T("Later")), Acad::eOk);
+    EXPECT_TRUE(vrk::emu::invokeCommand("vrk"));
+    EXPECT_EQ(ran, "Other");
+
     EXPECT_EQ(send(AcRx::kInitAppMsg), 0);
-    EXPECT_EQ(commandNames(), (std::vector<std::string>{"VRK_Help_Online/VRK_HELP"}));
+    EXPECT_EQ(commandNames(), (std::vector<std::string>{"Varnikel/vrk", "VRK_Help_Online/VRK_HELP"}));
+    EXPECT_EQ(vrk::emu::lookupCommand("VRK")->group, "Varnikel");
     EXPECT_EQ(send(AcRx::kUnloadAppMsg), 0);
-    EXPECT_EQ(vrk::emu::registeredCommands().size(), 1u);  // the other group's command stays
+    EXPECT_EQ(vrk::emu::lookupCommand("VRK")->group, "Other");
 }
 
 TEST_F(EntryPointTest, LoadingTwiceWritesTheSameEntriesAgain) {
