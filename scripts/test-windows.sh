@@ -41,9 +41,10 @@ cmake --preset windows >/dev/null
 if [ "$run32" -eq 1 ]; then
   cmake --build --preset windows -j"$jobs" >/dev/null
 else
-  # What the zip holds: the modules and the programs.
+  # What the zip holds: the modules and the programs; and the plug-in sources checked as C++98 against
+  # the Windows flavour of the host declarations.
   cmake --build --preset windows -j"$jobs" --target Varnikel_2004 Varnikel_2005 Varnikel_2006 Varnikel_2007 \
-    Varnikel_2008 vrkhost vrkconvert vrkbatch >/dev/null
+    Varnikel_2008 vrkhost vrkconvert vrkbatch plugin_dialect >/dev/null
 fi
 for f in build/windows/bin/Varnikel_200{4,5,6}.arx build/windows/bin/Varnikel_200{7,8}.dll; do
   file_format=$(i686-w64-mingw32-objdump -f "$f" | sed -n 's/.*file format //p')
@@ -64,10 +65,16 @@ done
 zip32=$(ls build/windows/varnikel-*-i686-windows.zip)
 listing=$(unzip -Z1 "$zip32")
 for f in bin/Varnikel_2004.arx bin/Varnikel_2005.arx bin/Varnikel_2006.arx bin/Varnikel_2007.dll \
-         bin/Varnikel_2008.dll bin/vrkhost.exe bin/vrkhost-r16.exe bin/vrkhost-r17.exe bin/vrkacad_narrow.dll \
-         bin/vrkacad_wide.dll README.txt; do
+         bin/Varnikel_2008.dll bin/vrkhost.exe bin/vrkhost-r16.exe bin/vrkhost-r17.exe bin/vrkbatch.exe \
+         bin/vrkconvert.exe bin/vrkacad_narrow.dll bin/vrkacad_wide.dll README.txt; do
   grep -q "/$f\$" <<<"$listing" || { echo "$zip32 lacks $f" >&2; exit 1; }
 done
+# Its README.txt sends nobody to load these modules into the CAD program.
+readme=$(unzip -p "$zip32" '*/README.txt')
+if grep -qi 'APPLOAD' <<<"$readme"; then
+  echo "$zip32: README.txt tells to load the modules into the CAD program" >&2
+  exit 1
+fi
 echo "$zip32: the five modules, the host programs and README.txt"
 
 if [ "$run32" -eq 1 ]; then

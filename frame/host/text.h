@@ -77,6 +77,8 @@ wchar_t* _wcsdup(const wchar_t* s);
 
 #endif  // !_WIN32
 
-// The host's own name for a character of its width.
+// The host's own name for a character of its width, unless the vendor SDK's headers gave it already.
+#if !defined(ACRX_T)
 typedef TCHAR ACHAR;
 #define ACRX_T(x) _T(x)
+#endif
