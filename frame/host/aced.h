@@ -85,6 +85,8 @@ enum LoadReasons {
     kLoadDisabled = 0x10,
     kTransparentlyLoadable = 0x20
 };
+// The demand-load registry's results; the numbers checked against the listing named in acadstrc.h
+// (its rxdlinkr.h).
 enum ErrorStatus { eOk = 0, eInvalidKey = 1, eInvalidSubKey = 2, eKeyNotFound = 3, eOutOfMemory = 4,
                    eInvalidValue = 5, eValueNotFound = 6, eKeyExists = 7, eRegAccessDenied = 8,
                    eRejected = 9, eUnknownError = 10 };
