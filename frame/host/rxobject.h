@@ -9,7 +9,7 @@ class AcRxClass;
 #define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                                \
     static AcRxClass* desc();                                                                           \
     static CLASS_NAME* cast(const AcRxObject* inPtr) {                                                  \
-        return inPtr != NULL && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : NULL; \
+        return inPtr != NULL && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : NULL;      \
     }
 
 class VRK_HOST_API AcRxObject : public AcHeapOperators {
