@@ -24,6 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a host asked to stop may take to clean up before it is killed.
+const auto kStopGrace = std::chrono::seconds(2);
+
 // Measures the run against its timeout and the stop request; says how it has to end, if it has to.
 class Watch {
 public:
@@ -40,7 +43,8 @@ public:
     // Milliseconds to wait before looking again.
     int sliceMs() const {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mDeadline - Clock::now()).count();
-        return static_cast<int>(std::max<long long>(0, std::min<long long>(100, left)));
+        // Past the deadline (a host given its grace period) the wait still takes a slice, not a spin.
+        return static_cast<int>(std::max<long long>(left > 0 ? 0 : 10, std::min<long long>(100, left)));
     }
 
 private:
@@ -218,6 +222,7 @@ bool spawnHost(const std::filesystem::path& program, const std::vector<std::stri
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGINT);
     sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGHUP);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&attributes, 0);
@@ -247,10 +252,18 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
 
     const Watch watch(timeout, stop);
     run.end = HostRun::End::Exited;
+    // Asked to end first (the host removes what it was writing), killed after the grace period.
+    Clock::time_point killAt = Clock::time_point::max();
     auto stopGroup = [&]() {
-        if (run.end != HostRun::End::Exited) return;
-        run.end = watch.verdict();
-        if (run.end != HostRun::End::Exited) kill(-pid, SIGKILL);
+        if (run.end == HostRun::End::Exited) {
+            run.end = watch.verdict();
+            if (run.end == HostRun::End::Exited) return;
+            kill(-pid, SIGTERM);
+            killAt = Clock::now() + kStopGrace;
+        } else if (Clock::now() >= killAt) {
+            kill(-pid, SIGKILL);
+            killAt = Clock::time_point::max();
+        }
     };
     // Until both pipes are closed, which is when the host (and all it started) has gone.
     pollfd fds[2] = {{out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}};

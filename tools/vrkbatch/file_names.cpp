@@ -1,0 +1,102 @@
+#include "tools/vrkbatch/file_names.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace vrk::batch {
+
+namespace fs = std::filesystem;
+
+#if defined(_WIN32)
+
+namespace {
+
+bool hasPrefix(const std::wstring& name, const wchar_t* prefix) { return name.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+fs::path absoluteName(const fs::path& path) {
+    const std::wstring name = path.native();
+    if (name.empty() || hasPrefix(name, L"\\\\?\\") || hasPrefix(name, L"\\\\.\\")) return path;
+    std::vector<wchar_t> full(name.size() + MAX_PATH + 1);
+    for (;;) {
+        const DWORD n = GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return path;
+        if (n < full.size()) return fs::path(std::wstring(full.data(), n));
+        full.resize(n + 1);
+    }
+}
+
+fs::path systemName(const fs::path& path) {
+    const fs::path absolute = absoluteName(path);
+    const std::wstring& name = absolute.native();
+    if (name.size() < 240 || hasPrefix(name, L"\\\\?\\") || hasPrefix(name, L"\\\\.\\")) return path;
+    if (hasPrefix(name, L"\\\\")) return fs::path(L"\\\\?\\UNC\\" + name.substr(2));
+    return fs::path(L"\\\\?\\" + name);
+}
+
+std::optional<std::string> fileIdentity(const fs::path& path) {
+    // Opened for nothing but its attributes, folders too, sharing everything: no other program is hindered.
+    HANDLE file = CreateFileW(systemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+}
+
+#else
+
+fs::path absoluteName(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute;
+}
+
+fs::path systemName(const fs::path& path) { return path; }
+
+std::optional<std::string> fileIdentity(const fs::path& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return std::nullopt;
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+#endif
+
+std::string nameIdentity(const fs::path& path) {
+    if (const std::optional<std::string> file = fileIdentity(path)) return *file;
+    const fs::path absolute = absoluteName(path);
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(systemName(absolute), ec);
+    if (ec) resolved = absolute.lexically_normal();
+    std::string key = "name:" + resolved.generic_u8string();
+#if defined(_WIN32)
+    if (key.rfind("name://?/", 0) == 0) key.erase(5, 4);
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+#endif
+    return key;
+}
+
+fs::path backupOf(const fs::path& drawing) {
+    fs::path backup = drawing;
+    return backup.replace_extension(".bak");
+}
+
+bool hasExtension(const fs::path& path, const char* wanted) {
+    std::string extension = path.extension().u8string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == wanted;
+}
+
+}  // namespace vrk::batch
