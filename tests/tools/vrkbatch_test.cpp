@@ -335,6 +335,50 @@ TEST(VrkbatchTest, TwoBatchesAtOnceTakeEachDrawingOnce) {
     }
 }
 
+// With the real host: saving commands are refused (a failed row, nothing written, also in a dry run),
+// an existing NAME.bak is never replaced (a failed row naming it, or the next numbered name), and a
+// linked drawing is solidified where the link leads while the link stays a link.
+TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
+    REQUIRE_BATCH_HOST();
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string original = readWholeFile(sample);
+    fs::create_directories(in + "/real");
+    for (const char* name : {"a.dxf", "real/linked.dxf"}) {
+        fs::copy_file(sample, in + "/" + name);
+        fs::permissions(in + "/" + name, fs::perms::owner_write, fs::perm_options::add);
+    }
+    fs::create_symlink("real/linked.dxf", in + "/link.dxf");
+    for (const char* commands : {"--dry-run --commands 'vrk;SAVE'", "--out out --commands 'vrk;SAVEAS x.dxf'",
+                                 "--in-place --commands 'vrk;QUIT'"}) {
+        SCOPED_TRACE(commands);
+        const ProgramResult r = runProgram("cd " + quoted(folder.path()) + " && " + program("vrkbatch") + " " +
+                                           commands + " " + quoted(in + "/a.dxf"));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
+        EXPECT_EQ(folderEntries(folder.path()).size(), TempFolder::exists(folder.file("out")) ? 2u : 1u);
+        EXPECT_EQ(folderEntries(folder.file("out")).size(), 0u) << "the --out folder, made, stays empty";
+    }
+    std::ofstream(in + "/a.bak") << "the CAD program's own backup";
+    fs::permissions(in + "/a.bak", fs::perms::owner_read);
+    ProgramResult r = vrkbatch("--in-place --report " + quoted(folder.file("r.csv")) + " " + quoted(in));
+    EXPECT_EQ(r.status, 1) << r.err;
+    auto rows = reportRows(folder.file("r.csv"));
+    EXPECT_EQ(rows.at("a.dxf")["outcome"], "failed");
+    EXPECT_NE(rows.at("a.dxf")["error"].get<std::string>().find("a.bak"), std::string::npos);
+    EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
+    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+    EXPECT_EQ(rows.at("link.dxf")["outcome"], "solidified");
+    EXPECT_TRUE(fs::is_symlink(in + "/link.dxf"));
+    EXPECT_TRUE(readWholeFile(in + "/real/linked.dxf") != original);
+
+    r = vrkbatch("--in-place --numbered-backups " + quoted(in + "/a.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readWholeFile(in + "/a.1.bak") == original);
+    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+}
+
 // SIGHUP (a closed terminal) stops the batch as SIGTERM does: the report is written, the hosts are
 // asked to end (SIGTERM, which they may use to clean up) before they would be killed, the status is 130.
 TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
