@@ -102,6 +102,7 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
 
     HANDLE outRead = nullptr, errRead = nullptr;
     PROCESS_INFORMATION process = {};
+    const bool onConsole = GetConsoleWindow() != nullptr;
     // A job holds the host and what it starts (the launcher starts the host of the release), so that
     // stopping it stops them all, also when this program ends.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -126,8 +127,11 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
         startup.hStdInput = nul;
         startup.hStdOutput = outWrite;
         startup.hStdError = errWrite;
-        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                           CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+        // On a console the host shares it in a process group of its own, so that it can be asked to end
+        // (Ctrl+Break, on which it removes what it was writing); without one it gets no window.
+        const DWORD flags = CREATE_SUSPENDED | (onConsole ? CREATE_NEW_PROCESS_GROUP : CREATE_NO_WINDOW);
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                           &startup, &process)) {
             if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
             ResumeThread(process.hThread);
         } else {
@@ -150,6 +154,10 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
     while (WaitForSingleObject(process.hProcess, static_cast<DWORD>(watch.sliceMs())) == WAIT_TIMEOUT) {
         run.end = watch.verdict();
         if (run.end != HostRun::End::Exited) {
+            const DWORD graceMs = static_cast<DWORD>(std::chrono::milliseconds(kStopGrace).count());
+            if (onConsole && GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId))
+                WaitForSingleObject(process.hProcess, graceMs);
+            // Whatever is left of it, the host of the release included, ends now.
             if (job != nullptr) TerminateJobObject(job, 1);
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, INFINITE);
