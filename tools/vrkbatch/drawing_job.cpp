@@ -19,6 +19,16 @@ std::string trimmed(const std::string& text) {
     return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
 }
 
+// A host's message as one line of a row: its lines joined by a blank.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : trimmed(text)) {
+        if (c == '\r') continue;
+        line += c == '\n' ? ' ' : c;
+    }
+    return line;
+}
+
 // The host in batch mode saves the drawing itself, with its own safe-save rules; the batch only says
 // where. Commands that open, save or quit are refused by the host in this mode, so the one save is ours.
 std::vector<std::string> hostArguments(const Drawing& drawing, const BatchOptions& options) {
@@ -41,7 +51,7 @@ std::vector<std::string> hostArguments(const Drawing& drawing, const BatchOption
 
 // Why a host that left no usable record failed: its standard error, else its exit status.
 std::string hostError(const HostRun& run, const std::string& reason) {
-    const std::string err = trimmed(run.err);
+    const std::string err = oneLine(run.err);
     if (run.status != 0)
         return "the host ended with status " + std::to_string(run.status) + (err.empty() ? "" : ": " + err);
     return reason + (err.empty() ? "" : ": " + err);
@@ -58,7 +68,7 @@ void readRecord(const HostRun& run, const BatchOptions& options, DrawingResult& 
     }
     result.before = record.before;
     if (record.status != 0 || run.status != 0) {
-        const std::string error = trimmed(record.error.empty() ? run.err : record.error);
+        const std::string error = oneLine(record.error.empty() ? run.err : record.error);
         result.error = error.empty() ? "the host ended with status " + std::to_string(run.status) : error;
         return;
     }

@@ -22,47 +22,47 @@ struct Found {
 };
 
 // A folder's .dxf drawings (and its .dwg ones, to be told about), sorted, leaving out the output folder
-// (which may lie inside it).
+// (which may lie inside it). Links to folders are not followed, so that no walk goes round in a circle;
+// sub-folders that cannot be read are passed by.
 void scanFolder(const fs::path& folder, bool recursive, const std::string& outIdentity, std::vector<Found>& found) {
     std::vector<Found> drawings;
-    std::error_code ec;
-    const fs::path walked = systemName(folder);
-    const auto options = fs::directory_options::skip_permission_denied;
-    // Whether to descend into entry, when it is a folder.
-    auto consider = [&](const fs::directory_entry& entry) {
-        std::error_code entryError;
-        if (entry.is_directory(entryError)) return outIdentity.empty() || nameIdentity(entry.path()) != outIdentity;
-        if (!entry.is_regular_file(entryError)) return false;
-        const bool dwg = hasExtension(entry.path(), ".dwg");
-        if (dwg || hasExtension(entry.path(), ".dxf"))
-            drawings.push_back({entry.path(), entry.path().lexically_relative(walked), {}, dwg});
-        return false;
-    };
-    if (recursive) {
-        fs::recursive_directory_iterator it(walked, options, ec), end;
-        for (; !ec && it != end; it.increment(ec))
-            if (!consider(*it)) it.disable_recursion_pending();
-    } else {
-        fs::directory_iterator it(walked, options, ec), end;
-        for (; !ec && it != end; it.increment(ec)) consider(*it);
+    std::vector<fs::path> pending = {folder};
+    for (size_t next = 0; next < pending.size(); ++next) {
+        std::vector<FolderEntry> entries;
+        std::string error;
+        if (!readFolder(pending[next], entries, error) && next == 0) {
+            found.push_back({folder, {}, "cannot read the folder: " + error});
+            return;
+        }
+        for (const FolderEntry& entry : entries) {
+            const bool dwg = hasExtension(entry.path, ".dwg");
+            if (entry.file && (dwg || hasExtension(entry.path, ".dxf")))
+                drawings.push_back({entry.path, entry.path.lexically_relative(folder), {}, dwg});
+            else if (entry.folder && recursive && (outIdentity.empty() || nameIdentity(entry.path) != outIdentity))
+                pending.push_back(entry.path);
+        }
     }
-    if (ec) found.push_back({folder, {}, "cannot read the folder: " + ec.message()});
     std::sort(drawings.begin(), drawings.end(), [](const Found& a, const Found& b) { return a.source < b.source; });
     found.insert(found.end(), drawings.begin(), drawings.end());
+}
+
+// The system's reason why a named path cannot be taken (no such file, no permission, a name too long).
+std::string whyMissing(const fs::path& path) {
+    std::error_code ec;
+    const bool exists = fs::exists(fs::status(systemName(path), ec));
+    return ec ? ec.message() : exists ? "cannot be opened" : "no such file or folder";
 }
 
 std::vector<Found> findDrawings(const BatchOptions& options, const std::string& outIdentity) {
     std::vector<Found> found;
     for (const std::string& name : options.paths) {
         const fs::path path = fs::u8path(name);
-        std::error_code ec;
-        const fs::file_status status = fs::status(systemName(path), ec);
-        if (fs::is_directory(status))
+        if (isFolder(path))
             scanFolder(path, options.recursive, outIdentity, found);
-        else if (fs::exists(status))
+        else if (fileIdentity(path))
             found.push_back({path, path.filename(), {}, hasExtension(path, ".dwg")});
         else
-            found.push_back({path, {}, ec ? ec.message() : "no such file or folder"});
+            found.push_back({path, {}, whyMissing(path)});
     }
     return found;
 }

@@ -55,11 +55,8 @@ DrawingLock::State DrawingLock::acquire(const std::filesystem::path& path, std::
             error = "cannot lock the drawing: " + std::system_category().message(static_cast<int>(reason));
             return State::Failed;
         }
-        BY_HANDLE_FILE_INFORMATION info;
-        const std::optional<std::string> named = fileIdentity(path);
-        if (GetFileInformationByHandle(file, &info) && named &&
-            *named == std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
-                          std::to_string(info.nFileIndexLow)) {
+        const std::optional<std::string> held = handleIdentity(file);
+        if (held && held == fileIdentity(path)) {
             mHandle = file;
             return State::Held;
         }

@@ -6,6 +6,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include <system_error>
 #else
 #include <sys/stat.h>
 #endif
@@ -47,15 +49,71 @@ std::optional<std::string> fileIdentity(const fs::path& path) {
     HANDLE file = CreateFileW(systemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    const std::optional<std::string> identity = handleIdentity(file);
     CloseHandle(file);
-    if (!known) return std::nullopt;
+    return identity;
+}
+
+std::optional<std::string> handleIdentity(void* handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
     return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
            std::to_string(info.nFileIndexLow);
 }
 
+bool readFolder(const fs::path& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    // FindFirstFileW takes \\?\ names, which the C library's directory calls do not.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW((systemName(folder) / L"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD reason = GetLastError();
+        if (reason == ERROR_FILE_NOT_FOUND) return true;
+        error = std::system_category().message(static_cast<int>(reason));
+        return false;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        FolderEntry entry;
+        entry.path = folder / name;
+        const DWORD attributes = found.dwFileAttributes;
+        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link;
+        entry.file = link ? !isFolder(entry.path) && fileIdentity(entry.path).has_value()
+                          : (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+        entries.push_back(entry);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool isFolder(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(systemName(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 #else
+
+bool readFolder(const fs::path& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code entryError;
+        FolderEntry entry;
+        entry.path = it->path();
+        entry.folder = it->is_directory(entryError) && !it->is_symlink(entryError);
+        entry.file = it->is_regular_file(entryError);
+        entries.push_back(entry);
+    }
+    if (ec) error = ec.message();
+    return !ec;
+}
+
+bool isFolder(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
 
 fs::path absoluteName(const fs::path& path) {
     std::error_code ec;

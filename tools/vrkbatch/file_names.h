@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vrk::batch {
 
@@ -20,9 +21,27 @@ std::filesystem::path systemName(const std::filesystem::path& path);
 // when it cannot be opened or examined.
 std::optional<std::string> fileIdentity(const std::filesystem::path& path);
 
+#if defined(_WIN32)
+// The same for a file already open (a HANDLE).
+std::optional<std::string> handleIdentity(void* handle);
+#endif
+
 // What makes two names one: the file behind them where there is one, else the absolute name with its
 // existing folders resolved (without case on Windows).
 std::string nameIdentity(const std::filesystem::path& path);
+
+struct FolderEntry {
+    std::filesystem::path path;  // the folder's name joined with the entry's
+    bool folder = false;         // a folder of its own (not a link to one), to descend into
+    bool file = false;           // a regular file, also through a link
+};
+
+// The entries of folder; false with the reason in error when it cannot be read. On Windows also a
+// folder whose name is longer than 260 characters.
+bool readFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries, std::string& error);
+
+// Whether a folder is named (links followed).
+bool isFolder(const std::filesystem::path& path);
 
 // NAME.bak beside the drawing NAME.dxf, as the CAD program keeps it.
 std::filesystem::path backupOf(const std::filesystem::path& drawing);
