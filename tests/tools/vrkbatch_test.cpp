@@ -148,6 +148,52 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
     EXPECT_EQ(folderEntries(in + "/out").size(), names.size() + 1);
 }
 
+#if defined(_WIN32)
+std::string backslashed(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Windows spellings: the output folder inside a folder given without --recursive, a \\?\ folder, a
+// folder past 260 characters, and a trailing dot (the same drawing) are read and named as given. The
+// host cannot start here, so every drawing found is a failed row that names it.
+TEST(VrkbatchTest, WindowsSpellingsOfFoldersAndDrawings) {
+    TempFolder folder;
+    const std::string root = backslashed(folder.path());
+    const std::string sample = "Z:" VRK_SOURCE_DIR "/samples/dynblocks.dxf";
+    fs::create_directories(root + "\\b3\\inner");
+    fs::copy_file(sample, root + "\\b3\\A.dxf");
+    const std::string longFolder = root + "\\" + std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\" +
+                                   std::string(100, 'f');
+    const fs::path longName = fs::path(L"\\\\?\\" + fs::u8path(longFolder).wstring());
+    fs::create_directories(longName);
+    fs::copy_file(sample, longName / L"A.dxf");
+    const std::string b3 = root + "\\b3";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"--out " + quoted(b3 + "\\inner") + " " + quoted(b3), {b3 + "\\A.dxf"}},
+        {quoted("\\\\?\\" + b3), {"\\\\?\\" + b3 + "\\A.dxf"}},
+        {quoted(longFolder), {longFolder + "\\A.dxf"}},
+        {quoted(b3 + "\\A.dxf.") + " " + quoted(b3 + "\\A.dxf"), {b3 + "\\A.dxf.", b3 + "\\A.dxf"}},
+    };
+    for (const auto& [arguments, paths] : cases) {
+        SCOPED_TRACE(arguments);
+        const ProgramResult r = vrkbatch("--dry-run --host " + quoted(root + "\\none.exe") + " --report " +
+                                         quoted(root + "\\r.jsonl") + " " + arguments);
+        EXPECT_EQ(r.status, 1) << r.err;
+        std::istringstream lines(readWholeFile(root + "\\r.jsonl"));
+        std::vector<nlohmann::json> rows;
+        for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
+        ASSERT_EQ(rows.size(), paths.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i]["path"], paths[i]);
+            EXPECT_EQ(rows[i]["outcome"], i == 0 ? "failed" : "skipped") << "the second name of one drawing";
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(fs::path(L"\\\\?\\" + fs::u8path(root).wstring()), ignored);
+}
+#endif
+
 #if !defined(_WIN32)
 // A host in batch mode as vrkbatch expects it: it keeps its arguments, one run a line, in host.log, and
 // prints its record. What it does depends on the drawing's text: "dynamic" changes the counts, "static"
