@@ -271,10 +271,11 @@ TEST(VrkbatchTest, TheHostSavesAndTheBatchWritesNoDrawing) {
         std::vector<std::string> save;  // what the host of a.dxf is given
     };
     const std::vector<Case> cases = {
-        {"--dry-run", {"--batch", "--release", "2008", "-c", "vrk", abs + "/a.dxf"}},
-        {"--out " + quoted(folder.file("out")), {"--batch", "--release", "2008", "--save-as", fs::absolute(folder.file("out")).string() + "/a.dxf", "-c", "vrk"}},
-        {"--in-place --no-backup --commands 'vrk;INFO'", {"--save", "-c", "vrk", "-c", "INFO", abs + "/a.dxf"}},
-        {"--in-place --numbered-backups", {"--save", "--backup", abs + "/a.bak", "--numbered-backup", "-c"}},
+        {"--dry-run", {"--batch", "--release", "2008", abs + "/a.dxf", "-c", "vrk"}},
+        {"--out " + quoted(folder.file("out")),
+         {"--batch", "--release", "2008", "--save-as", fs::absolute(folder.file("out")).string() + "/a.dxf", abs + "/a.dxf"}},
+        {"--in-place --no-backup --commands 'vrk;INFO'", {"--save", abs + "/a.dxf", "-c", "vrk", "-c", "INFO"}},
+        {"--in-place --numbered-backups", {"--save", "--backup", abs + "/a.bak", "--numbered-backup", abs + "/a.dxf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);

@@ -44,8 +44,8 @@ std::vector<std::string> hostArguments(const Drawing& drawing, const BatchOption
     } else {
         args.insert(args.end(), {"--save-as", absoluteName(drawing.target).u8string()});
     }
-    for (const std::string& command : options.commands) args.insert(args.end(), {"-c", command});
     args.push_back(absoluteName(drawing.source).u8string());  // absolute: never taken for an option
+    for (const std::string& command : options.commands) args.insert(args.end(), {"-c", command});
     return args;
 }
 
