@@ -44,7 +44,7 @@ const char kFooter[] =
     "dictionaries_after, invisible_after (block definitions with an extension dictionary and invisible\n"
     "entities in definitions), bytes_before, bytes_after, seconds, error.\n"
     "\n"
-    "Exit status: 0 every drawing succeeded (nothing to do counts as success); 1 some drawings failed\n"
+    "Exit status: 0 every drawing succeeded (nothing to do and skipped count as success); 1 some failed\n"
     "or timed out, or only DWG drawings were found; 2 a usage error; 130 interrupted (Ctrl-C, SIGTERM or\n"
     "SIGHUP): no more drawings were started, the running hosts were stopped (asked first, killed after\n"
     "2 s) and the report holds the drawings that finished.\n";
@@ -109,7 +109,7 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     bool noBackup = false;
     auto* noBackupFlag = app.add_flag("--no-backup", noBackup, "with --in-place, keep no NAME.bak")->needs(inPlace);
     app.add_flag("--numbered-backups", options.numberedBackups,
-                 "with --in-place, keep an existing NAME.bak and back up to NAME.1.bak, NAME.2.bak, ...")
+                 "with --in-place, back up to NAME.1.bak, ... when NAME.bak exists")
         ->needs(inPlace)->excludes(noBackupFlag);
     out->excludes(inPlace);
     app.add_flag("-n,--dry-run", options.dryRun, "write nothing; report what would change");
@@ -127,7 +127,7 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     app.add_option("-j,--jobs", options.jobs, "drawings at a time (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
     app.add_option("-t,--timeout", options.timeout, "seconds a drawing may take (default: no limit)")
-        ->check(CLI::Validator([](std::string& text) { return checkSeconds(text); }, "SECONDS"))
+        ->check(CLI::Validator([](std::string& text) { return checkSeconds(text); }, ""))
         ->type_name("SECONDS");
     app.add_flag("-q,--quiet", options.quiet, "no progress and no summary; failures only");
     app.add_option("--report", options.report, "write a report, CSV or JSON Lines by the extension")
