@@ -452,7 +452,7 @@ TEST(VrkbatchTest, DwgDrawingsAreToldApart) {
     TempFolder folder;
     const std::string in = folder.file("in");
     fs::create_directories(in);
-    for (const char* name : {"plan.dwg", "site.DWG"}) std::ofstream(in + "/" + name) << "AC1032\0\0\0\0binary";
+    for (const char* name : {"plan.dwg", "site.DWG"}) std::ofstream(in + "/" + name) << std::string("AC1032\0\0\0\0binary", 16);
     for (const char* tool : {"vrkhost", "vrkconvert"}) {
         SCOPED_TRACE(tool);
         const ProgramResult r = runProgram(program(tool) + " " + quoted(in + "/plan.dwg") +
