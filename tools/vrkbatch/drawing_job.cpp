@@ -79,12 +79,10 @@ void readRecord(const HostRun& run, const BatchOptions& options, DrawingResult& 
     result.after = record.after;
     result.message = record.output;
     result.outcome = *record.before == *record.after ? Outcome::NothingToDo : Outcome::Solidified;
-    if (record.saved) {
-        result.saved = *record.saved;
+    if (record.saved)
         result.bytesAfter = record.bytesAfter;
-    } else if (options.inPlace && !options.dryRun) {
+    else if (options.inPlace && !options.dryRun)
         result.bytesAfter = result.bytesBefore;  // unchanged, so not written: the drawing is its own result
-    }
 }
 
 void runHostOn(const Drawing& drawing, const BatchOptions& options, const fs::path& host,

@@ -30,7 +30,6 @@ struct DrawingResult {
     std::string message;  // what the commands printed; empty when the drawing failed
     std::optional<BlockCounts> before, after;
     std::optional<unsigned long long> bytesBefore, bytesAfter;
-    std::string saved;    // the file the host wrote, empty when none
     double seconds = 0;
     std::string error;
 };
