@@ -426,6 +426,35 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
     EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
 }
 
+// A drawing that another program saves while its host works on it is not replaced by the result of the
+// older content, with a backup or without: the host's changed-on-disk check, made under its save lock.
+// The host is kept busy with INFO commands while the drawing changes; should it read the drawing only
+// after the change (a slow machine), the test says so and proves nothing.
+TEST(VrkbatchTest, ADrawingChangedMeanwhileIsNotReplaced) {
+    REQUIRE_BATCH_HOST();
+    TempFolder folder;
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string drawing = folder.file("a.dxf");
+    const std::string newer = hostResult(sample, folder);
+    std::ofstream(folder.file("newer.dxf"), std::ios::binary) << newer;
+    const std::string host = folder.file("busy-host.sh");
+    std::ofstream(host) << "#!/bin/sh\n" + kBin + "/vrkhost \"$@\" $(yes -- '-c INFO' | head -n 40000) & pid=$!\n"
+                           "sleep 0.8; cp " + folder.file("newer.dxf") + " " + drawing + "; wait $pid\n";
+    fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
+    for (const char* backup : {"", "--no-backup"}) {
+        SCOPED_TRACE(backup);
+        fs::copy_file(sample, drawing, fs::copy_options::overwrite_existing);
+        const ProgramResult r = vrkbatch(std::string("--in-place ") + backup + " --host " + quoted(host) +
+                                         " --report " + quoted(folder.file("r.jsonl")) + " " + quoted(drawing));
+        const nlohmann::json row = reportRows(folder.file("r.jsonl")).at("a.dxf");
+        if (row["dictionaries_before"] == 0) GTEST_SKIP() << "the host read the drawing after it changed";
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(row["outcome"], "failed");
+        EXPECT_TRUE(readWholeFile(drawing) == newer) << "the newer drawing kept";
+        EXPECT_FALSE(TempFolder::exists(folder.file("a.bak"))) << "no backup without a save";
+    }
+}
+
 // SIGHUP (a closed terminal) stops the batch as SIGTERM does: the report is written, the hosts are
 // asked to end (SIGTERM, which they may use to clean up) before they would be killed, the status is 130.
 TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
