@@ -123,7 +123,10 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
     // must not take the host down.
     std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy, &identity);
     if (!doc) {
-        const std::string reason = "cannot read " + path + ": " + err.describe();
+        // A DWG drawing gets its own message: the user's next step is to convert it, not to repair it.
+        const std::string reason =
+            err.dwg ? path + " is a DWG drawing; Varnikel reads DXF: save it as DXF first (see README, DWG drawings)"
+                    : "cannot read " + path + ": " + err.describe();
         switch (err.status) {
             case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, reason);
             case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, reason);

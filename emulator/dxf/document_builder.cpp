@@ -1,6 +1,7 @@
 #include "document_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "well_known.h"
@@ -82,6 +83,9 @@ bool DocumentBuilder::refuseOneByteCodes() {
 
 // A file that does not even start like a drawing (a picture, a text) gets no line-numbered detail.
 bool DocumentBuilder::notADrawing() {
+    const std::string_view bytes = d_.bytes();
+    err_.dwg = bytes.size() >= 6 && bytes.substr(0, 4) == "AC10" && std::isdigit(static_cast<unsigned char>(bytes[4])) &&
+               std::isdigit(static_cast<unsigned char>(bytes[5]));
     return fail(ReadStatus::Malformed, "not a DXF drawing (it does not begin with 0 SECTION)", 0);
 }
 

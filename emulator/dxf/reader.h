@@ -24,6 +24,7 @@ struct ReadError {
     std::string reason;                // one line, no trailing newline
     std::uint64_t line = 0;            // ASCII: 1-based line where reading stopped; 0 when not tied to a line
     std::uint64_t offset = kNoOffset;  // binary: byte offset of the group where reading stopped
+    bool dwg = false;                  // the file begins with a DWG release signature (AC1015, AC1032, ...)
     std::string describe() const;      // "line 12: group code is not a number", "byte 96: unknown group code 85"
 };
 

@@ -2,9 +2,11 @@
 // that crash or hang, interruption, and the report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -28,6 +30,15 @@ std::string program(const char* name) { return quoted(kBin + "/" + name); }
 #endif
 
 ProgramResult vrkbatch(const std::string& arguments) { return runProgram(program("vrkbatch") + " " + arguments); }
+
+// The batch runs its hosts in batch mode; until the host program has it, the tests that run the real
+// host end to end are skipped.
+bool hostHasBatchMode() {
+    static const bool has = runProgram(program("vrkhost") + " --help").out.find("--batch") != std::string::npos;
+    return has;
+}
+#define REQUIRE_BATCH_HOST() \
+    if (!hostHasBatchMode()) GTEST_SKIP() << "vrkhost has no --batch yet"
 
 // The real drawings copied into folder (writable, as drawings usually are); their names.
 std::vector<std::string> copyDrawings(const std::string& folder) {
@@ -104,6 +115,7 @@ const char* const kColumns[] = {"path", "result", "outcome", "message", "diction
 // --out: every result is what the host program writes, the sub-folder kept; the output folder inside
 // the input folder and a second name of the same drawing are not taken as inputs.
 TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
+    REQUIRE_BATCH_HOST();
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::vector<std::string> names = copyDrawings(in);
@@ -136,7 +148,366 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
     EXPECT_EQ(folderEntries(in + "/out").size(), names.size() + 1);
 }
 
+#if defined(_WIN32)
+std::string backslashed(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Windows spellings: the output folder inside a folder given without --recursive, a \\?\ folder, a
+// folder past 260 characters, and a trailing dot (the same drawing) are read and named as given. The
+// host cannot start here, so every drawing found is a failed row that names it.
+TEST(VrkbatchTest, WindowsSpellingsOfFoldersAndDrawings) {
+    TempFolder folder;
+    const std::string root = backslashed(folder.path());
+    const std::string sample = "Z:" VRK_SOURCE_DIR "/samples/dynblocks.dxf";
+    fs::create_directories(root + "\\b3\\inner");
+    fs::copy_file(sample, root + "\\b3\\A.dxf");
+    const std::string longFolder = root + "\\" + std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\" +
+                                   std::string(100, 'f');
+    const fs::path longName = fs::path(L"\\\\?\\" + fs::u8path(longFolder).wstring());
+    fs::create_directories(longName);
+    fs::copy_file(sample, longName / L"A.dxf");
+    const std::string b3 = root + "\\b3";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"--out " + quoted(b3 + "\\inner") + " " + quoted(b3), {b3 + "\\A.dxf"}},
+        {quoted("\\\\?\\" + b3), {"\\\\?\\" + b3 + "\\A.dxf"}},
+        {quoted(longFolder), {longFolder + "\\A.dxf"}},
+        {quoted(b3 + "\\A.dxf.") + " " + quoted(b3 + "\\A.dxf"), {b3 + "\\A.dxf.", b3 + "\\A.dxf"}},
+    };
+    for (const auto& [arguments, paths] : cases) {
+        SCOPED_TRACE(arguments);
+        const ProgramResult r = vrkbatch("--dry-run --host " + quoted(root + "\\none.exe") + " --report " +
+                                         quoted(root + "\\r.jsonl") + " " + arguments);
+        EXPECT_EQ(r.status, 1) << r.err;
+        std::istringstream lines(readWholeFile(root + "\\r.jsonl"));
+        std::vector<nlohmann::json> rows;
+        for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
+        ASSERT_EQ(rows.size(), paths.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i]["path"], paths[i]);
+            EXPECT_EQ(rows[i]["outcome"], i == 0 ? "failed" : "skipped") << "the second name of one drawing";
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(fs::path(L"\\\\?\\" + fs::u8path(root).wstring()), ignored);
+}
+#endif
+
 #if !defined(_WIN32)
+// A host in batch mode as vrkbatch expects it: it keeps its arguments, one run a line, in host.log, and
+// prints its record. What it does depends on the drawing's text: "dynamic" changes the counts, "static"
+// does not, "fail" fails with its own reason, "slow" and "hang" take their time (a hanging host notes
+// the SIGTERM it gets in stopped.log before it ends).
+std::string fakeHost(const TempFolder& folder) {
+    const std::string host = folder.file("fake-host.sh");
+    std::ofstream(host) << "#!/bin/sh\n"
+                           "log=" + folder.file("") + "\n"
+                           "for a in \"$@\"; do printf '%s|' \"$a\"; done >>\"$log/host.log\"; echo >>\"$log/host.log\"\n"
+                           "save= saveas= backup= src=\n"
+                           "while [ $# -gt 0 ]; do case \"$1\" in\n"
+                           "  --save) save=1;; --save-as) saveas=$2; shift;; --backup) backup=$2; shift;;\n"
+                           "  --release|--lcid|--module|-c) shift;; --*) ;; *) src=$1;; esac; shift; done\n"
+                           "record() { printf '{\"record\":\"vrkhost-batch\",\"version\":1,\"drawing\":\"d\",%s\"output\":\"%s\",'"
+                           "'\"status\":%s,\"error\":\"%s\"}\\n' \"$1\" \"$2\" \"$3\" \"$4\"; }\n"
+                           "counts='\"before\":{\"blocks\":3,\"with_dictionary\":2,\"invisible\":5},'\n"
+                           "text=$(cat \"$src\")\n"
+                           "case \"$text\" in *slow*) echo >>\"$log/started.log\"; sleep 2;; esac\n"
+                           "case \"$text\" in *hang*) echo >>\"$log/started.log\"\n"
+                           "  trap 'echo term >>\"$log/stopped.log\"; exit 143' TERM; sleep 60 & wait $!; exit 0;; esac\n"
+                           "case \"$text\" in *fail*) record \"$counts\" '2 dynamic blocks have been solidfied.' 3 "
+                           "\"vrkhost: the real cause\"; exit 3;; esac\n"
+                           "case \"$text\" in *dynamic*) after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
+                           "  said='2 dynamic blocks have been solidfied.';;\n"
+                           "  *) counts='\"before\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
+                           "  after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'; said=;; esac\n"
+                           "saved=\n"
+                           "if [ -n \"$saveas\" ]; then echo solid >\"$saveas\"; saved=$saveas\n"
+                           "elif [ -n \"$save\" ] && [ -n \"$said\" ]; then\n"
+                           "  if [ -n \"$backup\" ]; then ln \"$src\" \"$backup\" || { record \"$counts\" '' 4 'backup exists'; exit 4; }; fi\n"
+                           "  echo solid >\"$src.new\" && mv \"$src.new\" \"$src\"; saved=$src; fi\n"
+                           "[ -n \"$saved\" ] && after=\"$after\\\"saved\\\":\\\"s\\\",\\\"bytes_after\\\":6,\"\n"
+                           "record \"$counts$after\" \"$said\" 0 ''\n";
+    fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
+    return host;
+}
+
+// The host's arguments of each run, split.
+std::vector<std::vector<std::string>> hostRuns(const TempFolder& folder) {
+    std::vector<std::vector<std::string>> runs;
+    std::istringstream lines(readWholeFile(folder.file("host.log")));
+    for (std::string line; std::getline(lines, line);) {
+        runs.emplace_back();
+        for (size_t start = 0, end; (end = line.find('|', start)) != std::string::npos; start = end + 1)
+            runs.back().push_back(line.substr(start, end - start));
+    }
+    return runs;
+}
+
+bool holds(const std::vector<std::string>& args, const std::vector<std::string>& wanted) {
+    return std::search(args.begin(), args.end(), wanted.begin(), wanted.end()) != args.end();
+}
+
+// The batch writes no drawing: each host gets its one save (--save, --backup, --save-as, none for a dry
+// run) and no saving command is added to the user's; the outcome is the host's record. Links planted at
+// the names the batch once used for its temporaries, in a folder writable by all, lead nowhere.
+TEST(VrkbatchTest, TheHostSavesAndTheBatchWritesNoDrawing) {
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    fs::create_directories(in);
+    fs::permissions(in, fs::perms::all | fs::perms::sticky_bit);
+    std::ofstream(in + "/a.dxf") << "dynamic";
+    std::ofstream(in + "/b.dxf") << "static";
+    std::ofstream(in + "/c\x1b]0;owned\x07.dxf") << "fail";
+    const std::string victim = folder.file("victim");
+    std::ofstream(victim) << "keep";
+    for (const char* name : {".a.dxf.vrkbatch~", ".a.bak.vrkbatch~", ".b.dxf.vrkbatch~"})
+        fs::create_symlink(victim, in + "/" + name);
+    const std::string host = fakeHost(folder);
+    const std::string abs = fs::absolute(in).string();
+
+    struct Case {
+        std::string options;
+        std::vector<std::string> save;  // what the host of a.dxf is given
+    };
+    const std::vector<Case> cases = {
+        {"--dry-run", {"--batch", "--release", "2008", abs + "/a.dxf", "-c", "vrk"}},
+        {"--out " + quoted(folder.file("out")),
+         {"--batch", "--release", "2008", "--save-as", fs::absolute(folder.file("out")).string() + "/a.dxf", abs + "/a.dxf"}},
+        {"--in-place --no-backup --commands 'vrk;INFO'", {"--save", abs + "/a.dxf", "-c", "vrk", "-c", "INFO"}},
+        {"--in-place --numbered-backups", {"--save", "--backup", abs + "/a.bak", "--numbered-backup", abs + "/a.dxf"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        fs::remove(folder.file("host.log"));
+        std::ofstream(in + "/a.dxf") << "dynamic";
+        fs::remove(in + "/a.bak");
+        const ProgramResult r = vrkbatch(c.options + " --jobs 1 --host " + quoted(host) + " --report " +
+                                         quoted(folder.file("r.jsonl")) + " " + quoted(in));
+        EXPECT_EQ(r.status, 1) << r.err;
+        const auto runs = hostRuns(folder);
+        ASSERT_EQ(runs.size(), 3u);
+        EXPECT_TRUE(holds(runs[0], c.save)) << readWholeFile(folder.file("host.log"));
+        for (const auto& run : runs)
+            for (const std::string& arg : run) EXPECT_EQ(arg.find("SAVE"), std::string::npos) << arg;
+        const auto rows = reportRows(folder.file("r.jsonl"));
+        EXPECT_EQ(rows.at("a.dxf")["outcome"], "solidified");
+        EXPECT_EQ(rows.at("a.dxf")["dictionaries_after"], 0);
+        EXPECT_EQ(rows.at("b.dxf")["outcome"], "nothing to do");
+        const nlohmann::json& failed = rows.at("c\x1b]0;owned\x07.dxf");
+        EXPECT_EQ(failed["outcome"], "failed");
+        EXPECT_EQ(failed["error"], "vrkhost: the real cause");
+        EXPECT_EQ(failed["message"], "") << "no success message for a failed drawing";
+        EXPECT_TRUE(failed["dictionaries_after"].is_null());
+        EXPECT_TRUE(failed["result"] == "");
+        EXPECT_NE(r.err.find("c\\x1B]0;owned\\x07.dxf: vrkhost: the real cause"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << "control characters reach the terminal escaped";
+        EXPECT_EQ(readWholeFile(victim), "keep");
+        for (const char* name : {".a.dxf.vrkbatch~", ".a.bak.vrkbatch~", ".b.dxf.vrkbatch~"})
+            EXPECT_TRUE(fs::is_symlink(in + "/" + name)) << name;
+    }
+    EXPECT_EQ(folderEntries(in).size(), 7u) << "the three drawings, the three links and a.bak";
+}
+
+// No result lands on an input: not its own, not another's (--out naming an input folder, recursively),
+// not through a link at the result's name; the drawings whose results would are failed rows and the
+// inputs keep their content.
+TEST(VrkbatchTest, NoResultReplacesAnInput) {
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    fs::create_directories(in + "/sub");
+    fs::create_directories(folder.file("out"));
+    std::ofstream(in + "/a.dxf") << "dynamic a";
+    std::ofstream(in + "/sub/a.dxf") << "dynamic sub";
+    std::ofstream(in + "/sub/b.dxf") << "dynamic b";
+    std::ofstream(folder.file("c.dxf")) << "dynamic c";
+    fs::create_symlink(folder.file("c.dxf"), folder.file("out/c.dxf"));
+    const std::string host = fakeHost(folder);
+    // in/sub/a.dxf's result would be in/a.dxf, named later: an input, whatever the order.
+    ProgramResult r = vrkbatch("--out " + quoted(in) + " --host " + quoted(host) + " " + quoted(in + "/sub") + " " +
+                               quoted(in + "/a.dxf"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(readWholeFile(in + "/a.dxf"), "dynamic a");
+    EXPECT_EQ(readWholeFile(in + "/sub/a.dxf"), "dynamic sub");
+    EXPECT_NE(r.err.find("sub/a.dxf: its result " + in + "/a.dxf would replace the input " + in + "/a.dxf"),
+              std::string::npos) << r.err;
+    EXPECT_EQ(readWholeFile(in + "/b.dxf"), "solid\n") << "a result that lands on no input";
+
+    // A link at the result's name that leads to an input.
+    r = vrkbatch("--out " + quoted(folder.file("out")) + " --host " + quoted(host) + " --report " +
+                 quoted(folder.file("r.csv")) + " " + quoted(folder.file("c.dxf")) + " " + quoted(in + "/sub/b.dxf"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    const auto rows = reportRows(folder.file("r.csv"));
+    EXPECT_EQ(rows.at("c.dxf")["outcome"], "failed");
+    EXPECT_NE(rows.at("c.dxf")["error"].get<std::string>().find("would replace"), std::string::npos);
+    EXPECT_EQ(readWholeFile(folder.file("c.dxf")), "dynamic c");
+}
+
+// Two batches on one folder: a drawing one is working on is skipped by the other, "in use by another
+// run"; with the real host, no original is lost, whatever the order (tried a few times).
+TEST(VrkbatchTest, TwoBatchesAtOnceTakeEachDrawingOnce) {
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    fs::create_directories(in);
+    std::ofstream(in + "/a.dxf") << "slow dynamic";
+    std::ofstream(in + "/b.dxf") << "slow dynamic";
+    const std::string host = fakeHost(folder);
+    const std::string batch = program("vrkbatch") + " --in-place --jobs 2 --host " + quoted(host) + " " + quoted(in);
+    const ProgramResult second = runProgram(
+        batch + " >/dev/null 2>&1 & i=0; while [ \"$(cat " + folder.file("started.log") +
+        " 2>/dev/null | wc -l)\" -lt 2 ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; " + batch + " --report " +
+        quoted(folder.file("second.csv")) + "; s=$?; wait $!; exit $s");
+    EXPECT_EQ(second.status, 0) << second.err;
+    for (const auto& [name, row] : reportRows(folder.file("second.csv"))) {
+        EXPECT_EQ(row["outcome"], "skipped") << name;
+        EXPECT_EQ(row["error"], "in use by another run") << name;
+    }
+    EXPECT_EQ(hostRuns(folder).size(), 2u);
+
+    if (!hostHasBatchMode()) return;
+    const std::vector<std::string> names = copyDrawings(folder.file("real"));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const std::string real = folder.file("real" + std::to_string(attempt));
+        copyDrawings(real);
+        const std::string run = program("vrkbatch") + " --in-place --jobs 2 -q " + quoted(real);
+        const ProgramResult both = runProgram(run + " & " + run + "; s=$?; wait $! || s=$?; exit $s");
+        EXPECT_EQ(both.status, 0) << both.err;
+        for (const std::string& name : names) {
+            const std::string original = readWholeFile(folder.file("real/" + name));
+            const std::string backup = real + "/" + fs::path(name).stem().string() + ".bak";
+            EXPECT_TRUE(readWholeFile(real + "/" + name) != original) << name << ": solidified";
+            EXPECT_TRUE(readWholeFile(backup) == original) << name << ": the original kept";
+        }
+    }
+}
+
+// With the real host: saving commands are refused (a failed row, nothing written, also in a dry run),
+// an existing NAME.bak is never replaced (a failed row naming it, or the next numbered name), and a
+// linked drawing is solidified where the link leads while the link stays a link.
+TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
+    REQUIRE_BATCH_HOST();
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string original = readWholeFile(sample);
+    fs::create_directories(in + "/real");
+    for (const char* name : {"a.dxf", "real/linked.dxf"}) {
+        fs::copy_file(sample, in + "/" + name);
+        fs::permissions(in + "/" + name, fs::perms::owner_write, fs::perm_options::add);
+    }
+    fs::create_symlink("real/linked.dxf", in + "/link.dxf");
+    for (const char* commands : {"--dry-run --commands 'vrk;SAVE'", "--out out --commands 'vrk;SAVEAS x.dxf'",
+                                 "--in-place --commands 'vrk;QUIT'"}) {
+        SCOPED_TRACE(commands);
+        const ProgramResult r = runProgram("cd " + quoted(folder.path()) + " && " + program("vrkbatch") + " " +
+                                           commands + " " + quoted(in + "/a.dxf"));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
+        EXPECT_EQ(folderEntries(folder.path()).size(), TempFolder::exists(folder.file("out")) ? 2u : 1u);
+        EXPECT_EQ(folderEntries(folder.file("out")).size(), 0u) << "the --out folder, made, stays empty";
+    }
+    std::ofstream(in + "/a.bak") << "the CAD program's own backup";
+    fs::permissions(in + "/a.bak", fs::perms::owner_read);
+    ProgramResult r = vrkbatch("--in-place --report " + quoted(folder.file("r.csv")) + " " + quoted(in));
+    EXPECT_EQ(r.status, 1) << r.err;
+    auto rows = reportRows(folder.file("r.csv"));
+    EXPECT_EQ(rows.at("a.dxf")["outcome"], "failed");
+    EXPECT_NE(rows.at("a.dxf")["error"].get<std::string>().find("a.bak"), std::string::npos);
+    EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
+    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+    EXPECT_EQ(rows.at("link.dxf")["outcome"], "solidified");
+    EXPECT_TRUE(fs::is_symlink(in + "/link.dxf"));
+    EXPECT_TRUE(readWholeFile(in + "/real/linked.dxf") != original);
+
+    r = vrkbatch("--in-place --numbered-backups " + quoted(in + "/a.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readWholeFile(in + "/a.1.bak") == original);
+    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+}
+
+// A drawing that another program saves while its host works on it is not replaced by the result of the
+// older content, with a backup or without: the host's changed-on-disk check, made under its save lock.
+// The host is kept busy with INFO commands while the drawing changes; should it read the drawing only
+// after the change (a slow machine), the test says so and proves nothing.
+TEST(VrkbatchTest, ADrawingChangedMeanwhileIsNotReplaced) {
+    REQUIRE_BATCH_HOST();
+    TempFolder folder;
+    const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
+    const std::string drawing = folder.file("a.dxf");
+    const std::string newer = hostResult(sample, folder);
+    std::ofstream(folder.file("newer.dxf"), std::ios::binary) << newer;
+    const std::string host = folder.file("busy-host.sh");
+    std::ofstream(host) << "#!/bin/sh\n" + kBin + "/vrkhost \"$@\" $(yes -- '-c INFO' | head -n 40000) & pid=$!\n"
+                           "sleep 0.8; cp " + folder.file("newer.dxf") + " " + drawing + "; wait $pid\n";
+    fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
+    for (const char* backup : {"", "--no-backup"}) {
+        SCOPED_TRACE(backup);
+        fs::copy_file(sample, drawing, fs::copy_options::overwrite_existing);
+        const ProgramResult r = vrkbatch(std::string("--in-place ") + backup + " --host " + quoted(host) +
+                                         " --report " + quoted(folder.file("r.jsonl")) + " " + quoted(drawing));
+        const nlohmann::json row = reportRows(folder.file("r.jsonl")).at("a.dxf");
+        if (row["dictionaries_before"] == 0) GTEST_SKIP() << "the host read the drawing after it changed";
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(row["outcome"], "failed");
+        EXPECT_TRUE(readWholeFile(drawing) == newer) << "the newer drawing kept";
+        EXPECT_FALSE(TempFolder::exists(folder.file("a.bak"))) << "no backup without a save";
+    }
+}
+
+// SIGHUP (a closed terminal) stops the batch as SIGTERM does: the report is written, the hosts are
+// asked to end (SIGTERM, which they may use to clean up) before they would be killed, the status is 130.
+TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    fs::create_directories(in);
+    std::ofstream(in + "/a.dxf") << "dynamic";
+    std::ofstream(in + "/b.dxf") << "hang";
+    const ProgramResult r = runProgram(program("vrkbatch") + " --jobs 1 --out " + quoted(folder.file("out")) +
+                                       " --host " + quoted(fakeHost(folder)) + " --report " +
+                                       quoted(folder.file("r.jsonl")) + " " + quoted(in) +
+                                       " & i=0; while [ ! -s " + folder.file("started.log") +
+                                       " ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; sleep 0.2; kill -HUP $!; wait $!");
+    EXPECT_EQ(r.status, 130) << r.err;
+    const auto rows = reportRows(folder.file("r.jsonl"));
+    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.count("a.dxf"), 1u);
+    EXPECT_EQ(readWholeFile(folder.file("stopped.log")), "term\n");
+}
+
+// DWG drawings: the host programs say what they are and what to do (status 3, nothing written); the
+// batch leaves them out in one line and as skipped rows, and fails when they are all it found.
+TEST(VrkbatchTest, DwgDrawingsAreToldApart) {
+    TempFolder folder;
+    const std::string in = folder.file("in");
+    fs::create_directories(in);
+    for (const char* name : {"plan.dwg", "site.DWG"}) std::ofstream(in + "/" + name) << std::string("AC1032\0\0\0\0binary", 16);
+    for (const char* tool : {"vrkhost", "vrkconvert"}) {
+        SCOPED_TRACE(tool);
+        const ProgramResult r = runProgram(program(tool) + " " + quoted(in + "/plan.dwg") +
+                                           (std::string(tool) == "vrkhost" ? " -c vrk" : " " + quoted(folder.file("x.dxf"))));
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, std::string(tool) + ": " + in + "/plan.dwg is a DWG drawing; Varnikel reads DXF: save it as "
+                                                         "DXF first (see README, DWG drawings)\n");
+        EXPECT_FALSE(TempFolder::exists(folder.file("x.dxf")));
+    }
+    const std::string host = fakeHost(folder);
+    ProgramResult r = vrkbatch("--in-place --host " + quoted(host) + " " + quoted(in));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vrkbatch: 2 DWG drawings left out, and no DXF drawing found: Varnikel reads DXF"),
+              std::string::npos) << r.err;
+    std::ofstream(in + "/a.dxf") << "dynamic";
+    r = vrkbatch("--in-place -q --host " + quoted(host) + " --report " + quoted(folder.file("r.csv")) + " " + quoted(in));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "-q: the DWG drawings are in the report";
+    const auto rows = reportRows(folder.file("r.csv"));
+    EXPECT_EQ(rows.at("a.dxf")["outcome"], "solidified");
+    for (const char* name : {"plan.dwg", "site.DWG"}) {
+        EXPECT_EQ(rows.at(name)["outcome"], "skipped");
+        EXPECT_NE(rows.at(name)["error"].get<std::string>().find("DWG drawing"), std::string::npos);
+    }
+}
+
 std::map<std::string, std::string> contents(const std::string& folder) {
     std::map<std::string, std::string> files;
     for (const std::string& name : folderEntries(folder)) files[name] = readWholeFile(folder + "/" + name);
@@ -146,6 +517,7 @@ std::map<std::string, std::string> contents(const std::string& folder) {
 // --in-place keeps NAME.bak equal to the original; a second run finds nothing to do and leaves the
 // backups alone; a dry run before changes no file and counts what the real run then does.
 TEST(VrkbatchTest, InPlaceKeepsTheOriginalAsBackupAndDryRunChangesNothing) {
+    REQUIRE_BATCH_HOST();
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::vector<std::string> names = copyDrawings(in);
@@ -182,6 +554,7 @@ TEST(VrkbatchTest, InPlaceKeepsTheOriginalAsBackupAndDryRunChangesNothing) {
 // unreadable drawing, a read-only one, a name the release's code page cannot hold, and a drawing whose
 // backup would replace another's are failed rows with their reasons; the others are solidified.
 TEST(VrkbatchTest, DrawingsThatFailAreRowsWithTheirReasonsWhileTheOthersComplete) {
+    REQUIRE_BATCH_HOST();
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
@@ -235,6 +608,7 @@ TEST(VrkbatchTest, DrawingsThatFailAreRowsWithTheirReasonsWhileTheOthersComplete
 // Interrupted, the batch starts no more drawings, stops the running hosts, reports what finished and
 // leaves every target untouched or complete.
 TEST(VrkbatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
+    REQUIRE_BATCH_HOST();
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::vector<std::string> names = copyDrawings(in);
@@ -264,14 +638,20 @@ TEST(VrkbatchTest, UsageErrorsAndHelp) {
     const ProgramResult help = vrkbatch("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
-    for (const char* arguments : {"", "folder", "--out a --in-place folder", "--out a --report r.txt folder",
-                                  "--out a --release 2010 folder", "--out a --lcid x folder", "--no-backup folder",
-                                  "--out a --commands vrk --script s folder"}) {
+    TempFolder folder;
+    std::ofstream(folder.file("file")) << "not a folder";
+    for (const std::string& arguments : std::vector<std::string>{"", "folder", "--out a --in-place folder", "--out a --report r.txt folder", "--out a --release 2010 folder",
+          "--out a --lcid x folder", "--no-backup folder", "--out a --commands vrk --script s folder",
+          "--out a --timeout nan folder", "--out a --timeout inf folder", "--out a --timeout 1e999 folder",
+          "--out a --timeout 0 folder", "--out a --release= 2004 folder", "--out= a folder",
+          "--in-place --no-backup --numbered-backups folder", "--out " + quoted(folder.file("file")) + " folder"}) {
         SCOPED_TRACE(arguments);
         const ProgramResult r = vrkbatch(arguments);
         EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err, "");
+        EXPECT_EQ(r.err.rfind("vrkbatch: ", 0), 0u) << r.err;
+        EXPECT_LT(r.err.size(), 200u) << r.err;
     }
+    EXPECT_FALSE(TempFolder::exists("a"));
 }
 #endif
 

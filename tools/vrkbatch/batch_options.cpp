@@ -1,13 +1,21 @@
 #include "tools/vrkbatch/batch_options.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <thread>
 
+#include "tools/options/printable.h"
 #include "tools/vrkbatch/report.h"
 
 namespace vrk::batch {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -17,18 +25,50 @@ const char kDescription[] =
     "only itself. PATH is a drawing or a folder (its .dxf drawings; --recursive descends).";
 
 const char kFooter[] =
-    "Results: with --out DIR each result goes under DIR, keeping its folder below the PATH it was\n"
-    "found in; sources are never written. With --in-place a drawing that changed replaces its source,\n"
-    "the original kept as NAME.bak beside it. Saves are atomic: a target is untouched or complete.\n"
+    "Results: each host saves its own drawing (vrkbatch writes no drawing itself), with the host's rules:\n"
+    "a target is replaced whole or not at all, links are followed, read-only and special files are\n"
+    "refused, a drawing changed on disk since it was read is not replaced. With --out DIR each result goes\n"
+    "under DIR, keeping its folder below the PATH it was found in; a result that would land on an input\n"
+    "or on another result is refused before anything starts. With --in-place a drawing that the commands\n"
+    "changed is saved back (through a link, to the file it leads to), the original kept as NAME.bak\n"
+    "beside it; an existing NAME.bak is never replaced (that drawing fails, or with --numbered-backups\n"
+    "the backup takes NAME.1.bak, NAME.2.bak, ...). The commands may not open, save or quit (a failed\n"
+    "row); the one save is the batch's. DWG drawings are left out and counted (Varnikel reads DXF).\n"
+    "\n"
+    "Beside another run: each drawing is locked while its host works on it; a second batch on the same\n"
+    "drawings skips those in use (\"in use by another run\"). Other programs are not held off by the lock,\n"
+    "but a drawing they changed meanwhile is not replaced.\n"
     "\n"
     "Report (--report FILE.csv or FILE.jsonl), one row per drawing: path, result, outcome (solidified,\n"
     "nothing to do, failed, timed out, skipped), message, dictionaries_before, invisible_before,\n"
     "dictionaries_after, invisible_after (block definitions with an extension dictionary and invisible\n"
     "entities in definitions), bytes_before, bytes_after, seconds, error.\n"
     "\n"
-    "Exit status: 0 every drawing succeeded (nothing to do counts as success); 1 some drawings failed\n"
-    "or timed out; 2 a usage error; 130 interrupted (Ctrl-C or SIGTERM): no more drawings were started,\n"
-    "the running ones were stopped and the report holds the drawings that finished.\n";
+    "Exit status: 0 every drawing succeeded (nothing to do and skipped count as success); 1 some failed\n"
+    "or timed out, or only DWG drawings were found; 2 a usage error; 130 interrupted (Ctrl-C, SIGTERM or\n"
+    "SIGHUP): no more drawings were started, the running hosts were stopped (asked first, killed after\n"
+    "2 s) and the report holds the drawings that finished.\n";
+
+// A number of seconds: finite and above 0 (not nan, inf or a number too large for a double).
+std::string checkSeconds(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == nullptr || *end != '\0' || errno == ERANGE || !std::isfinite(value) || value <= 0)
+        return "needs a number of seconds above 0";
+    return std::string();
+}
+
+// "--out=" with nothing after the sign is a mistake, not a request to take the next argument.
+const char* emptyValue(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--") == 0) return nullptr;
+        const size_t length = std::strlen(arg);
+        if (length > 3 && arg[0] == '-' && arg[1] == '-' && arg[length - 1] == '=') return arg;
+    }
+    return nullptr;
+}
 
 std::vector<std::string> splitCommands(const std::string& text) {
     std::vector<std::string> commands;
@@ -47,7 +87,8 @@ bool readScript(const std::string& path, std::vector<std::string>& commands) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::string line;
-    while (std::getline(in, line)) {
+    for (bool first = true; std::getline(in, line); first = false) {
+        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // the byte-order mark an editor may put first
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) commands.push_back(line);
     }
@@ -66,7 +107,10 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     auto* out = app.add_option("-o,--out", options.outDir, "write each result under DIR")->type_name("DIR");
     auto* inPlace = app.add_flag("-i,--in-place", options.inPlace, "replace each drawing, keeping NAME.bak");
     bool noBackup = false;
-    app.add_flag("--no-backup", noBackup, "with --in-place, keep no NAME.bak")->needs(inPlace);
+    auto* noBackupFlag = app.add_flag("--no-backup", noBackup, "with --in-place, keep no NAME.bak")->needs(inPlace);
+    app.add_flag("--numbered-backups", options.numberedBackups,
+                 "with --in-place, back up to NAME.1.bak, ... when NAME.bak exists")
+        ->needs(inPlace)->excludes(noBackupFlag);
     out->excludes(inPlace);
     app.add_flag("-n,--dry-run", options.dryRun, "write nothing; report what would change");
     std::string commands;
@@ -83,7 +127,8 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     app.add_option("-j,--jobs", options.jobs, "drawings at a time (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
     app.add_option("-t,--timeout", options.timeout, "seconds a drawing may take (default: no limit)")
-        ->check(CLI::PositiveNumber)->type_name("SECONDS");
+        ->check(CLI::Validator([](std::string& text) { return checkSeconds(text); }, ""))
+        ->type_name("SECONDS");
     app.add_flag("-q,--quiet", options.quiet, "no progress and no summary; failures only");
     app.add_option("--report", options.report, "write a report, CSV or JSON Lines by the extension")
         ->type_name("FILE")->check([](const std::string& path) {
@@ -91,17 +136,25 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
                                                                  : "";
         });
 
+    // An argument that begins with a slash is a path, also on Windows, not an option.
+    app.allow_windows_style_options(false);
     try {
+        if (const char* arg = emptyValue(argc, argv)) throw CLI::ValidationError(arg, "needs a value after the sign");
         app.parse(argc, argv);
         if (!options.dryRun && options.outDir.empty() && !options.inPlace)
             throw CLI::RequiredError("--out DIR or --in-place (or --dry-run)");
+        std::error_code ec;
+        if (!options.outDir.empty() && fs::exists(fs::u8path(options.outDir), ec) &&
+            !fs::is_directory(fs::u8path(options.outDir), ec))
+            throw CLI::ValidationError("--out", options.outDir + " is not a folder");
     } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e);
-        return e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success) ? status : kUsageError;
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        std::cerr << "vrkbatch: " << vrk::options::printable(e.what()) << "\nTry 'vrkbatch --help'.\n";
+        return kUsageError;
     }
     options.backup = !noBackup;
     if (!script.empty() && !readScript(script, options.commands)) {
-        std::cerr << "vrkbatch: " << script << ": cannot read the script\n";
+        std::cerr << "vrkbatch: " << vrk::options::printable(script) << ": cannot read the script\n";
         return kUsageError;
     }
     if (!commands.empty()) options.commands = splitCommands(commands);

@@ -1,13 +1,10 @@
 #include "tools/vrkbatch/drawing_list.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
+#include "tools/vrkbatch/file_names.h"
 
 namespace vrk::batch {
 
@@ -15,112 +12,111 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool hasExtension(const fs::path& path, const char* wanted) {
-    std::string extension = path.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == wanted;
-}
-
-// What makes two names the same file: the device and inode where there are any (hard and symbolic
-// links), else the canonical path.
-std::string identityOf(const fs::path& path) {
-#if !defined(_WIN32)
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-#endif
-    std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(path, ec), ec);
-    std::string key = canonical.generic_u8string();
-#if defined(_WIN32)
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-#endif
-    return key;
-}
+const char kDwgReason[] = "a DWG drawing: Varnikel reads DXF, save it as DXF first (see README, DWG drawings)";
 
 struct Found {
     fs::path source;
     fs::path relative;  // below the path it was found in: where its result goes under --out
     std::string error;  // a path that could not be read
+    bool dwg = false;
 };
 
-// A folder's .dxf drawings, sorted, leaving out the output folder (which may lie inside it).
+// A folder's .dxf drawings (and its .dwg ones, to be told about), sorted, leaving out the output folder
+// (which may lie inside it). Links to folders are not followed, so that no walk goes round in a circle;
+// sub-folders that cannot be read are passed by.
 void scanFolder(const fs::path& folder, bool recursive, const std::string& outIdentity, std::vector<Found>& found) {
     std::vector<Found> drawings;
-    std::error_code ec;
-    const auto options = fs::directory_options::skip_permission_denied;
-    auto consider = [&](const fs::directory_entry& entry, auto& iterator) {
-        std::error_code entryError;
-        if (entry.is_directory(entryError)) {
-            if (!outIdentity.empty() && identityOf(entry.path()) == outIdentity) iterator.disable_recursion_pending();
+    std::vector<fs::path> pending = {folder};
+    for (size_t next = 0; next < pending.size(); ++next) {
+        std::vector<FolderEntry> entries;
+        std::string error;
+        if (!readFolder(pending[next], entries, error) && next == 0) {
+            found.push_back({folder, {}, "cannot read the folder: " + error});
             return;
         }
-        if (entry.is_regular_file(entryError) && hasExtension(entry.path(), ".dxf"))
-            drawings.push_back({entry.path(), entry.path().lexically_relative(folder), {}});
-    };
-    if (recursive) {
-        fs::recursive_directory_iterator it(folder, options, ec), end;
-        for (; !ec && it != end; it.increment(ec)) consider(*it, it);
-    } else {
-        fs::directory_iterator it(folder, options, ec), end;
-        fs::recursive_directory_iterator unused;
-        for (; !ec && it != end; it.increment(ec)) consider(*it, unused);
+        for (const FolderEntry& entry : entries) {
+            const bool dwg = hasExtension(entry.path, ".dwg");
+            if (entry.file && (dwg || hasExtension(entry.path, ".dxf")))
+                drawings.push_back({entry.path, entry.path.lexically_relative(folder), {}, dwg});
+            else if (entry.folder && recursive && (outIdentity.empty() || nameIdentity(entry.path) != outIdentity))
+                pending.push_back(entry.path);
+        }
     }
-    if (ec) found.push_back({folder, {}, "cannot read the folder: " + ec.message()});
     std::sort(drawings.begin(), drawings.end(), [](const Found& a, const Found& b) { return a.source < b.source; });
     found.insert(found.end(), drawings.begin(), drawings.end());
 }
 
-}  // namespace
-
-fs::path backupOf(const fs::path& drawing) {
-    fs::path backup = drawing;
-    return backup.replace_extension(".bak");
+// The system's reason why a named path cannot be taken (no such file, no permission, a name too long).
+std::string whyMissing(const fs::path& path) {
+    std::error_code ec;
+    const bool exists = fs::exists(fs::status(systemName(path), ec));
+    return ec ? ec.message() : exists ? "cannot be opened" : "no such file or folder";
 }
 
-std::vector<Drawing> listDrawings(const BatchOptions& options) {
-    const fs::path outDir = fs::u8path(options.outDir);
-    const std::string outIdentity = options.outDir.empty() ? std::string() : identityOf(outDir);
+std::vector<Found> findDrawings(const BatchOptions& options, const std::string& outIdentity) {
     std::vector<Found> found;
     for (const std::string& name : options.paths) {
         const fs::path path = fs::u8path(name);
-        std::error_code ec;
-        const fs::file_status status = fs::status(path, ec);
-        if (fs::is_directory(status))
+        if (isFolder(path))
             scanFolder(path, options.recursive, outIdentity, found);
-        else if (fs::exists(status))
-            found.push_back({path, path.filename(), {}});
+        else if (fileIdentity(path))
+            found.push_back({path, path.filename(), {}, hasExtension(path, ".dwg")});
         else
-            found.push_back({path, {}, ec ? ec.message() : "no such file or folder"});
+            found.push_back({path, {}, whyMissing(path)});
     }
+    return found;
+}
 
+}  // namespace
+
+std::vector<Drawing> listDrawings(const BatchOptions& options) {
+    const fs::path outDir = fs::u8path(options.outDir);
+    const bool toOut = !options.inPlace && !options.outDir.empty();
+    const std::vector<Found> found = findDrawings(options, options.outDir.empty() ? std::string() : nameIdentity(outDir));
+
+    // Every input, to refuse any result that would land on one (also through a link or a second name).
+    std::map<std::string, fs::path> inputs;
+    for (const Found& f : found)
+        if (f.error.empty()) inputs.emplace(nameIdentity(f.source), f.source);
+
+    // Numbered backups take a free name each, so two drawings' backups cannot meet.
+    const bool keepsBackups = options.inPlace && options.backup && !options.numberedBackups;
     std::vector<Drawing> drawings;
     std::map<std::string, fs::path> sources, targets, backups;
     for (const Found& f : found) {
         Drawing d;
         d.source = f.source;
-        d.target = options.inPlace || options.outDir.empty() ? f.source : outDir / f.relative;
-        const std::string identity = identityOf(f.source);
+        d.target = toOut ? outDir / f.relative : f.source;
+        d.dwg = f.dwg;
+        const std::string identity = nameIdentity(f.source);
+        const std::string targetIdentity = toOut ? nameIdentity(d.target) : identity;
+        const std::string backupIdentity = nameIdentity(backupOf(f.source));
         if (!f.error.empty()) {
             d.skipReason = f.error;
+        } else if (f.dwg) {
+            d.skipped = true;
+            d.skipReason = kDwgReason;
         } else if (hasExtension(f.source, ".bak")) {
             d.skipped = true;
             d.skipReason = "a backup, not a drawing";
         } else if (sources.count(identity)) {
             d.skipped = true;
             d.skipReason = "the same drawing as " + sources[identity].u8string();
-        } else if (!options.inPlace && !options.outDir.empty() && identityOf(d.target) == identity) {
-            d.skipReason = "its result would replace it: --out names the drawing's own folder";
-        } else if (!options.inPlace && !options.outDir.empty() && targets.count(identityOf(d.target))) {
-            d.skipReason = "its result would replace the result of " + targets[identityOf(d.target)].u8string();
-        } else if (options.inPlace && options.backup && backups.count(identityOf(backupOf(f.source)))) {
+        } else if (toOut && inputs.count(targetIdentity)) {
+            d.skipReason = targetIdentity == identity
+                               ? "its result would replace it: --out names the drawing's own folder"
+                               : "its result " + d.target.u8string() + " would replace the input " +
+                                     inputs[targetIdentity].u8string();
+        } else if (toOut && targets.count(targetIdentity)) {
+            d.skipReason = "its result would replace the result of " + targets[targetIdentity].u8string();
+        } else if (keepsBackups && backups.count(backupIdentity)) {
             d.skipReason = "its backup " + backupOf(f.source).u8string() + " would replace the backup of " +
-                           backups[identityOf(backupOf(f.source))].u8string();
+                           backups[backupIdentity].u8string();
         }
         if (d.skipReason.empty()) {
             sources[identity] = f.source;
-            targets[identityOf(d.target)] = f.source;
-            if (options.inPlace && options.backup) backups[identityOf(backupOf(f.source))] = f.source;
+            targets[targetIdentity] = f.source;
+            if (keepsBackups) backups[backupIdentity] = f.source;
         }
         drawings.push_back(d);
     }

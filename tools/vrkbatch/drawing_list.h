@@ -8,10 +8,8 @@
 namespace vrk::batch {
 
 // In the order named (a folder's drawings sorted by name). Drawings that cannot be run (named twice,
-// missing, results or backups that would collide) come with their reason.
+// missing, DWG drawings, results that would replace an input or each other, backups that would collide)
+// come with their reason.
 std::vector<Drawing> listDrawings(const BatchOptions& options);
-
-// NAME.bak beside the drawing NAME.dxf, as the CAD program keeps it.
-std::filesystem::path backupOf(const std::filesystem::path& drawing);
 
 }  // namespace vrk::batch

@@ -24,6 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a host asked to stop may take to clean up before it is killed.
+const auto kStopGrace = std::chrono::seconds(2);
+
 // Measures the run against its timeout and the stop request; says how it has to end, if it has to.
 class Watch {
 public:
@@ -40,7 +43,8 @@ public:
     // Milliseconds to wait before looking again.
     int sliceMs() const {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mDeadline - Clock::now()).count();
-        return static_cast<int>(std::max<long long>(0, std::min<long long>(100, left)));
+        // Past the deadline (a host given its grace period) the wait still takes a slice, not a spin.
+        return static_cast<int>(std::max<long long>(left > 0 ? 0 : 10, std::min<long long>(100, left)));
     }
 
 private:
@@ -98,6 +102,7 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
 
     HANDLE outRead = nullptr, errRead = nullptr;
     PROCESS_INFORMATION process = {};
+    const bool onConsole = GetConsoleWindow() != nullptr;
     // A job holds the host and what it starts (the launcher starts the host of the release), so that
     // stopping it stops them all, also when this program ends.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -122,8 +127,11 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
         startup.hStdInput = nul;
         startup.hStdOutput = outWrite;
         startup.hStdError = errWrite;
-        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                           CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+        // On a console the host shares it in a process group of its own, so that it can be asked to end
+        // (Ctrl+Break, on which it removes what it was writing); without one it gets no window.
+        const DWORD flags = CREATE_SUSPENDED | (onConsole ? CREATE_NEW_PROCESS_GROUP : CREATE_NO_WINDOW);
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                           &startup, &process)) {
             if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
             ResumeThread(process.hThread);
         } else {
@@ -146,6 +154,10 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
     while (WaitForSingleObject(process.hProcess, static_cast<DWORD>(watch.sliceMs())) == WAIT_TIMEOUT) {
         run.end = watch.verdict();
         if (run.end != HostRun::End::Exited) {
+            const DWORD graceMs = static_cast<DWORD>(std::chrono::milliseconds(kStopGrace).count());
+            if (onConsole && GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId))
+                WaitForSingleObject(process.hProcess, graceMs);
+            // Whatever is left of it, the host of the release included, ends now.
             if (job != nullptr) TerminateJobObject(job, 1);
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, INFINITE);
@@ -218,6 +230,7 @@ bool spawnHost(const std::filesystem::path& program, const std::vector<std::stri
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGINT);
     sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGHUP);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&attributes, 0);
@@ -247,10 +260,18 @@ HostRun runHost(const std::filesystem::path& program, const std::vector<std::str
 
     const Watch watch(timeout, stop);
     run.end = HostRun::End::Exited;
+    // Asked to end first (the host removes what it was writing), killed after the grace period.
+    Clock::time_point killAt = Clock::time_point::max();
     auto stopGroup = [&]() {
-        if (run.end != HostRun::End::Exited) return;
-        run.end = watch.verdict();
-        if (run.end != HostRun::End::Exited) kill(-pid, SIGKILL);
+        if (run.end == HostRun::End::Exited) {
+            run.end = watch.verdict();
+            if (run.end == HostRun::End::Exited) return;
+            kill(-pid, SIGTERM);
+            killAt = Clock::now() + kStopGrace;
+        } else if (Clock::now() >= killAt) {
+            kill(-pid, SIGKILL);
+            killAt = Clock::time_point::max();
+        }
     };
     // Until both pipes are closed, which is when the host (and all it started) has gone.
     pollfd fds[2] = {{out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}};

@@ -33,6 +33,8 @@ const std::atomic<bool>& installInterruptHandler() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped remote session: stop as on SIGTERM, with the report written.
+    sigaction(SIGHUP, &action, nullptr);
 #endif
     return gInterrupted;
 }

@@ -1,4 +1,4 @@
-// Ctrl-C (and SIGTERM, or closing the console on Windows) asks the batch to stop.
+// Ctrl-C (and SIGTERM or SIGHUP, or closing the console on Windows) asks the batch to stop.
 #pragma once
 
 #include <atomic>

@@ -9,8 +9,10 @@
 #include <iostream>
 #include <thread>
 
+#include "tools/options/printable.h"
 #include "tools/vrkbatch/batch_options.h"
 #include "tools/vrkbatch/drawing_list.h"
+#include "tools/vrkbatch/file_names.h"
 #include "tools/vrkbatch/interrupt.h"
 #include "tools/vrkbatch/progress.h"
 #include "tools/vrkbatch/report.h"
@@ -18,6 +20,7 @@
 namespace vrk::batch {
 
 namespace fs = std::filesystem;
+using vrk::options::printable;
 
 namespace {
 
@@ -45,7 +48,7 @@ public:
           mProgress(mDrawings.size(), options.quiet),
           mHost(options.hostProgram.empty() ? defaultHost() : fs::u8path(options.hostProgram)) {}
 
-    void run() {
+    void run(bool onlyDwg) {
         const size_t workers = std::min<size_t>(mOptions.jobs, mDrawings.size());
         std::vector<std::thread> threads;
         for (size_t i = 0; i < workers; ++i) threads.emplace_back([this] { work(); });
@@ -58,6 +61,7 @@ public:
         }
         for (std::thread& t : threads) t.join();
         mProgress.summary(mInterrupted);
+        mProgress.dwgSummary(onlyDwg);
     }
 
     // The drawings that finished, in the order they were named.
@@ -110,18 +114,24 @@ int run(int argc, char** argv) {
     // The output folder exists before the inputs are listed, so that it is known and left out of them.
     if (!options.outDir.empty() && !options.dryRun) {
         std::error_code ec;
-        fs::create_directories(fs::u8path(options.outDir), ec);
+        fs::create_directories(systemName(absoluteName(fs::u8path(options.outDir))), ec);
         if (ec) {
-            std::cerr << "vrkbatch: " << options.outDir << ": cannot make the folder: " << ec.message() << '\n';
+            std::cerr << "vrkbatch: " << printable(options.outDir) << ": cannot make the folder: " << ec.message()
+                      << '\n';
             return kSomeFailed;
         }
     }
-    Batch batch(options, listDrawings(options), interrupted);
-    batch.run();
-    int status = interrupted ? kInterrupted : batch.anyFailed() ? kSomeFailed : kAllSucceeded;
+    std::vector<Drawing> drawings = listDrawings(options);
+    // Nothing to do is success, but not when every drawing found was of the wrong kind.
+    const bool onlyDwg =
+        std::any_of(drawings.begin(), drawings.end(), [](const Drawing& d) { return d.dwg; }) &&
+        std::none_of(drawings.begin(), drawings.end(), [](const Drawing& d) { return !d.dwg && !d.skipped; });
+    Batch batch(options, std::move(drawings), interrupted);
+    batch.run(onlyDwg);
+    int status = interrupted ? kInterrupted : batch.anyFailed() || onlyDwg ? kSomeFailed : kAllSucceeded;
     std::string error;
     if (!options.report.empty() && !writeReport(options.report, batch.rows(), error)) {
-        std::cerr << "vrkbatch: " << options.report << ": " << error << '\n';
+        std::cerr << "vrkbatch: " << printable(options.report) << ": " << error << '\n';
         if (status == kAllSucceeded) status = kSomeFailed;
     }
     return status;

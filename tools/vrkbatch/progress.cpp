@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/options/printable.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
@@ -39,7 +41,7 @@ Progress::Progress(size_t total, bool quiet)
 
 void Progress::started(const Drawing& drawing) {
     std::lock_guard<std::mutex> lock(mLock);
-    mCurrent = drawing.source.filename().u8string();
+    mCurrent = vrk::options::printable(drawing.source.filename().u8string());
     drawLine();
 }
 
@@ -50,19 +52,25 @@ void Progress::finished(const Drawing& drawing, const DrawingResult& result) {
         case Outcome::Solidified: ++mSolidified; break;
         case Outcome::NothingToDo: ++mUnchanged; break;
         case Outcome::TimedOut: ++mTimedOut; break;
-        case Outcome::Skipped: ++mSkipped; break;
+        case Outcome::Skipped:
+            ++mSkipped;
+            if (drawing.dwg) ++mDwg;
+            break;
         case Outcome::Interrupted: --mDone; return;
         case Outcome::Failed: ++mFailed; break;
     }
-    const std::string path = drawing.source.u8string();
+    // Names and messages may hold control characters, which reach the terminal escaped.
+    const std::string path = vrk::options::printable(drawing.source.u8string());
+    const std::string error = vrk::options::printable(result.error);
+    const std::string message = vrk::options::printable(result.message);
     clearLine();
     if (result.outcome == Outcome::Failed || result.outcome == Outcome::TimedOut) {
         std::fprintf(stderr, "vrkbatch: %s: %s%s\n", path.c_str(),
-                     result.outcome == Outcome::TimedOut ? "timed out, " : "", result.error.c_str());
+                     result.outcome == Outcome::TimedOut ? "timed out, " : "", error.c_str());
     } else if (!mQuiet && !mTerminal) {
-        std::fprintf(stderr, "%s: %s%s%s\n", path.c_str(), outcomeName(result.outcome),
-                     result.message.empty() && result.error.empty() ? "" : ", ",
-                     result.outcome == Outcome::Skipped ? result.error.c_str() : result.message.c_str());
+        const std::string& said = result.outcome == Outcome::Skipped ? error : message;
+        std::fprintf(stderr, "%s: %s%s%s\n", path.c_str(), outcomeName(result.outcome), said.empty() ? "" : ", ",
+                     said.c_str());
     }
     drawLine();
 }
@@ -99,6 +107,15 @@ void Progress::summary(bool interrupted) {
     if (mTimedOut) std::fprintf(stderr, " (%zu timed out)", mTimedOut);
     if (mSkipped) std::fprintf(stderr, ", %zu skipped", mSkipped);
     std::fprintf(stderr, ", %.1f s\n", elapsed);
+}
+
+void Progress::dwgSummary(bool onlyDwg) {
+    std::lock_guard<std::mutex> lock(mLock);
+    if (mDwg == 0 || (mQuiet && !onlyDwg)) return;
+    std::fprintf(stderr,
+                 "vrkbatch: %zu DWG drawing%s left out%s: Varnikel reads DXF, save them as DXF first (see README, "
+                 "DWG drawings)\n",
+                 mDwg, mDwg == 1 ? "" : "s", onlyDwg ? ", and no DXF drawing found" : "");
 }
 
 }  // namespace vrk::batch

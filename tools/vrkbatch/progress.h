@@ -18,6 +18,8 @@ public:
     void finished(const Drawing& drawing, const DrawingResult& result);
     void redraw();  // the progress line, with the time gone on
     void summary(bool interrupted);
+    // DWG drawings left out, told in one line (also with -q when they were all the batch found).
+    void dwgSummary(bool onlyDwg);
 
 private:
     void drawLine();  // holding mLock
@@ -28,7 +30,7 @@ private:
     const bool mQuiet;
     const bool mTerminal;
     const std::chrono::steady_clock::time_point mStart;
-    size_t mDone = 0, mSolidified = 0, mUnchanged = 0, mFailed = 0, mTimedOut = 0, mSkipped = 0;
+    size_t mDone = 0, mSolidified = 0, mUnchanged = 0, mFailed = 0, mTimedOut = 0, mSkipped = 0, mDwg = 0;
     std::string mCurrent;
     bool mLineShown = false;
 };
