@@ -102,16 +102,30 @@ HostString toHost(std::string_view utf8) {
 #endif
 }
 
+bool isUtf8(std::string_view text) {
+    return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                               static_cast<int>(text.size()), nullptr, 0) > 0;
+}
+
 bool toHostExactly(std::string_view utf8, HostString& out) {
     out = toHost(utf8);
 #if defined(UNICODE)
-    return true;
+    if (isUtf8(utf8)) return true;
+    out.clear();
+    return false;
 #else
     // The ANSI form is exact when it converts back to the same text: no default character, no best fit.
     if (fromHost(out.c_str()) == utf8) return true;
     out.clear();
     return false;
 #endif
+}
+
+std::string cannotTakeExactly(std::string_view utf8) {
+    if (!isUtf8(utf8))
+        return "it is not valid UTF-8, the encoding the programs take names and text in; rename it, or run "
+               "with a UTF-8 locale";
+    return notInCodePage();
 }
 
 std::string notInCodePage() {
