@@ -219,19 +219,30 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     SaveTarget place;
     std::string refusal;
     if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
     const std::string folder = folderOf(place.path);
     std::string temp;
+    std::string cause;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = temporaryName(folder);
-        fd = ::_wopen(widePath(temp).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                      _S_IREAD | _S_IWRITE);
-        if (fd < 0 && errno != EEXIST) break;
+        // Open for deleting, so that a console Ctrl+C can remove it while it is written.
+        HANDLE h = CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            const DWORD e = GetLastError();
+            cause = windowsError(e);
+            if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) break;
+            continue;
+        }
+        fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+        if (fd < 0) {
+            cause = std::strerror(errno);
+            CloseHandle(h);
+            break;
+        }
     }
-    if (fd < 0) {
-        return failWith(err, SaveStatus::CannotCreate,
-                        "cannot create a file in " + folder + ": " + std::strerror(errno));
-    }
+    if (fd < 0) return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
     RemoveOnSignal guard(temp);
     const std::wstring wideTemp = widePath(temp);
     auto abandon = [&](SaveStatus status, std::string reason) {
@@ -315,6 +326,7 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     SaveTarget place;
     std::string refusal;
     if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
     const std::string folder = folderOf(place.path);
 
     std::string temp;  // the temporary file's name, once it has one

@@ -44,6 +44,7 @@ struct SaveFaults {
 // What the save checks and does under its lock, right before the new file is put in place.
 struct SaveChecks {
     const FileIdentity* unchanged = nullptr;  // the target must still be this file, as it was
+    bool absent = false;                      // the target must still not exist
     std::string backup;                       // a backup of the file replaced (save_backup.h); empty: none
     bool numberedBackup = false;
     std::string backupMade;  // set by the save: the backup's name, empty when none was made
