@@ -10,9 +10,10 @@
 //
 // The target is the file its path leads to through symbolic links (the link stays a link); a folder, a
 // device, a pipe, a socket or a read-only file is refused. The new file takes the old one's permission
-// bits (and owner and group where allowed). On Linux the temporary file has no name until it is
-// complete (O_TMPFILE), so a killed process leaves nothing; elsewhere a named one is removed on
-// SIGINT, SIGTERM and SIGHUP.
+// bits (and owner and group where allowed; hidden and system attributes on Windows). On Linux the
+// temporary file has no name until it is complete (O_TMPFILE), so a killed process leaves nothing;
+// elsewhere a named one is removed on SIGINT, SIGTERM and SIGHUP, or a console Ctrl+C on Windows
+// (signal_cleanup.h).
 
 #include <cstdint>
 #include <functional>

@@ -26,6 +26,10 @@ const char* charsetOf(UINT resolved) {
             return "CP949";
         case 1251:
             return "CP1251";
+        case 866:
+            return "IBM866";
+        case 855:
+            return "IBM855";
         case CP_UTF8:
             return "UTF-8";
         default:

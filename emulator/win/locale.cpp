@@ -92,5 +92,7 @@ extern "C" UINT GetACP(void) {
 
 extern "C" UINT GetOEMCP(void) {
     const UINT ansi = GetACP();
-    return ansi == 1252 ? 437 : ansi;
+    if (ansi == 1252) return 437;
+    if (ansi == 1251) return GetSystemDefaultLCID() == 3098 ? 855 : 866;
+    return ansi;
 }

@@ -125,6 +125,8 @@ TEST_F(SavingTest, FilesThatAreNoDrawingOrNoDrawingFile) {
                   "existdir/: it is a folder, not a drawing file"},
              Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4, "existdir: it is a folder"},
              Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4, "readonly.dxf: it is read-only"},
+             Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2, "vrkconvert writes DXF only"},
+             Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
 #if !defined(_WIN32)
              Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4, "pipe: it is not a regular file"},
 #endif
@@ -155,6 +157,27 @@ TEST_F(SavingTest, SaveThroughALinkWritesTheDrawing) {
 #endif
 
 
+#if defined(_WIN32)
+// However a path is written, the temporary file is made in the target's own folder; a hidden drawing
+// stays hidden.
+TEST_F(SavingTest, WindowsPathsAreWrittenHoweverSpelled) {
+    std::string backslashes = folder.path(), slashes = folder.path();
+    for (char& c : backslashes)
+        if (c == '/') c = '\\';
+    for (char& c : slashes)
+        if (c == '\\') c = '/';
+    ProgramResult r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted(slashes + "/slashes.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(SetFileAttributesA(folder.file("src.dxf").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    r = run("vrkhost", shellQuoted(source) + " -c vrk -c SAVE");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(GetFileAttributesA(folder.file("src.dxf").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.file("src.dxf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"prefixed.dxf", "slashes.dxf", "src.dxf"}));
+}
+#else
 // Two SAVEs of one file, both started before either saves: one writes, the other says the file
 // changed since it read it. The hosts read the drawing, then wait for their commands.
 TEST_F(SavingTest, OfTwoSavesOfOneFileOneRefuses) {
@@ -254,6 +277,7 @@ TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
     EXPECT_TRUE(readWholeFile(folder.file("src.dxf.2.bak")) == sample);
     EXPECT_EQ(readWholeFile(folder.file("src.dxf.1.bak")), "theirs");
 }
+#endif
 
 }  // namespace
 }  // namespace vrk::test
