@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cwchar>
 #ifdef _WIN32
 #include <io.h>
 
@@ -18,33 +19,37 @@ namespace vrk::dxf {
 SaveLock::~SaveLock() {
     if (handle_ == -1) return;
     HANDLE h = reinterpret_cast<HANDLE>(handle_);
-    OVERLAPPED at{};
-    at.Offset = DWORD(kSaveLockOffset & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD(kSaveLockOffset >> 32);
-    UnlockFileEx(h, 0, 1, 0, &at);
+    ReleaseMutex(h);
     CloseHandle(h);
 }
 
 bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanished) {
     vanished = false;
-    // Shared for deleting, so that the new file can be renamed over it while it is held.
-    HANDLE h = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    FileIdentity id;
+    if (!identifyFile(path, id)) {
         const DWORD e = GetLastError();
         vanished = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
         reason = windowsError(e);
         return false;
     }
-    OVERLAPPED at{};
-    at.Offset = DWORD(kSaveLockOffset & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD(kSaveLockOffset >> 32);
-    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) || !identifyHandle(h, locked_)) {
+    wchar_t name[64];
+    swprintf(name, sizeof(name) / sizeof(name[0]), L"vrk-save-%llx-%llx", (unsigned long long)id.device,
+             (unsigned long long)id.inode);
+    HANDLE h = CreateMutexW(nullptr, FALSE, name);
+    if (h == nullptr) {
+        reason = "cannot lock it: " + windowsError(GetLastError());
+        return false;
+    }
+    // An abandoned mutex was held by a save that died; the file is checked below either way.
+    const DWORD waited = WaitForSingleObject(h, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         reason = "cannot lock it: " + windowsError(GetLastError());
         CloseHandle(h);
         return false;
     }
     handle_ = reinterpret_cast<std::intptr_t>(h);
+    FileIdentity now;
+    locked_ = identifyFile(path, now) && now.sameFileAs(id) ? now : id;
     return true;
 }
 #else
