@@ -9,7 +9,11 @@ namespace vrk::host {
 
 const char kUsage[] =
     "Usage: vrkhost [--release 2004|2005|2006|2007|2008] [--module FILE] [--lcid N]\n"
+#if defined(_WIN32)
+    "               [-q] [-c COMMAND]... [DRAWING]\n"
+#else
     "               [--registry FILE] [-q] [-c COMMAND]... [DRAWING]\n"
+#endif
     "       vrkhost --batch [--save [--backup FILE [--numbered-backup]] | --save-as FILE]\n"
     "               [options] [-c COMMAND]... DRAWING\n"
     "\n"
@@ -20,8 +24,13 @@ const char kUsage[] =
     "                   2007-2008 R17 hosts with wide text\n"
     "  --module FILE    module to load instead of the release's own Varnikel_R.arx/.dll,\n"
     "                   which is looked for beside this program\n"
+#if defined(_WIN32)
+    "  --lcid N         system locale identifier; taken when its ANSI code page is the\n"
+    "                   system's, which a program cannot change\n"
+#else
     "  --lcid N         system locale identifier to report (2052 and 1028 are Chinese);\n"
     "                   without it the locale follows LC_ALL, LC_CTYPE or LANG\n"
+#endif
 #if !defined(_WIN32)
     "  --registry FILE  keep the emulated Windows registry (demand-load entries) in FILE,\n"
     "                   read at start and written at exit, merged with what other host\n"
