@@ -202,8 +202,9 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     vrk::dxf::SaveError err;
     vrk::dxf::FileIdentity saved;
     // Checked again under the save's lock right before the new file is put in place; a backup is made
-    // only of the file read.
+    // only of the file read. A name that was free is not taken from a file that appears meanwhile.
     vrk::dxf::SaveChecks checks;
+    checks.absent = !exists;
     if (overSource && exists) {
         checks.unchanged = &source.identity;
         checks.backup = saveRules().backup;

@@ -92,7 +92,7 @@ int statusOf(CommandResult result) {
 
 // The command lines to run: the -c options, or the lines of standard input (a UTF-8 byte-order mark
 // at its start skipped, a carriage return at a line's end dropped). Prompts inside commands take the
-// next line too.
+// next line of standard input.
 class CommandLines {
 public:
     explicit CommandLines(const Options& options) : mLines(options.commands), mFromOptions(!options.commands.empty()) {}
@@ -101,7 +101,15 @@ public:
     void readAll() {
         std::string line;
         while (!mFromOptions && readInput(line)) mLines.push_back(line);
+        mInputRead = !mFromOptions;
         mFromOptions = true;
+    }
+    // An answer to a prompt.
+    bool answer(std::string& line) {
+        if (!mInputRead) return readInput(line);
+        if (mNext == mLines.size()) return false;
+        line = mLines[mNext++];
+        return true;
     }
     const std::vector<std::string>& all() const { return mLines; }
 
@@ -126,6 +134,7 @@ private:
 
     std::vector<std::string> mLines;
     bool mFromOptions;
+    bool mInputRead = false;  // standard input is in mLines
     size_t mNext = 0;
     bool mFirstInput = true;
 };
@@ -213,7 +222,7 @@ int runSession(const Options& options, Console& console, vrk::record::HostRecord
         lines.readAll();
         if (!refuseSessionCommands(lines.all())) return kExitCommandFailed;
     }
-    vrk::emu::setInputSource([&lines, &console](std::string& line) { return lines.next(line, console, false); });
+    vrk::emu::setInputSource([&lines](std::string& line) { return lines.answer(line); });
 
     Session session(options);
     if (!session.loadRegistry(error)) {
