@@ -132,7 +132,8 @@ std::string notInCodePage() {
 #if defined(_WIN32)
     // The real system's code page is the system locale's, which a program cannot change.
     return "the ANSI code page " + std::to_string(GetACP()) +
-           " of this narrow (2004-2006) host cannot represent all its characters; use a 2007 or 2008 release, "
+           " of this narrow (2004-2006) host cannot represent all its characters; use a 2007 or 2008 "
+           "release, "
            "or a system locale whose code page can";
 #else
     return "the ANSI code page " + std::to_string(GetACP()) +

@@ -112,12 +112,16 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 }  // namespace
 
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
-void setSavesAllowed(bool allowed) { saveRules().allowed = allowed; }
+void setSavesAllowed(bool allowed) {
+    saveRules().allowed = allowed;
+}
 void setSaveBackup(const std::string& path, bool numbered) {
     saveRules().backup = path;
     saveRules().numberedBackup = numbered;
 }
-const std::string& lastSaveBackup() { return saveRules().backupMade; }
+const std::string& lastSaveBackup() {
+    return saveRules().backupMade;
+}
 
 bool differsFromFileRead(const AcDbDatabase* pDb) {
     AcDbImpDatabase* pImp = pDb != nullptr ? const_cast<AcDbImpDatabase*>(AcDbImpDatabase::of(pDb)) : nullptr;
@@ -177,7 +181,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     const std::string path = fromHost(fileName);
     const std::string cannot = "cannot save " + path + ": ";
     saveRules().backupMade.clear();
-    if (!saveRules().allowed) return fail(Acad::eFileAccessErr, cannot + "saving is not allowed in this session");
+    if (!saveRules().allowed)
+        return fail(Acad::eFileAccessErr, cannot + "saving is not allowed in this session");
     auto* pSource = dynamic_cast<DrawingSource*>(db.source.get());
     if (pSource == nullptr)
         return fail(Acad::eNotImplementedYet, cannot + "a drawing that was not read from a file cannot be saved yet");
@@ -214,7 +219,9 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
         const bool refused =
             err.status == vrk::dxf::SaveStatus::CannotCreate || err.status == vrk::dxf::SaveStatus::Refused;
         const bool changed = err.status == vrk::dxf::SaveStatus::Changed;
-        return fail(changed ? Acad::eFileSharingViolation : refused ? Acad::eFileAccessErr : Acad::eWriteFailed,
+        return fail(changed   ? Acad::eFileSharingViolation
+                    : refused ? Acad::eFileAccessErr
+                              : Acad::eWriteFailed,
                     cannot + err.reason);
     }
     saveRules().backupMade = checks.backupMade;

@@ -141,14 +141,18 @@ SaveError fillAndFlush(int fd, const std::function<bool(Sink&, std::string&)>& p
 }
 
 const char kChangedOnDisk[] =
-    "the file was changed on disk by another program since it was read; save under another name, or open it again";
+    "the file was changed on disk by another program since it was read; save under another name, or open it "
+    "again";
 const char kAppeared[] = "a file appeared there while the drawing was being saved and was left alone";
 
-std::string cannotPutInPlace(const std::string& why) { return "cannot put the new file in place: " + why; }
+std::string cannotPutInPlace(const std::string& why) {
+    return "cannot put the new file in place: " + why;
+}
 
 #ifdef _WIN32
 // False with the system's reason; exists tells a file that is already there.
-bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists, std::string& why) {
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
+                 std::string& why) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (MoveFileExW(widePath(temp).c_str(), widePath(target).c_str(), flags)) return true;
     const DWORD e = GetLastError();
@@ -157,7 +161,8 @@ bool moveInPlace(const std::string& temp, const std::string& target, bool replac
     return false;
 }
 #else
-bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists, std::string& why) {
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
+                 std::string& why) {
     int rc = replace ? ::rename(temp.c_str(), target.c_str())
                      : ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
     // A file system without RENAME_NOREPLACE: a second hard link cannot replace anything either.
@@ -174,9 +179,10 @@ bool moveInPlace(const std::string& temp, const std::string& target, bool replac
 
 // Renames the complete temporary file over place under the save lock, after the checks; on failure
 // temp is still there for the caller to remove.
-bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks, const SaveFaults* faults,
-                SaveError& err) {
-    if (faults && faults->failRename) return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(std::strerror(EIO)));
+bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks,
+                const SaveFaults* faults, SaveError& err) {
+    if (faults && faults->failRename)
+        return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(std::strerror(EIO)));
     const bool expected = checks != nullptr && checks->unchanged != nullptr;
     std::unique_ptr<SaveLock> lock;
     // The path may lead to another file once the lock is had (a save that held it replaced the file):
@@ -227,8 +233,9 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = temporaryName(folder);
         // Open for deleting, so that a console Ctrl+C can remove it while it is written.
-        HANDLE h = CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE,
-                               FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h =
+            CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD e = GetLastError();
             cause = windowsError(e);
@@ -242,7 +249,8 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
             break;
         }
     }
-    if (fd < 0) return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
+    if (fd < 0)
+        return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
     RemoveOnSignal guard(temp);
     const std::wstring wideTemp = widePath(temp);
     auto abandon = [&](SaveStatus status, std::string reason) {

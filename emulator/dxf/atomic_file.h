@@ -27,7 +27,16 @@
 
 namespace vrk::dxf {
 
-enum class SaveStatus { Ok, Refused, CannotCreate, WriteFailed, FlushFailed, RenameFailed, Changed, NoBackup };
+enum class SaveStatus {
+    Ok,
+    Refused,
+    CannotCreate,
+    WriteFailed,
+    FlushFailed,
+    RenameFailed,
+    Changed,
+    NoBackup
+};
 
 struct SaveError {
     SaveStatus status = SaveStatus::Ok;
@@ -60,7 +69,7 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
 
 // writeDocument through saveAtomically.
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr,
-                  SaveChecks* checks = nullptr);
+                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr,
+                  FileIdentity* saved = nullptr, SaveChecks* checks = nullptr);
 
 }  // namespace vrk::dxf

@@ -41,18 +41,21 @@ bool isLockedFile(const SaveLock& lock, const std::string& name) {
     return identifyFile(name, there) && there.sameFileAs(lock.locked());
 }
 #else
-std::string descriptorPath(std::intptr_t fd) { return "/proc/self/fd/" + std::to_string(fd); }
+std::string descriptorPath(std::intptr_t fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
 
 Made linkTo(const SaveLock& lock, const std::string& path, const std::string& name, std::string& reason) {
     // Through the descriptor, so that the link is to the file locked whatever path leads to now.
-    if (::linkat(AT_FDCWD, descriptorPath(lock.handle()).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+    if (::linkat(AT_FDCWD, descriptorPath(lock.handle()).c_str(), AT_FDCWD, name.c_str(),
+                 AT_SYMLINK_FOLLOW) == 0 ||
         (errno == ENOENT && ::link(path.c_str(), name.c_str()) == 0))
         return Made::Yes;
     const int e = errno;
     if (e == EEXIST) return Made::Exists;
     reason = std::strerror(e);
     return e == EXDEV || e == EPERM || e == EMLINK || e == EOPNOTSUPP || e == EACCES ? Made::CannotLink
-                                                                                      : Made::Failed;
+                                                                                     : Made::Failed;
 }
 
 bool copyAll(int from, int to) {
@@ -117,7 +120,8 @@ Made copyTo(const SaveLock&, const std::string& path, const std::string& name, s
 bool isLockedFile(const SaveLock& lock, const std::string& name) {
     struct stat st {};
     return ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           std::uint64_t(st.st_dev) == lock.locked().device && std::uint64_t(st.st_ino) == lock.locked().inode;
+           std::uint64_t(st.st_dev) == lock.locked().device &&
+           std::uint64_t(st.st_ino) == lock.locked().inode;
 }
 #endif
 

@@ -28,7 +28,8 @@ LCID lcidOfLocaleName(const char* name) {
         {"ja", 1041}, {"ko", 1042}, {"ru", 1049}, {"uk", 1058}, {"be", 1059}, {"bg", 1026}, {"mk", 1071},
     };
     for (const Known& k : languages) {
-        if (strncasecmp(name, k.name, 2) == 0 && (name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@'))
+        if (strncasecmp(name, k.name, 2) == 0 &&
+            (name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@'))
             return k.lcid;
     }
     return 1033;

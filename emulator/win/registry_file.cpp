@@ -419,7 +419,9 @@ bool saveRegistry(const std::string& path, std::string* reason) {
         if (place.exists) checks.unchanged = &read;
         checks.absent = !place.exists;
         vrk::dxf::SaveError err;
-        const auto write = [&text](vrk::dxf::Sink& sink, std::string&) { return sink.write(text.data(), text.size()); };
+        const auto write = [&text](vrk::dxf::Sink& sink, std::string&) {
+            return sink.write(text.data(), text.size());
+        };
         if (vrk::dxf::saveAtomically(place.path, write, err, nullptr, nullptr, &checks)) return true;
         if (err.status != vrk::dxf::SaveStatus::Changed) {
             why = err.reason;

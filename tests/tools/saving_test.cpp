@@ -120,15 +120,20 @@ TEST_F(SavingTest, FilesThatAreNoDrawingOrNoDrawingFile) {
     };
     const std::string src = shellQuoted(source) + " ";
     for (const Case& c : {
-             Case{"vrkhost", shellQuoted(folder.file("picture.png")) + " -c vrk", 3, "picture.png: not a DXF drawing"},
-             Case{"vrkhost", src + "-c vrk -c " + shellQuoted("SAVEAS " + folder.file("existdir/")), 4,
-                  "existdir/: it is a folder, not a drawing file"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4, "existdir: it is a folder"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4, "readonly.dxf: it is read-only"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2, "vrkconvert writes DXF only"},
-             Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
+             Case{"vrkhost", shellQuoted(folder.file("picture.png")) + " -c vrk", 3,
+                  "picture.png: not a DXF drawing"},
+                 Case{"vrkhost", src + "-c vrk -c " + shellQuoted("SAVEAS " + folder.file("existdir/")), 4,
+                      "existdir/: it is a folder, not a drawing file"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4,
+                      "existdir: it is a folder"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4,
+                      "readonly.dxf: it is read-only"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2,
+                      "vrkconvert writes DXF only"},
+                 Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
 #if !defined(_WIN32)
-             Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4, "pipe: it is not a regular file"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4,
+                      "pipe: it is not a regular file"},
 #endif
          }) {
         SCOPED_TRACE(c.arguments);
@@ -156,7 +161,6 @@ TEST_F(SavingTest, SaveThroughALinkWritesTheDrawing) {
 }
 #endif
 
-
 #if defined(_WIN32)
 // However a path is written, the temporary file is made in the target's own folder; a hidden drawing
 // stays hidden.
@@ -166,7 +170,8 @@ TEST_F(SavingTest, WindowsPathsAreWrittenHoweverSpelled) {
         if (c == '/') c = '\\';
     for (char& c : slashes)
         if (c == '\\') c = '/';
-    ProgramResult r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
+    ProgramResult r = run(
+        "vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
     EXPECT_EQ(r.status, 0) << r.err;
     r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted(slashes + "/slashes.dxf"));
     EXPECT_EQ(r.status, 0) << r.err;
@@ -189,10 +194,12 @@ TEST_F(SavingTest, OfTwoSavesOfOneFileOneRefuses) {
                                      "e1; echo $? >" + f + "s1) & (" + host + " <" + f + "p2 2>" + f +
                                      "e2; echo $? >" + f + "s2) & exec 3>" + f + "p1 4>" + f +
                                      "p2; sleep 1; printf 'vrk\\nSAVE\\n' >&3; printf 'vrk\\nSAVE\\n' >&4; "
-                                     "exec 3>&- 4>&-; wait; rm " + f + "p1 " + f + "p2");
+                                     "exec 3>&- 4>&-; wait; rm " +
+                                     f + "p1 " + f + "p2");
         const std::string statuses = readWholeFile(f + "s1") + readWholeFile(f + "s2");
         EXPECT_TRUE(statuses == "0\n4\n" || statuses == "4\n0\n") << statuses << r.err;
-        EXPECT_NE((readWholeFile(f + "e1") + readWholeFile(f + "e2")).find("changed on disk"), std::string::npos);
+        EXPECT_NE((readWholeFile(f + "e1") + readWholeFile(f + "e2")).find("changed on disk"),
+                  std::string::npos);
         EXPECT_TRUE(readWholeFile(source) != sample);
     }
 }
@@ -210,8 +217,9 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
         return parsed;
     };
     const std::string batch = "--batch " + shellQuoted(source) + " ";
-    for (const std::string& commands : std::vector<std::string>{"-c vrk -c SAVE", "-c " + shellQuoted("saveas " + folder.file("x.dxf")),
-                                        "-c QUIT", "-c OPEN\\ a.dxf"}) {
+    for (const std::string& commands :
+         std::vector<std::string>{"-c vrk -c SAVE", "-c " + shellQuoted("saveas " + folder.file("x.dxf")),
+                                  "-c QUIT", "-c OPEN\\ a.dxf"}) {
         ProgramResult r = run("vrkhost", batch + commands);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(record(r).error.find("is not allowed in batch mode"), std::string::npos) << r.err;
@@ -238,7 +246,8 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
     EXPECT_EQ(saved.output, "12 dynamic blocks have been solidfied.");
     const std::string solid = readWholeFile(source);
     EXPECT_EQ(saved.bytesAfter.value_or(0), solid.size());
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(stat(source.c_str(), &before), 0);
     r = run("vrkhost", batch + "-c vrk --save");
     EXPECT_FALSE(record(r).saved.has_value());
@@ -255,7 +264,8 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
 TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
     const std::string bak = folder.file("src.dxf.bak");
     const std::string save = "--batch " + shellQuoted(source) + " -c vrk --save --backup " + shellQuoted(bak);
-    struct stat original {}, backup {};
+    struct stat original {
+    }, backup{};
     ASSERT_EQ(stat(source.c_str(), &original), 0);
     ProgramResult r = run("vrkhost", save);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -266,7 +276,8 @@ TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
     put("src.dxf", sample);
     r = run("vrkhost", save);
     EXPECT_EQ(r.status, 4);
-    EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"), std::string::npos)
+    EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"),
+              std::string::npos)
         << r.err;
     EXPECT_TRUE(readWholeFile(source) == sample);
 

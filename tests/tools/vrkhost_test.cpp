@@ -186,7 +186,8 @@ TEST(VrkhostTest, ScriptsStartWithAByteOrderMarkAndStopAtTheFirstFailure) {
     EXPECT_EQ(r.out.find("Unknown"), std::string::npos) << r.out;
     for (const char* failing : {"BOGUS", "SETVAR USERI1 x", "\xEF\xBB\xBFvrk"}) {
         SCOPED_TRACE(failing);
-        r = vrkhost("-q " + sample, "INFO\n" + std::string(failing) + "\nSAVEAS " + folder.file("b.dxf") + "\n");
+        r = vrkhost("-q " + sample,
+                    "INFO\n" + std::string(failing) + "\nSAVEAS " + folder.file("b.dxf") + "\n");
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("the commands after it were not run"), std::string::npos) << r.err;
     }

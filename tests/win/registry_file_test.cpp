@@ -215,8 +215,8 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
 // not there yet), the link staying a link; a read-only file is refused and left as it is.
 TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Varnikel", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Varnikel", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     const std::string link = dir_ + "/link.txt";

@@ -21,13 +21,16 @@ inline bool applySystemLocale(const HostOptions& options, std::string& error) {
 #if defined(_WIN32)
     const LCID lcid = static_cast<LCID>(*options.lcid);
     DWORD codePage = 0;
-    const bool known = GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                                      reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) != 0;
+    const bool known =
+        GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) != 0;
     if (lcid == GetSystemDefaultLCID() || (known && codePage == GetACP())) return true;
-    error = "--lcid " + std::to_string(*options.lcid) +
-            (known ? " uses the ANSI code page " + std::to_string(codePage) : std::string(" is no locale Windows knows")) +
-            ", but this system's is " + std::to_string(GetACP()) +
-            ", which a program cannot change; set the system locale in Windows, or use a 2007 or 2008 release";
+    error =
+        "--lcid " + std::to_string(*options.lcid) +
+        (known ? " uses the ANSI code page " + std::to_string(codePage)
+               : std::string(" is no locale Windows knows")) +
+        ", but this system's is " + std::to_string(GetACP()) +
+        ", which a program cannot change; set the system locale in Windows, or use a 2007 or 2008 release";
     return false;
 #else
     (void)error;

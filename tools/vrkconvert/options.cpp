@@ -55,13 +55,17 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     pBinary->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.add_option("SOURCE", options.source)->required();
     app.add_option("TARGET", options.target)->required();
-    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage)) return status;
+    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+        return status;
     std::string refusal;
     const std::string& target = options.target;
-    if (options.source.empty()) refusal = "SOURCE is empty: it names no file";
-    else if (target.empty()) refusal = "TARGET is empty: it names no file";
+    if (options.source.empty())
+        refusal = "SOURCE is empty: it names no file";
+    else if (target.empty())
+        refusal = "TARGET is empty: it names no file";
     else if (target.size() >= 4 && strcasecmp(target.c_str() + target.size() - 4, ".dwg") == 0)
-        refusal = "TARGET " + target + " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
+        refusal = "TARGET " + target +
+                  " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
     if (refusal.empty()) return std::nullopt;
     std::fprintf(stderr, "vrkconvert: %s\nTry 'vrkconvert --help'.\n", refusal.c_str());
     return vrk::options::kExitUsage;

@@ -37,7 +37,9 @@ const HostCommand kCommands[] = {
 };
 
 // A file that cannot be read or written is the program's error, on standard error.
-void reportFileError(const std::string& error) { reportError(error); }
+void reportFileError(const std::string& error) {
+    reportError(error);
+}
 
 // The value typed for an integer variable, or the host's message refusing it.
 bool integerValue(const std::string& text, const std::string& name, short& value, std::string& message) {

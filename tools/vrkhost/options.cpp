@@ -99,22 +99,29 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     app.add_option("-c", options.commands)->allow_extra_args(false);
     app.add_flag("-q,--quiet", options.quiet)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     CLI::Option* pDrawing = app.add_option("DRAWING", options.drawing);
-    CLI::Option* pBatch = app.add_flag("--batch", options.batch)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    CLI::Option* pSave = app.add_flag("--save", options.save)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pBatch =
+        app.add_flag("--batch", options.batch)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pSave =
+        app.add_flag("--save", options.save)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     CLI::Option* pSaveAs = app.add_option("--save-as", options.saveAs);
     CLI::Option* pBackup = app.add_option("--backup", options.backup);
-    CLI::Option* pNumbered =
-        app.add_flag("--numbered-backup", options.numberedBackup)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pNumbered = app.add_flag("--numbered-backup", options.numberedBackup)
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     pSave->needs(pBatch)->excludes(pSaveAs);
     pSaveAs->needs(pBatch);
     pBackup->needs(pSave);
     pNumbered->needs(pBackup);
-    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage)) return status;
+    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+        return status;
     std::string refusal;
-    if (pDrawing->count() > 0 && options.drawing.empty()) refusal = "DRAWING is empty: it names no file";
-    else if (options.batch && options.drawing.empty()) refusal = "--batch needs a DRAWING";
-    else if (pSaveAs->count() > 0 && options.saveAs.empty()) refusal = "--save-as is empty: it names no file";
-    else if (pBackup->count() > 0 && options.backup.empty()) refusal = "--backup is empty: it names no file";
+    if (pDrawing->count() > 0 && options.drawing.empty())
+        refusal = "DRAWING is empty: it names no file";
+    else if (options.batch && options.drawing.empty())
+        refusal = "--batch needs a DRAWING";
+    else if (pSaveAs->count() > 0 && options.saveAs.empty())
+        refusal = "--save-as is empty: it names no file";
+    else if (pBackup->count() > 0 && options.backup.empty())
+        refusal = "--backup is empty: it names no file";
     if (refusal.empty()) return std::nullopt;
     std::fprintf(stderr, "vrkhost: %s\nTry 'vrkhost --help'.\n", refusal.c_str());
     return vrk::options::kExitUsage;

@@ -18,9 +18,9 @@ struct Options {
     bool quiet = false;                 // no line for each drawing saved
     // For vrkbatch: commands that open, save or quit refused; the record on standard output.
     bool batch = false;
-    bool save = false;       // batch: save over the drawing after the commands, when they changed it
-    std::string saveAs;      // batch: write the drawing there after the commands
-    std::string backup;      // batch with save: the backup made of the drawing replaced
+    bool save = false;   // batch: save over the drawing after the commands, when they changed it
+    std::string saveAs;  // batch: write the drawing there after the commands
+    std::string backup;  // batch with save: the backup made of the drawing replaced
     bool numberedBackup = false;
 };
 
