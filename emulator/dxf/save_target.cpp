@@ -18,8 +18,12 @@ namespace {
 
 #ifdef _WIN32
 const char kSeparators[] = "/\\";
+// A folder ending in one of these takes a name without a separator: a root, or a drive (D: is drive
+// D's current folder).
+const char kFolderEnds[] = "/\\:";
 #else
 const char kSeparators[] = "/";
+const char kFolderEnds[] = "/";
 #endif
 
 const char kFolder[] = "it is a folder, not a drawing file";
@@ -37,13 +41,13 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     std::string folder = path.substr(0, slash);
     // A root: "/", "C:\", "\\?\C:\".
-    if (folder.empty() || folder.back() == ':') folder = path.substr(0, slash + 1);
+    if (folder.empty() || std::strchr(kFolderEnds, folder.back()) != nullptr) folder = path.substr(0, slash + 1);
     return folder;
 }
 
 std::string inFolder(const std::string& folder, const std::string& name) {
     const char last = folder.empty() ? '/' : folder.back();
-    if (std::strchr(kSeparators, last) != nullptr || last == ':') return folder + name;
+    if (std::strchr(kFolderEnds, last) != nullptr) return folder + name;
 #ifdef _WIN32
     // Not '/': a \\?\ path is taken as written, without turning slashes into separators.
     return folder + "\\" + name;
