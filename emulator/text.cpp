@@ -102,10 +102,17 @@ HostString toHost(std::string_view utf8) {
 #endif
 }
 
+bool isUtf8(std::string_view text) {
+    return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                               static_cast<int>(text.size()), nullptr, 0) > 0;
+}
+
 bool toHostExactly(std::string_view utf8, HostString& out) {
     out = toHost(utf8);
 #if defined(UNICODE)
-    return true;
+    if (isUtf8(utf8)) return true;
+    out.clear();
+    return false;
 #else
     // The ANSI form is exact when it converts back to the same text: no default character, no best fit.
     if (fromHost(out.c_str()) == utf8) return true;
@@ -114,10 +121,25 @@ bool toHostExactly(std::string_view utf8, HostString& out) {
 #endif
 }
 
+std::string cannotTakeExactly(std::string_view utf8) {
+    if (!isUtf8(utf8))
+        return "it is not valid UTF-8, the encoding the programs take names and text in; rename it, or run "
+               "with a UTF-8 locale";
+    return notInCodePage();
+}
+
 std::string notInCodePage() {
+#if defined(_WIN32)
+    // The real system's code page is the system locale's, which a program cannot change.
+    return "the ANSI code page " + std::to_string(GetACP()) +
+           " of this narrow (2004-2006) host cannot represent all its characters; use a 2007 or 2008 "
+           "release, "
+           "or a system locale whose code page can";
+#else
     return "the ANSI code page " + std::to_string(GetACP()) +
            " of this narrow (2004-2006) host cannot represent all its characters; use --lcid with a system "
            "locale whose code page can, or a 2007 or 2008 release";
+#endif
 }
 
 std::string fromHost(const ACHAR* text) {

@@ -23,6 +23,9 @@ bool toHostExactly(std::string_view utf8, HostString& out);
 // Why toHostExactly refused a text, and what to do instead; the caller names the text first
 // ("cannot read X: " + notInCodePage()).
 std::string notInCodePage();
+// Why toHostExactly refused utf8: not UTF-8 at all, or notInCodePage().
+std::string cannotTakeExactly(std::string_view utf8);
+bool isUtf8(std::string_view text);
 
 // Text the plug-in handed to the host; a null pointer gives an empty text.
 std::string fromHost(const ACHAR* text);

@@ -55,6 +55,18 @@ std::string& lastError() {
     return error;
 }
 
+struct SaveRules {
+    bool allowed = true;
+    std::string backup;
+    bool numberedBackup = false;
+    std::string backupMade;
+};
+
+SaveRules& saveRules() {
+    static SaveRules rules;
+    return rules;
+}
+
 const vrk::dxf::SaveFaults*& saveFaults() {
     static const vrk::dxf::SaveFaults* pFaults = nullptr;
     return pFaults;
@@ -101,6 +113,28 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 }  // namespace
 
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
+void setSavesAllowed(bool allowed) {
+    saveRules().allowed = allowed;
+}
+void setSaveBackup(const std::string& path, bool numbered) {
+    saveRules().backup = path;
+    saveRules().numberedBackup = numbered;
+}
+const std::string& lastSaveBackup() {
+    return saveRules().backupMade;
+}
+
+bool differsFromFileRead(const AcDbDatabase* pDb) {
+    AcDbImpDatabase* pImp = pDb != nullptr ? const_cast<AcDbImpDatabase*>(AcDbImpDatabase::of(pDb)) : nullptr;
+    auto* pSource = pImp != nullptr ? dynamic_cast<DrawingSource*>(pImp->source.get()) : nullptr;
+    if (pSource == nullptr) return true;
+    vrk::dxf::EditSet edits;
+    std::string reason;
+    if (!collectEdits(*pImp, pSource->document(), edits, reason)) return true;
+    writeCurrentLayer(*pImp, pSource->document(), edits);
+    // The handle seed alone is raised on every save and changes nothing that was read.
+    return !edits.leftOut().empty() || !edits.recordEdits().empty() || !edits.headerEdits().empty();
+}
 void setSaveEncoding(SaveEncoding encoding) { chosenEncoding() = encoding; }
 SaveEncoding saveEncoding() { return chosenEncoding(); }
 
@@ -151,6 +185,9 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
     const std::string path = fromHost(fileName);
     const std::string cannot = "cannot save " + path + ": ";
+    saveRules().backupMade.clear();
+    if (!saveRules().allowed)
+        return fail(Acad::eFileAccessErr, cannot + "saving is not allowed in this session");
     auto* pSource = dynamic_cast<DrawingSource*>(db.source.get());
     if (pSource == nullptr)
         return fail(Acad::eNotImplementedYet, cannot + "a drawing that was not read from a file cannot be saved yet");
@@ -174,11 +211,25 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
         edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
     vrk::dxf::SaveError err;
     vrk::dxf::FileIdentity saved;
-    if (!vrk::dxf::saveDocument(doc, edits, path, err, nullptr, saveFaults(), &saved)) {
+    // Checked again under the save's lock right before the new file is put in place; a backup is made
+    // only of the file read. A name that was free is not taken from a file that appears meanwhile.
+    vrk::dxf::SaveChecks checks;
+    checks.absent = !exists;
+    if (overSource && exists) {
+        checks.unchanged = &source.identity;
+        checks.backup = saveRules().backup;
+        checks.numberedBackup = saveRules().numberedBackup;
+    }
+    if (!vrk::dxf::saveDocument(doc, edits, path, err, nullptr, saveFaults(), &saved, &checks)) {
         const bool refused =
             err.status == vrk::dxf::SaveStatus::CannotCreate || err.status == vrk::dxf::SaveStatus::Refused;
-        return fail(refused ? Acad::eFileAccessErr : Acad::eWriteFailed, cannot + err.reason);
+        const bool changed = err.status == vrk::dxf::SaveStatus::Changed;
+        return fail(changed   ? Acad::eFileSharingViolation
+                    : refused ? Acad::eFileAccessErr
+                              : Acad::eWriteFailed,
+                    cannot + err.reason);
     }
+    saveRules().backupMade = checks.backupMade;
     if (overSource) source.identity = saved;
     return Acad::eOk;
 }

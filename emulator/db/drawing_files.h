@@ -39,4 +39,15 @@ SaveEncoding saveEncoding();
 // Faults injected into every later save (nullptr: none), for tests of failing disks.
 void setSaveFaults(const vrk::dxf::SaveFaults* pFaults);
 
+// Whether later saves may write at all (a session that must not save refuses them: eFileAccessErr).
+void setSavesAllowed(bool allowed);
+// Later saves over the file the drawing was read from first give that file the name path (a hard link,
+// or a copy), under the save's lock; see vrk::dxf::makeBackup. Empty: no backup.
+void setSaveBackup(const std::string& path, bool numbered);
+// The backup the last save made; empty when it made none.
+const std::string& lastSaveBackup();
+// True when a save would write anything but the file the drawing was read from (objects erased or
+// changed since); true for a drawing not read from a file.
+bool differsFromFileRead(const AcDbDatabase* pDb);
+
 }  // namespace vrk::emu

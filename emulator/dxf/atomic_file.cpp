@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+#include "save_backup.h"
+#include "save_lock.h"
 #include "signal_cleanup.h"
 
 namespace vrk::dxf {
@@ -119,7 +121,7 @@ std::string temporaryName(const std::string& folder) {
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     std::snprintf(unique, sizeof(unique), "%x%x%lx", unsigned(::getpid()), ++counter, long(now.tv_nsec) & 0xFFFFF);
 #endif
-    return folder + "/.vrk-" + unique;
+    return inFolder(folder, std::string(".vrk-") + unique);
 }
 
 // Writes the drawing into the open temporary file and flushes it to disk.
@@ -138,28 +140,117 @@ SaveError fillAndFlush(int fd, const std::function<bool(Sink&, std::string&)>& p
     return {};
 }
 
+const char kChangedOnDisk[] =
+    "the file was changed on disk by another program since it was read; save under another name, or open it "
+    "again";
+const char kAppeared[] = "a file appeared there while the drawing was being saved and was left alone";
+
+std::string cannotPutInPlace(const std::string& why) {
+    return "cannot put the new file in place: " + why;
+}
+
+#ifdef _WIN32
+// False with the system's reason; exists tells a file that is already there.
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
+                 std::string& why) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(widePath(temp).c_str(), widePath(target).c_str(), flags)) return true;
+    const DWORD e = GetLastError();
+    exists = e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS;
+    why = windowsError(e);
+    return false;
+}
+#else
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
+                 std::string& why) {
+    int rc = replace ? ::rename(temp.c_str(), target.c_str())
+                     : ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+    // A file system without RENAME_NOREPLACE: a second hard link cannot replace anything either.
+    if (rc != 0 && !replace && (errno == EINVAL || errno == ENOSYS)) {
+        rc = ::link(temp.c_str(), target.c_str());
+        if (rc == 0) ::unlink(temp.c_str());
+    }
+    if (rc == 0) return true;
+    exists = errno == EEXIST;
+    why = std::strerror(errno);
+    return false;
+}
+#endif
+
+// Renames the complete temporary file over place under the save lock, after the checks; on failure
+// temp is still there for the caller to remove.
+bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks,
+                const SaveFaults* faults, SaveError& err) {
+    if (faults && faults->failRename)
+        return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(std::strerror(EIO)));
+    const bool expected = checks != nullptr && checks->unchanged != nullptr;
+    std::unique_ptr<SaveLock> lock;
+    // The path may lead to another file once the lock is had (a save that held it replaced the file):
+    // that one is locked in turn, unless a particular file was expected.
+    for (int attempt = 0; place.exists && attempt < 100; ++attempt) {
+        lock = std::make_unique<SaveLock>();
+        bool vanished = false;
+        std::string why;
+        if (!lock->acquire(place.path, why, vanished)) {
+            lock.reset();
+            if (vanished) break;
+            return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(why));
+        }
+        if (lock->stillAt(place.path)) break;
+        lock.reset();
+        if (expected) break;
+    }
+    if (expected && (lock == nullptr || lock->locked() != *checks->unchanged))
+        return failWith(err, SaveStatus::Changed, kChangedOnDisk);
+    if (lock != nullptr && checks != nullptr && !checks->backup.empty()) {
+        std::string why;
+        if (!makeBackup(*lock, place.path, checks->backup, checks->numberedBackup, checks->backupMade, why))
+            return failWith(err, SaveStatus::NoBackup, why);
+    }
+    bool exists = false;
+    std::string why;
+    if (!moveInPlace(temp, place.path, lock != nullptr, exists, why))
+        return failWith(err, exists ? SaveStatus::Changed : SaveStatus::RenameFailed,
+                        exists ? std::string(kAppeared) : cannotPutInPlace(why));
+    return true;
+}
+
 }  // namespace
 
 #ifdef _WIN32
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults, FileIdentity* saved) {
+                    SaveError& err, const SaveFaults* faults, FileIdentity* saved, SaveChecks* checks) {
     err = SaveError{};
+    if (checks) checks->backupMade.clear();
     SaveTarget place;
     std::string refusal;
     if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
     const std::string folder = folderOf(place.path);
     std::string temp;
+    std::string cause;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = temporaryName(folder);
-        fd = ::_wopen(widePath(temp).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                      _S_IREAD | _S_IWRITE);
-        if (fd < 0 && errno != EEXIST) break;
+        // Open for deleting, so that a console Ctrl+C can remove it while it is written.
+        HANDLE h =
+            CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            const DWORD e = GetLastError();
+            cause = windowsError(e);
+            if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) break;
+            continue;
+        }
+        fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+        if (fd < 0) {
+            cause = std::strerror(errno);
+            CloseHandle(h);
+            break;
+        }
     }
-    if (fd < 0) {
-        return failWith(err, SaveStatus::CannotCreate,
-                        "cannot create a file in " + folder + ": " + std::strerror(errno));
-    }
+    if (fd < 0)
+        return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
     RemoveOnSignal guard(temp);
     const std::wstring wideTemp = widePath(temp);
     auto abandon = [&](SaveStatus status, std::string reason) {
@@ -175,12 +266,12 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         ::_wunlink(wideTemp.c_str());
         return failWith(err, SaveStatus::FlushFailed, std::string("cannot close: ") + std::strerror(e));
     }
-    if ((faults && faults->failRename) ||
-        !MoveFileExW(wideTemp.c_str(), widePath(place.path).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::string cause = faults && faults->failRename ? std::strerror(EIO) : windowsError(GetLastError());
+    // A hidden or system file stays one.
+    if (place.attributes != 0) SetFileAttributesW(wideTemp.c_str(), place.attributes);
+    if (!putInPlace(temp, place, checks, faults, err)) {
+        SetFileAttributesW(wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::_wunlink(wideTemp.c_str());
-        return failWith(err, SaveStatus::RenameFailed, "cannot put the new file in place: " + cause);
+        return false;
     }
     // Asked after the move: the last write time may settle only when the file is closed.
     if (saved) identifyFile(place.path, *saved);
@@ -237,11 +328,13 @@ bool nameUnnamed(int fd, const std::string& folder, std::string& temp) {
 }  // namespace
 
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults, FileIdentity* saved) {
+                    SaveError& err, const SaveFaults* faults, FileIdentity* saved, SaveChecks* checks) {
     err = SaveError{};
+    if (checks) checks->backupMade.clear();
     SaveTarget place;
     std::string refusal;
     if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
     const std::string folder = folderOf(place.path);
 
     std::string temp;  // the temporary file's name, once it has one
@@ -283,11 +376,9 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
         ::unlink(temp.c_str());
         return failWith(err, SaveStatus::FlushFailed, std::string("cannot close: ") + std::strerror(e));
     }
-    if ((faults && faults->failRename) || ::rename(temp.c_str(), place.path.c_str()) != 0) {
-        int e = faults && faults->failRename ? EIO : errno;
+    if (!putInPlace(temp, place, checks, faults, err)) {
         ::unlink(temp.c_str());
-        return failWith(err, SaveStatus::RenameFailed,
-                        std::string("cannot put the new file in place: ") + std::strerror(e));
+        return false;
     }
     guard.reset();
     // Make the rename itself durable; failing here leaves a complete file either way.
@@ -300,10 +391,10 @@ bool saveAtomically(const std::string& target, const std::function<bool(Sink&, s
 }
 #endif
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats, const SaveFaults* faults, FileIdentity* saved) {
+                  WriteStats* stats, const SaveFaults* faults, FileIdentity* saved, SaveChecks* checks) {
     return saveAtomically(
         target, [&](Sink& sink, std::string& why) { return writeDocument(doc, edits, sink, why, stats); },
-        err, faults, saved);
+        err, faults, saved, checks);
 }
 
 }  // namespace vrk::dxf

@@ -3,11 +3,17 @@
 // it to disk, rename it over the target. On any failure the temporary file is removed and the target is
 // as it was before (or still absent).
 //
+// The rename happens under a lock on the file replaced (save_lock.h), after checking that the path still
+// leads to the file locked and, when the caller says which file it read, that this file is unchanged:
+// of two saves of one file, exactly one wins. A target that did not exist is never replaced by the
+// rename if a file appeared there meanwhile.
+//
 // The target is the file its path leads to through symbolic links (the link stays a link); a folder, a
 // device, a pipe, a socket or a read-only file is refused. The new file takes the old one's permission
-// bits (and owner and group where allowed). On Linux the temporary file has no name until it is
-// complete (O_TMPFILE), so a killed process leaves nothing; elsewhere a named one is removed on
-// SIGINT, SIGTERM and SIGHUP.
+// bits (and owner and group where allowed; hidden and system attributes on Windows). On Linux the
+// temporary file has no name until it is complete (O_TMPFILE), so a killed process leaves nothing;
+// elsewhere a named one is removed on SIGINT, SIGTERM and SIGHUP, or a console Ctrl+C on Windows
+// (signal_cleanup.h).
 
 #include <cstdint>
 #include <functional>
@@ -21,7 +27,16 @@
 
 namespace vrk::dxf {
 
-enum class SaveStatus { Ok, Refused, CannotCreate, WriteFailed, FlushFailed, RenameFailed };
+enum class SaveStatus {
+    Ok,
+    Refused,
+    CannotCreate,
+    WriteFailed,
+    FlushFailed,
+    RenameFailed,
+    Changed,
+    NoBackup
+};
 
 struct SaveError {
     SaveStatus status = SaveStatus::Ok;
@@ -36,14 +51,25 @@ struct SaveFaults {
     bool noUnnamedFile = false;  // behave as on a file system without O_TMPFILE
 };
 
+// What the save checks and does under its lock, right before the new file is put in place.
+struct SaveChecks {
+    const FileIdentity* unchanged = nullptr;  // the target must still be this file, as it was
+    bool absent = false;                      // the target must still not exist
+    std::string backup;                       // a backup of the file replaced (save_backup.h); empty: none
+    bool numberedBackup = false;
+    std::string backupMade;  // set by the save: the backup's name, empty when none was made
+};
+
 // Calls produce with a sink on a temporary file beside target and renames it over target when produce
 // returns true and everything reached the disk. produce's error text ends up in err.reason; no reason
 // names target (the caller does). saved, when given, gets the identity of the file written.
 bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr);
+                    SaveError& err, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr,
+                    SaveChecks* checks = nullptr);
 
 // writeDocument through saveAtomically.
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr);
+                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr,
+                  FileIdentity* saved = nullptr, SaveChecks* checks = nullptr);
 
 }  // namespace vrk::dxf

@@ -18,8 +18,12 @@ namespace {
 
 #ifdef _WIN32
 const char kSeparators[] = "/\\";
+// A folder ending in one of these takes a name without a separator: a root, or a drive (D: is drive
+// D's current folder).
+const char kFolderEnds[] = "/\\:";
 #else
 const char kSeparators[] = "/";
+const char kFolderEnds[] = "/";
 #endif
 
 const char kFolder[] = "it is a folder, not a drawing file";
@@ -30,9 +34,26 @@ const char kReadOnly[] = "it is read-only; make it writable or save under anothe
 
 std::string folderOf(const std::string& path) {
     auto slash = path.find_last_of(kSeparators);
+#ifdef _WIN32
+    // D:x.dxf is x.dxf in drive D's current folder.
+    if (slash == std::string::npos && path.size() > 2 && path[1] == ':') return path.substr(0, 2);
+#endif
     if (slash == std::string::npos) return ".";
-    if (slash == 0) return path.substr(0, 1);
-    return path.substr(0, slash);
+    std::string folder = path.substr(0, slash);
+    // A root: "/", "C:\", "\\?\C:\".
+    if (folder.empty() || std::strchr(kFolderEnds, folder.back()) != nullptr) folder = path.substr(0, slash + 1);
+    return folder;
+}
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+    const char last = folder.empty() ? '/' : folder.back();
+    if (std::strchr(kFolderEnds, last) != nullptr) return folder + name;
+#ifdef _WIN32
+    // Not '/': a \\?\ path is taken as written, without turning slashes into separators.
+    return folder + "\\" + name;
+#else
+    return folder + "/" + name;
+#endif
 }
 
 std::string baseOf(const std::string& path) {
@@ -62,7 +83,11 @@ FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
 }  // namespace
 
 bool identifyOpenFile(int fd, FileIdentity& out) {
-    HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    return identifyHandle(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)), out);
+}
+
+bool identifyHandle(void* handle, FileIdentity& out) {
+    HANDLE h = static_cast<HANDLE>(handle);
     BY_HANDLE_FILE_INFORMATION info{};
     if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return false;
     out = identityOf(info);
@@ -114,6 +139,7 @@ bool resolveSaveTarget(const std::string& target, SaveTarget& out, std::string& 
         return false;
     }
     out.exists = true;
+    out.attributes = unsigned(info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     return true;
 }
 #else
@@ -167,7 +193,7 @@ bool resolveSaveTarget(const std::string& target, SaveTarget& out, std::string& 
             return false;
         }
         const std::string to(link.data(), std::size_t(n));
-        out.path = to[0] == '/' ? to : folderOf(out.path) + "/" + to;
+        out.path = to[0] == '/' ? to : inFolder(folderOf(out.path), to);
     }
     if (S_ISDIR(st.st_mode)) {
         reason = kFolder;

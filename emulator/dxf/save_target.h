@@ -25,6 +25,9 @@ struct FileIdentity {
 bool identifyFile(const std::string& path, FileIdentity& out);
 // The identity of an open file.
 bool identifyOpenFile(int fd, FileIdentity& out);
+#ifdef _WIN32
+bool identifyHandle(void* handle, FileIdentity& out);
+#endif
 
 struct SaveTarget {
     std::string path;     // the file to write, links followed: the new file goes into its folder
@@ -32,14 +35,18 @@ struct SaveTarget {
     unsigned mode = 0;    // its permission bits (POSIX)
     long owner = -1;      // its owner and group (POSIX), -1 when unknown
     long group = -1;
+    unsigned attributes = 0;  // its hidden and system attributes (Windows), kept by the new file
 };
 
 // Follows target's links and checks what is there. False with a reason ("it is a folder, ...") when
 // the save must not go ahead.
 bool resolveSaveTarget(const std::string& target, SaveTarget& out, std::string& reason);
 
-// The folder part of a path ("." for none) and the last part.
+// The folder part of a path ("." for none; a root keeps its separator: "/", "C:\\"; "D:" for the
+// current folder of drive D) and the last part.
 std::string folderOf(const std::string& path);
 std::string baseOf(const std::string& path);
+// name in folder, as folderOf gives it.
+std::string inFolder(const std::string& folder, const std::string& name);
 
 }  // namespace vrk::dxf

@@ -1,6 +1,8 @@
 #pragma once
 // A named temporary file that must not outlive the process: while one of these lives, SIGINT, SIGTERM
-// and SIGHUP (SIGBREAK on Windows) remove the file before the process ends as the signal says.
+// and SIGHUP remove the file before the process ends as the signal says; on Windows a console Ctrl+C,
+// Ctrl+Break or closed console removes it and ends the process with status 130, saying so on
+// standard error. There the file must be open with FILE_SHARE_DELETE.
 // One at a time: the host saves one drawing at a time.
 
 #include <string>

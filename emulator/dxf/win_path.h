@@ -8,12 +8,22 @@
 
 namespace vrk::dxf {
 
+// A path over what the plain file API takes (260 characters, less for a folder) is made absolute and
+// given the \\?\ prefix, which lifts that limit.
 inline std::wstring widePath(const std::string& utf8) {
     if (utf8.empty()) return std::wstring();
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(std::size_t(n > 0 ? n : 0), L'\0');
     if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-    return wide;
+    if (wide.size() < 240 || wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return wide;
+    std::wstring full(size, L'\0');
+    const DWORD got = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (got == 0 || got >= size) return wide;
+    full.resize(got);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 inline std::string utf8Path(const std::wstring& wide) {

@@ -20,6 +20,16 @@ const char* charsetOf(UINT resolved) {
             return "CP936";
         case 950:
             return "CP950";
+        case 932:
+            return "CP932";
+        case 949:
+            return "CP949";
+        case 1251:
+            return "CP1251";
+        case 866:
+            return "IBM866";
+        case 855:
+            return "IBM855";
         case CP_UTF8:
             return "UTF-8";
         default:
@@ -28,7 +38,7 @@ const char* charsetOf(UINT resolved) {
 }
 
 bool isDoubleByte(UINT resolved) {
-    return resolved == 936 || resolved == 950;
+    return resolved == 936 || resolved == 950 || resolved == 932 || resolved == 949;
 }
 
 // One iconv descriptor for the length of one conversion.
@@ -69,6 +79,8 @@ bool isKnownCodePage(UINT resolved) {
 }
 
 bool isLeadByte(UINT resolved, unsigned char c) {
+    // Shift JIS leaves 0xA0-0xDF to single-byte katakana.
+    if (resolved == 932) return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
     return isDoubleByte(resolved) && c >= 0x81 && c <= 0xFE;
 }
 

@@ -23,6 +23,15 @@ LCID lcidOfLocaleName(const char* name) {
         if (strncasecmp(name, k.name, 5) == 0 && (name[5] == '\0' || name[5] == '.' || name[5] == '@'))
             return k.lcid;
     }
+    // Other languages by their language alone, where the system's code page follows from it.
+    static const Known languages[] = {
+        {"ja", 1041}, {"ko", 1042}, {"ru", 1049}, {"uk", 1058}, {"be", 1059}, {"bg", 1026}, {"mk", 1071},
+    };
+    for (const Known& k : languages) {
+        if (strncasecmp(name, k.name, 2) == 0 &&
+            (name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@'))
+            return k.lcid;
+    }
     return 1033;
 }
 
@@ -51,7 +60,8 @@ extern "C" LCID GetSystemDefaultLCID(void) {
 }
 
 extern "C" UINT GetACP(void) {
-    switch (GetSystemDefaultLCID()) {
+    const LCID lcid = GetSystemDefaultLCID();
+    switch (lcid) {
         case 2052:
         case 4100:
             return 936;
@@ -59,6 +69,23 @@ extern "C" UINT GetACP(void) {
         case 3076:
         case 5124:
             return 950;
+        case 3098:  // Serbian in Cyrillic
+            return 1251;
+        default:
+            break;
+    }
+    // The primary language decides for the rest, as Windows's own table does.
+    switch (lcid & 0x3FF) {
+        case 0x11:  // Japanese
+            return 932;
+        case 0x12:  // Korean
+            return 949;
+        case 0x19:  // Russian
+        case 0x22:  // Ukrainian
+        case 0x23:  // Belarusian
+        case 0x02:  // Bulgarian
+        case 0x2F:  // Macedonian
+            return 1251;
         default:
             return 1252;
     }
@@ -66,5 +93,7 @@ extern "C" UINT GetACP(void) {
 
 extern "C" UINT GetOEMCP(void) {
     const UINT ansi = GetACP();
-    return ansi == 1252 ? 437 : ansi;
+    if (ansi == 1252) return 437;
+    if (ansi == 1251) return GetSystemDefaultLCID() == 3098 ? 855 : 866;
+    return ansi;
 }

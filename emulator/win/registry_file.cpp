@@ -16,10 +16,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sstream>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "emulator/dxf/atomic_file.h"
 #include "emulator/win/code_pages.h"
 #include "emulator/win/registry_tree.h"
 
@@ -354,35 +354,6 @@ bool readAll(int fd, std::string& text) {
     }
 }
 
-// Writes text to a new temporary file beside path; its name in temp.
-bool writeTemporary(const std::string& path, const std::string& text, std::string& temp,
-                    std::string& reason) {
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    temp = dir + "." + base + ".tmp-XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        reason = reasonOf(errno);
-        return false;
-    }
-    bool ok = fchmod(fd, 0644) == 0;
-    for (size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    if (!ok) reason = reasonOf(errno);
-    if (close(fd) != 0 && ok) {
-        reason = reasonOf(errno);
-        ok = false;
-    }
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
-
 // What this process holds now, merged with what the file holds (empty when there is none yet).
 bool mergedText(const std::string& onDisk, std::string& text, std::string& reason) {
     Registry& reg = registry();
@@ -395,16 +366,6 @@ bool mergedText(const std::string& onDisk, std::string& text, std::string& reaso
     if (!reg.loadedText.empty()) parseRegistry(reg.loadedText, base);
     text = formatRegistry(mergeRegistries(base, reg.roots, theirs));
     return true;
-}
-
-// Creates path with text unless it appeared meanwhile (then false with no reason, to merge with it).
-bool createWhole(const std::string& path, const std::string& text, std::string& reason) {
-    std::string temp;
-    if (!writeTemporary(path, text, temp, reason)) return false;
-    const bool linked = link(temp.c_str(), path.c_str()) == 0;
-    if (!linked && errno != EEXIST) reason = reasonOf(errno);
-    unlink(temp.c_str());
-    return linked;
 }
 
 }  // namespace
@@ -433,52 +394,42 @@ bool loadRegistry(const std::string& path, std::string* reason) {
     return true;
 }
 
-// Other processes may save the same file: each save locks the file, merges this process's changes into
-// what is there and renames the result over it. A waiter whose lock ended on a file since replaced
-// starts again on the new one; the first writer creates the file whole, never empty.
+// Other processes may save the same file: each save merges this process's changes into what the file
+// holds and writes the result through the save module (links followed, a read-only file refused, the
+// file replaced whole), which puts it in place only if the file is still the one merged with, checked
+// under its lock; otherwise the merge starts again on the file as it is now.
 bool saveRegistry(const std::string& path, std::string* reason) {
     std::string dummy;
     std::string& why = reason ? *reason : dummy;
-    for (;;) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        vrk::dxf::SaveTarget place;
+        if (!vrk::dxf::resolveSaveTarget(path, place, why)) return false;
+        std::string onDisk;
+        vrk::dxf::FileIdentity read;
+        if (place.exists) {
+            const int fd = open(place.path.c_str(), O_RDONLY | O_CLOEXEC);
+            const bool ok = fd >= 0 && vrk::dxf::identifyOpenFile(fd, read) && readAll(fd, onDisk);
+            if (!ok) why = reasonOf(errno);
+            if (fd >= 0) close(fd);
+            if (!ok) return false;
+        }
         std::string text;
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno != ENOENT) {
-                why = reasonOf(errno);
-                return false;
-            }
-            if (!mergedText(std::string(), text, why)) return false;
-            why.clear();
-            if (createWhole(path, text, why)) return true;
-            if (!why.empty()) return false;
-            continue;
-        }
-        struct stat locked, current;
-        int rc;
-        while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-        }
-        if (rc != 0 || fstat(fd, &locked) != 0) {
-            why = reasonOf(errno);
-            close(fd);
+        if (!mergedText(onDisk, text, why)) return false;
+        vrk::dxf::SaveChecks checks;
+        if (place.exists) checks.unchanged = &read;
+        checks.absent = !place.exists;
+        vrk::dxf::SaveError err;
+        const auto write = [&text](vrk::dxf::Sink& sink, std::string&) {
+            return sink.write(text.data(), text.size());
+        };
+        if (vrk::dxf::saveAtomically(place.path, write, err, nullptr, nullptr, &checks)) return true;
+        if (err.status != vrk::dxf::SaveStatus::Changed) {
+            why = err.reason;
             return false;
         }
-        if (stat(path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
-            current.st_dev != locked.st_dev) {
-            close(fd);
-            continue;
-        }
-        std::string onDisk, temp;
-        bool ok = readAll(fd, onDisk);
-        if (!ok) why = reasonOf(errno);
-        ok = ok && mergedText(onDisk, text, why) && writeTemporary(path, text, temp, why);
-        if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-            why = reasonOf(errno);
-            unlink(temp.c_str());
-            ok = false;
-        }
-        close(fd);
-        return ok;
     }
+    why = "other programs kept changing it";
+    return false;
 }
 
 }  // namespace vrk::win

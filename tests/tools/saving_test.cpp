@@ -10,6 +10,7 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
+#include "tools/record/host_record.h"
 
 namespace vrk::test {
 namespace {
@@ -125,6 +126,8 @@ TEST_F(SavingTest, FilesThatAreNoDrawingOrNoDrawingFile) {
                   "existdir/: it is a folder, not a drawing file [eFileAccessErr (72)]"},
              Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4, "existdir: it is a folder"},
              Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4, "readonly.dxf: it is read-only"},
+             Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2, "vrkconvert writes DXF only"},
+             Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
 #if !defined(_WIN32)
              Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4, "pipe: it is not a regular file"},
 #endif
@@ -151,6 +154,135 @@ TEST_F(SavingTest, SaveThroughALinkWritesTheDrawing) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_TRUE(readWholeFile(source) != sample);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"link.dxf", "src.dxf"}));
+}
+#endif
+
+#if defined(_WIN32)
+// However a path is written, the temporary file is made in the target's own folder; a hidden drawing
+// stays hidden.
+TEST_F(SavingTest, WindowsPathsAreWrittenHoweverSpelled) {
+    std::string backslashes = folder.path(), slashes = folder.path();
+    for (char& c : backslashes)
+        if (c == '/') c = '\\';
+    for (char& c : slashes)
+        if (c == '\\') c = '/';
+    ProgramResult r = run(
+        "vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted(slashes + "/slashes.dxf"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(SetFileAttributesA(folder.file("src.dxf").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    r = run("vrkhost", shellQuoted(source) + " -c vrk -c SAVE");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(GetFileAttributesA(folder.file("src.dxf").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.file("src.dxf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"prefixed.dxf", "slashes.dxf", "src.dxf"}));
+}
+#else
+// Two SAVEs of one file, both started before either saves: one writes, the other says the file
+// changed since it read it. The hosts read the drawing, then wait for their commands.
+TEST_F(SavingTest, OfTwoSavesOfOneFileOneRefuses) {
+    const std::string host = program("vrkhost") + " " + shellQuoted(source);
+    const std::string f = folder.path() + "/";
+    for (int round = 0; round < 3; ++round) {
+        put("src.dxf", sample);
+        ProgramResult r = runProgram("mkfifo " + f + "p1 " + f + "p2; (" + host + " <" + f + "p1 2>" + f +
+                                     "e1; echo $? >" + f + "s1) & (" + host + " <" + f + "p2 2>" + f +
+                                     "e2; echo $? >" + f + "s2) & exec 3>" + f + "p1 4>" + f +
+                                     "p2; sleep 1; printf 'vrk\\nSAVE\\n' >&3; printf 'vrk\\nSAVE\\n' >&4; "
+                                     "exec 3>&- 4>&-; wait; rm " +
+                                     f + "p1 " + f + "p2");
+        const std::string statuses = readWholeFile(f + "s1") + readWholeFile(f + "s2");
+        EXPECT_TRUE(statuses == "0\n4\n" || statuses == "4\n0\n") << statuses << r.err;
+        EXPECT_NE((readWholeFile(f + "e1") + readWholeFile(f + "e2")).find("changed on disk"),
+                  std::string::npos);
+        EXPECT_TRUE(readWholeFile(source) != sample);
+    }
+}
+
+// Batch mode, as vrkbatch runs the host: saving commands refused before anything runs; one record on
+// standard output, also when the drawing cannot be read; --save only when the commands changed the
+// drawing; --save-as always.
+TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
+    auto record = [](const ProgramResult& r) {
+        vrk::record::HostRecord parsed;
+        std::string reason;
+        EXPECT_TRUE(vrk::record::parseRecord(r.out, parsed, reason)) << reason << r.out;
+        EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+        EXPECT_EQ(parsed.status, r.status);
+        return parsed;
+    };
+    const std::string batch = "--batch " + shellQuoted(source) + " ";
+    for (const std::string& commands :
+         std::vector<std::string>{"-c vrk -c SAVE", "-c " + shellQuoted("saveas " + folder.file("x.dxf")),
+                                  "-c QUIT", "-c OPEN\\ a.dxf"}) {
+        ProgramResult r = run("vrkhost", batch + commands);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(record(r).error.find("is not allowed in batch mode"), std::string::npos) << r.err;
+    }
+    ProgramResult r = runProgram(program("vrkhost") + " " + batch + "--save", "vrk\nSAVE\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(readWholeFile(source) == sample);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"src.dxf"}));
+
+    r = run("vrkhost", "--batch " + shellQuoted(folder.file("none.dxf")) + " -c vrk --save");
+    vrk::record::HostRecord missing = record(r);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_FALSE(missing.before.has_value());
+    EXPECT_NE(r.err.find("vrkhost: " + missing.error), std::string::npos) << r.err;
+
+    r = run("vrkhost", batch + "-c vrk");  // a dry run
+    EXPECT_EQ(record(r).after->withDictionary, 0);
+    EXPECT_TRUE(readWholeFile(source) == sample);
+
+    r = run("vrkhost", batch + "-c vrk --save");
+    vrk::record::HostRecord saved = record(r);
+    EXPECT_EQ(saved.saved.value_or(""), source);
+    EXPECT_EQ(saved.before->withDictionary, 12);
+    EXPECT_EQ(saved.output, "12 dynamic blocks have been solidfied.");
+    const std::string solid = readWholeFile(source);
+    EXPECT_EQ(saved.bytesAfter.value_or(0), solid.size());
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(source.c_str(), &before), 0);
+    r = run("vrkhost", batch + "-c vrk --save");
+    EXPECT_FALSE(record(r).saved.has_value());
+    ASSERT_EQ(stat(source.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+
+    r = run("vrkhost", batch + "--save-as " + shellQuoted(folder.file("copy.dxf")));
+    EXPECT_EQ(record(r).saved.value_or(""), folder.file("copy.dxf"));
+    EXPECT_TRUE(readWholeFile(folder.file("copy.dxf")) == solid);
+}
+
+// A backup is the file read, under a second name, made only when the save goes ahead; an existing one
+// that is another file is never replaced (nothing is saved then), unless a numbered name is asked for.
+TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
+    const std::string bak = folder.file("src.dxf.bak");
+    const std::string save = "--batch " + shellQuoted(source) + " -c vrk --save --backup " + shellQuoted(bak);
+    struct stat original {
+    }, backup{};
+    ASSERT_EQ(stat(source.c_str(), &original), 0);
+    ProgramResult r = run("vrkhost", save);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(stat(bak.c_str(), &backup), 0);
+    EXPECT_EQ(backup.st_ino, original.st_ino);
+    EXPECT_TRUE(readWholeFile(bak) == sample);
+
+    put("src.dxf", sample);
+    r = run("vrkhost", save);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(readWholeFile(source) == sample);
+
+    put("src.dxf.1.bak", "theirs");
+    r = run("vrkhost", save + " --numbered-backup");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"backup\":\"" + folder.file("src.dxf.2.bak") + "\""), std::string::npos) << r.out;
+    EXPECT_TRUE(readWholeFile(folder.file("src.dxf.2.bak")) == sample);
+    EXPECT_EQ(readWholeFile(folder.file("src.dxf.1.bak")), "theirs");
 }
 #endif
 

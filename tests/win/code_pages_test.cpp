@@ -26,6 +26,15 @@ TEST_F(LocaleTest, LcidFollowsFirstNonEmptyLocaleVariableUnlessOverridden) {
     EXPECT_EQ(GetSystemDefaultLCID(), 5124u);
     setenv("LANG", "zh_CNX", 1);
     EXPECT_EQ(GetSystemDefaultLCID(), 1033u);
+    // Other languages by the language alone, as far as the code page follows from it.
+    setenv("LANG", "ja_JP.UTF-8", 1);
+    EXPECT_EQ(GetACP(), 932u);
+    setenv("LANG", "ko_KR.UTF-8", 1);
+    EXPECT_EQ(GetACP(), 949u);
+    setenv("LANG", "uk_UA.UTF-8", 1);
+    EXPECT_EQ(GetACP(), 1251u);
+    setenv("LANG", "de_DE.UTF-8", 1);
+    EXPECT_EQ(GetACP(), 1252u);
     vrk::win::setSystemLcid(4100);
     EXPECT_EQ(GetSystemDefaultLCID(), 4100u);
     const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
@@ -37,7 +46,8 @@ TEST_F(LocaleTest, CodePagesFollowLcid) {
         LCID lcid;
         UINT ansi, oem;
     } cases[] = {{1033, 1252, 437}, {1031, 1252, 437}, {2052, 936, 936}, {4100, 936, 936},
-                 {1028, 950, 950},  {3076, 950, 950},  {5124, 950, 950}};
+                 {1028, 950, 950},  {3076, 950, 950},  {5124, 950, 950}, {1041, 932, 932},
+                 {1042, 949, 949},  {1049, 1251, 866}, {3098, 1251, 855}};
     for (const auto& c : cases) {
         vrk::win::setSystemLcid(c.lcid);
         EXPECT_EQ(GetACP(), c.ansi) << c.lcid;

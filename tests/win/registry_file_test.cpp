@@ -211,4 +211,33 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
     EXPECT_EQ(read(path_), "not a registry\n");
 }
 
+// The registry file is saved like a drawing: through a link to the file it leads to (made when it is
+// not there yet), the link staying a link; a read-only file is refused and left as it is.
+TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Varnikel", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::string link = dir_ + "/link.txt";
+    ASSERT_EQ(symlink("registry.txt", link.c_str()), 0);
+    for (int round = 0; round < 2; ++round) {  // missing, then there
+        std::string reason;
+        ASSERT_TRUE(vrk::win::saveRegistry(link, &reason)) << reason;
+        struct stat st {};
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        EXPECT_NE(read(path_).find("Varnikel"), std::string::npos);
+    }
+    EXPECT_EQ(files().size(), 2u);
+
+    write(path_, "vrk-registry 1\n");
+    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    std::string reason;
+    EXPECT_FALSE(vrk::win::saveRegistry(link, &reason));
+    EXPECT_NE(reason.find("read-only"), std::string::npos) << reason;
+    EXPECT_EQ(read(path_), "vrk-registry 1\n");
+    chmod(path_.c_str(), 0644);
+}
+
 }  // namespace

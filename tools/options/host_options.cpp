@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "tools/options/exit_status.h"
@@ -48,6 +49,16 @@ bool isR16Release(int release) {
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* usage) {
     // An argument that begins with a slash is a path, also on Windows, not an option.
     app.allow_windows_style_options(false);
+    // "--name=" gives the option an empty value; CLI11 would take the next argument instead.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        const size_t length = std::strlen(argv[i]);
+        if (length > 3 && argv[i][0] == '-' && argv[i][1] == '-' && argv[i][length - 1] == '=' &&
+            std::strchr(argv[i], '=') == argv[i] + length - 1) {
+            std::fprintf(stderr, "%s: %.*s has an empty value\nTry '%s --help'.\n", app.get_name().c_str(),
+                         int(length - 1), argv[i], app.get_name().c_str());
+            return kExitUsage;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

@@ -1,5 +1,6 @@
-// --lcid in the host programs: the emulated Windows reports the locale asked for; the real one cannot
-// change it, so there a differing --lcid is refused.
+// --lcid in the host programs: the emulated Windows reports the locale asked for. The real one cannot
+// change its locale, and the narrow host's text follows the system's ANSI code page: there --lcid is
+// taken when its code page is the system's (nothing the module sees differs then) and refused otherwise.
 #pragma once
 
 #include <string>
@@ -18,9 +19,18 @@ namespace vrk::options {
 inline bool applySystemLocale(const HostOptions& options, std::string& error) {
     if (!options.lcid) return true;
 #if defined(_WIN32)
-    if (*options.lcid == GetSystemDefaultLCID()) return true;
-    error = "--lcid " + std::to_string(*options.lcid) + " differs from the system locale " +
-            std::to_string(GetSystemDefaultLCID()) + ", which cannot be changed here";
+    const LCID lcid = static_cast<LCID>(*options.lcid);
+    DWORD codePage = 0;
+    const bool known =
+        GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) != 0;
+    if (lcid == GetSystemDefaultLCID() || (known && codePage == GetACP())) return true;
+    error =
+        "--lcid " + std::to_string(*options.lcid) +
+        (known ? " uses the ANSI code page " + std::to_string(codePage)
+               : std::string(" is no locale Windows knows")) +
+        ", but this system's is " + std::to_string(GetACP()) +
+        ", which a program cannot change; set the system locale in Windows, or use a 2007 or 2008 release";
     return false;
 #else
     (void)error;

@@ -36,7 +36,7 @@ bool setPath(const char* variable, const std::string& path) {
     const vrk::emu::HostString name = vrk::emu::toHost(variable);
     vrk::emu::HostString text;
     if (!vrk::emu::toHostExactly(path, text)) {
-        std::cerr << "vrkconvert: cannot use " << path << ": " << vrk::emu::notInCodePage() << '\n';
+        std::cerr << "vrkconvert: cannot use " << path << ": " << vrk::emu::cannotTakeExactly(path) << '\n';
         return false;
     }
     resbuf rb;

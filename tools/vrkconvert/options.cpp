@@ -1,5 +1,13 @@
 #include "tools/vrkconvert/options.h"
 
+#include <cstdio>
+#if defined(_WIN32)
+#include <string.h>
+#define strcasecmp _stricmp
+#else
+#include <strings.h>
+#endif
+
 #include "tools/options/exit_status.h"
 #include "tools/options/tool_command_line.h"
 
@@ -15,7 +23,9 @@ const char kUsage[] =
     "invisible entities of every block definition are erased; extension dictionaries (so the\n"
     "blocks stay dynamic), layer switches and everything else stay as they are. SOURCE is only\n"
     "read; TARGET is written through a temporary file beside it, so a failed run leaves any old\n"
-    "TARGET as it was. One line on standard error says what was written.\n"
+    "TARGET as it was; a link is written through, a folder, special or read-only file refused,\n"
+    "and a TARGET that appeared while it was written is left alone. TARGET is DXF: a name\n"
+    "ending in .dwg is refused. One line on standard error says what was written.\n"
     "\n"
     "It runs the Varnikel conversion routine in an emulated host of the given release (default\n"
     "2008): the paths go to USERS1 and USERS2, the routine reports in USERI1, and what it prints\n"
@@ -45,7 +55,20 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     pBinary->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.add_option("SOURCE", options.source)->required();
     app.add_option("TARGET", options.target)->required();
-    return vrk::options::parseCommandLine(app, argc, argv, kUsage);
+    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+        return status;
+    std::string refusal;
+    const std::string& target = options.target;
+    if (options.source.empty())
+        refusal = "SOURCE is empty: it names no file";
+    else if (target.empty())
+        refusal = "TARGET is empty: it names no file";
+    else if (target.size() >= 4 && strcasecmp(target.c_str() + target.size() - 4, ".dwg") == 0)
+        refusal = "TARGET " + target +
+                  " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
+    if (refusal.empty()) return std::nullopt;
+    std::fprintf(stderr, "vrkconvert: %s\nTry 'vrkconvert --help'.\n", refusal.c_str());
+    return vrk::options::kExitUsage;
 }
 
 }  // namespace vrk::convert

@@ -27,12 +27,16 @@ bool splitCommandLine(std::string line, CommandLine& command, std::string& error
                 word += line[i++];
                 continue;
             }
-            const size_t close = line.find('"', i + 1);
-            if (close == std::string::npos) {
+            // Inside quotes \" is a quote; any other backslash stays (C:\dir, \\server).
+            size_t close = i + 1;
+            for (; close < line.size() && line[close] != '"'; ++close) {
+                if (line[close] == '\\' && close + 1 < line.size() && line[close + 1] == '"') ++close;
+                word += line[close];
+            }
+            if (close == line.size()) {
                 error = "no closing quote in: " + line;
                 return false;
             }
-            word += line.substr(i + 1, close - i - 1);
             i = close + 1;
         }
         words.push_back(word);

@@ -12,8 +12,9 @@ struct CommandLine {
     std::string rest;                    // everything after the name as typed, blanks trimmed
 };
 
-// Splits line at blanks; "a b" is one argument a b. A carriage return at the end (a script with
-// CRLF line ends) is no part of the line. False with the reason in error for an unclosed quote.
+// Splits line at blanks; "a b" is one argument a b, and inside quotes \" is a quote. A carriage return at the
+// end (a script with CRLF line ends) is no part of the line. False with the reason in error for an unclosed
+// quote.
 bool splitCommandLine(std::string line, CommandLine& command, std::string& error);
 
 }  // namespace vrk::host

@@ -8,19 +8,60 @@
 #endif
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 
 #include "emulator/host.h"
 
 namespace vrk::host {
 
-void Console::attach() {
-    vrk::emu::setPrintSink([this](const std::string& text) {
-        if (text.empty()) return;
+namespace {
+
+Console* gpConsole = nullptr;
+
+std::string& firstErrorText() {
+    static std::string text;
+    return text;
+}
+
+}  // namespace
+
+void reportNote(const std::string& text) {
+    if (gpConsole != nullptr)
+        gpConsole->report(text);
+    else
+        std::cerr << "vrkhost: " << text << '\n';
+}
+
+void reportError(const std::string& text) {
+    if (firstErrorText().empty()) firstErrorText() = text;
+    reportNote(text);
+}
+
+const std::string& firstError() {
+    return firstErrorText();
+}
+
+void Console::print(const std::string& text) {
+    if (text.empty()) return;
+    if (mCapture) {
+        mCaptured += text;
+    } else {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
-        mAtLineStart = text.back() == '\n';
-    });
+    }
+    mAtLineStart = text.back() == '\n';
+}
+
+void Console::report(const std::string& text) {
+    if (!mCapture && !mAtLineStart) print("\n");
+    std::cerr << "vrkhost: " << text << '\n' << std::flush;
+}
+
+void Console::attach(bool capture) {
+    mCapture = capture;
+    gpConsole = this;
+    vrk::emu::setPrintSink([this](const std::string& text) { print(text); });
     if (!isatty(STDERR_FILENO)) return;
     auto label = std::make_shared<std::string>();
     vrk::emu::setStatusBarSink([label](const vrk::emu::StatusBarEvent& event) {
@@ -42,24 +83,20 @@ void Console::attach() {
 }
 
 void Console::printLine(const std::string& text) {
-    if (!mAtLineStart) std::fputc('\n', stdout);
-    std::fputs(text.c_str(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-    mAtLineStart = true;
+    if (!mAtLineStart) print("\n");
+    print(text + "\n");
 }
 
 void Console::prompt(const std::string& text) {
-    if (!mAtLineStart) std::fputc('\n', stdout);
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    if (!mAtLineStart) print("\n");
+    print(text);
     // The user's Enter ends the prompt's line.
     mAtLineStart = true;
 }
 
 void Console::finish() {
-    if (!mAtLineStart) std::fputc('\n', stdout);
-    std::fflush(stdout);
+    if (!mAtLineStart) print("\n");
+    if (!mCapture) std::fflush(stdout);
     mAtLineStart = true;
 }
 

@@ -65,6 +65,16 @@ void countLayers(AcDbDatabase* pDb, Summary& summary) {
 
 }  // namespace
 
+vrk::record::BlockCounts countBlockContent(AcDbDatabase* pDb) {
+    Summary s;
+    countBlocks(pDb, s);
+    vrk::record::BlockCounts counts;
+    counts.blocks = s.blocks;
+    counts.withDictionary = s.withDictionary;
+    counts.invisible = s.invisibleInBlocks;
+    return counts;
+}
+
 std::string describeDrawing(AcDbDatabase* pDb) {
     Summary s;
     countBlocks(pDb, s);

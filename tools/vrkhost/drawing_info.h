@@ -4,7 +4,10 @@
 #include <string>
 
 #include "frame/host/arx.h"
+#include "tools/record/host_record.h"
 
 namespace vrk::host {
 std::string describeDrawing(AcDbDatabase* pDb);
+// What INFO counts in the block definitions.
+vrk::record::BlockCounts countBlockContent(AcDbDatabase* pDb);
 }

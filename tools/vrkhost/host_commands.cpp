@@ -37,7 +37,9 @@ const HostCommand kCommands[] = {
 };
 
 // A file that cannot be read or written is the program's error, on standard error.
-void reportFileError(const std::string& error) { std::cerr << "vrkhost: " << error << '\n'; }
+void reportFileError(const std::string& error) {
+    reportError(error);
+}
 
 // The value typed for an integer variable, or the host's message refusing it.
 bool integerValue(const std::string& text, const std::string& name, short& value, std::string& message) {
@@ -90,7 +92,7 @@ CommandResult setVariable(Console& console, const CommandLine& command) {
     vrk::emu::HostString hostValue;
     if (current.restype == RTSTR && !vrk::emu::toHostExactly(value, hostValue)) {
         acdbFree(current.resval.rstring);
-        console.printLine("Cannot set " + name + " to " + value + ": " + vrk::emu::notInCodePage());
+        console.printLine("Cannot set " + name + " to " + value + ": " + vrk::emu::cannotTakeExactly(value));
         return CommandResult::Failed;
     }
     resbuf rb;
@@ -152,7 +154,7 @@ CommandResult openDrawing(Session& session, const std::string& path) {
         reportFileError(error);
         return CommandResult::NotRead;
     }
-    if (!unsaved.empty()) std::cerr << "vrkhost: " << unsaved << '\n';
+    if (!unsaved.empty()) reportNote(unsaved);
     return CommandResult::Done;
 }
 
@@ -184,6 +186,11 @@ bool encodingNamed(const std::string& word, vrk::emu::SaveEncoding& encoding) {
 }
 
 }  // namespace
+
+bool isSessionCommand(const std::string& name) {
+    const std::string folded = vrk::emu::foldCase(name);
+    return folded == "OPEN" || folded == "SAVE" || folded == "SAVEAS" || folded == "QUIT" || folded == "EXIT";
+}
 
 CommandResult runHostCommand(Session& session, Console& console, const CommandLine& command) {
     const std::string name = vrk::emu::foldCase(command.name);

@@ -18,6 +18,9 @@ enum class CommandResult {
     Quit
 };
 
+// True for the host commands that open, save or end the session (OPEN, SAVE, SAVEAS, QUIT, EXIT).
+bool isSessionCommand(const std::string& name);
+
 // Runs a host command; Unknown when the name is none of the host's own.
 CommandResult runHostCommand(Session& session, Console& console, const CommandLine& command);
 

@@ -25,6 +25,9 @@
 #endif
 #include "tools/options/exit_status.h"
 #include "tools/options/system_locale.h"
+#include "emulator/db/drawing_files.h"
+#include "tools/record/host_record.h"
+#include "tools/vrkhost/drawing_info.h"
 #include "tools/vrkhost/host_commands.h"
 
 namespace vrk::host {
@@ -43,14 +46,14 @@ bool reportLeftOpen(const std::string& command) {
     const bool leaked = open > knownOpen || iterators > knownIterators;
     if (leaked) {
         std::ostringstream message;
-        message << "vrkhost: " << command << " left " << open - knownOpen << " object(s) open";
+        message << command << " left " << open - knownOpen << " object(s) open";
         if (open > knownOpen) {
             message << " (handles";
             for (const AcDbStub* pStub : calls.openStubs()) message << ' ' << std::hex << std::uppercase << pStub->handle();
             message << std::dec << ')';
         }
-        message << " and " << iterators - knownIterators << " iterator(s) alive\n";
-        std::cerr << message.str();
+        message << " and " << iterators - knownIterators << " iterator(s) alive";
+        reportError(message.str());
     }
     knownOpen = open;
     knownIterators = iterators;
@@ -87,9 +90,181 @@ int statusOf(CommandResult result) {
     }
 }
 
-bool readLine(std::string& line, Console& console, bool prompt) {
-    if (prompt) console.prompt("Command: ");
-    return static_cast<bool>(std::getline(std::cin, line));
+// The command lines to run: the -c options, or the lines of standard input (a UTF-8 byte-order mark
+// at its start skipped, a carriage return at a line's end dropped). Prompts inside commands take the
+// next line of standard input.
+class CommandLines {
+public:
+    explicit CommandLines(const Options& options)
+        : mLines(options.commands), mFromOptions(!options.commands.empty()) {}
+
+    // Reads all of standard input now, so that every line can be checked before any runs.
+    void readAll() {
+        std::string line;
+        while (!mFromOptions && readInput(line)) mLines.push_back(line);
+        mInputRead = !mFromOptions;
+        mFromOptions = true;
+    }
+    // An answer to a prompt.
+    bool answer(std::string& line) {
+        if (!mInputRead) return readInput(line);
+        if (mNext == mLines.size()) return false;
+        line = mLines[mNext++];
+        return true;
+    }
+    const std::vector<std::string>& all() const { return mLines; }
+
+    bool next(std::string& line, Console& console, bool prompt) {
+        if (mFromOptions) {
+            if (mNext == mLines.size()) return false;
+            line = mLines[mNext++];
+            return true;
+        }
+        if (prompt) console.prompt("Command: ");
+        return readInput(line);
+    }
+
+private:
+    bool readInput(std::string& line) {
+        if (!std::getline(std::cin, line)) return false;
+        if (mFirstInput && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        mFirstInput = false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+
+    std::vector<std::string> mLines;
+    bool mFromOptions;
+    bool mInputRead = false;  // standard input is in mLines
+    size_t mNext = 0;
+    bool mFirstInput = true;
+};
+
+// Batch mode: a command that opens, saves or ends the session is refused before anything runs.
+bool refuseSessionCommands(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        CommandLine command;
+        std::string error;
+        if (!splitCommandLine(line, command, error)) {
+            reportError(error);
+            return false;
+        }
+        if (isSessionCommand(command.name)) {
+            reportError(vrk::emu::foldCase(command.name) +
+                        " is not allowed in batch mode: the batch saves the drawing itself");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs the commands; with stopOnFailure the first one that fails ends the run.
+int runCommands(Session& session, Console& console, CommandLines& lines, bool interactive,
+                bool stopOnFailure) {
+    int status = 0;
+    std::string line;
+    while (lines.next(line, console, interactive)) {
+        CommandLine command;
+        std::string error;
+        if (!splitCommandLine(line, command, error)) {
+            console.printLine(error);
+            if (status == 0) status = kExitCommandFailed;
+        } else if (!command.name.empty()) {
+            const CommandResult result = runCommand(session, console, command);
+            if (result == CommandResult::Quit) break;
+            if (status == 0) status = statusOf(result);
+            if (!reportLeftOpen(command.name)) status = kExitLeftOpen;
+        }
+        if (status != 0 && stopOnFailure) {
+            std::string later;
+            while (lines.next(later, console, false) &&
+                   later.find_first_not_of(" \t\r") == std::string::npos) {
+            }
+            if (!later.empty() && later.find_first_not_of(" \t\r") != std::string::npos)
+                reportNote("a command failed: the commands after it were not run");
+            break;
+        }
+    }
+    return status;
+}
+
+// Batch mode's one save after the commands: --save only when they changed the drawing.
+int saveForBatch(Session& session, const Options& options, vrk::record::HostRecord& record) {
+    const bool overRead = options.save;
+    if (overRead && !vrk::emu::differsFromFileRead(session.database())) return kExitSuccess;
+    const std::string target = overRead ? session.drawingPath() : options.saveAs;
+    vrk::emu::setSavesAllowed(true);
+    vrk::emu::setSaveBackup(overRead ? options.backup : std::string(), options.numberedBackup);
+    std::string error;
+    const bool saved = session.saveDrawing(target, error);
+    vrk::emu::setSavesAllowed(false);
+    if (!vrk::emu::lastSaveBackup().empty()) record.backup = vrk::emu::lastSaveBackup();
+    if (!saved) {
+        reportError(error);
+        return kExitNotWritten;
+    }
+    record.saved = target;
+    vrk::dxf::FileIdentity written;
+    if (vrk::dxf::identifyFile(target, written)) record.bytesAfter = written.size;
+    return kExitSuccess;
+}
+
+int runSession(const Options& options, Console& console, vrk::record::HostRecord& record) {
+    std::string error;
+    if (!vrk::options::applySystemLocale(options.host, error)) {
+        reportError(error);
+        return kExitUsage;
+    }
+#if !defined(_WIN32)
+    // Where Windows would show a dialog that nothing can open the help page.
+    vrk::win::setShellFailureSink([](const std::string& line) { reportNote(line); });
+#endif
+    CommandLines lines(options);
+    if (options.batch) {
+        vrk::emu::setSavesAllowed(false);
+        lines.readAll();
+        if (!refuseSessionCommands(lines.all())) return kExitCommandFailed;
+    }
+    vrk::emu::setInputSource([&lines](std::string& line) { return lines.answer(line); });
+
+    Session session(options);
+    if (!session.loadRegistry(error)) {
+        reportError(error);
+        return kExitNotRead;
+    }
+    if (options.drawing.empty() ? !session.newDrawing() : !session.openDrawing(options.drawing, error)) {
+        reportError(error);
+        return kExitNotRead;
+    }
+    if (options.batch) record.before = countBlockContent(session.database());
+    if (!session.loadModule(error)) {
+        reportError(error);
+        return kExitNoModule;
+    }
+
+    const bool interactive = options.commands.empty() && !options.batch && isatty(STDIN_FILENO);
+    int status = runCommands(session, console, lines, interactive, !interactive);
+    if (options.batch) {
+        record.after = countBlockContent(session.database());
+        if (status == 0 && (options.save || !options.saveAs.empty()))
+            status = saveForBatch(session, options, record);
+    }
+    const std::string unsaved = session.unsavedChanges();
+    if (!unsaved.empty()) reportNote(unsaved);
+    session.unloadModule();
+    console.finish();
+    if (!session.saveRegistry(error)) {
+        reportError(error);
+        if (status == 0) status = kExitNotWritten;
+    }
+    return status;
+}
+
+// What is left of text without blanks at either end.
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 }  // namespace
@@ -97,70 +272,23 @@ bool readLine(std::string& line, Console& console, bool prompt) {
 int run(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseOptions(argc, argv, options)) return *status;
-    std::string error;
-    if (!vrk::options::applySystemLocale(options.host, error)) {
-        std::cerr << "vrkhost: " << error << '\n';
-        return kExitUsage;
-    }
-
     Console console;
-    console.attach();
-#if !defined(_WIN32)
-    // Where Windows would show a dialog that nothing can open the help page.
-    vrk::win::setShellFailureSink([](const std::string& line) { std::cerr << "vrkhost: " << line << '\n'; });
-#endif
-    // Prompts inside commands read the next line of standard input.
-    vrk::emu::setInputSource([](std::string& line) {
-        if (!std::getline(std::cin, line)) return false;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return true;
-    });
-
-    Session session(options);
-    if (!session.loadRegistry(error)) {
-        std::cerr << "vrkhost: " << error << '\n';
-        return kExitNotRead;
+    console.attach(options.batch);
+    vrk::record::HostRecord record;
+    record.drawing = options.drawing;
+    const int status = runSession(options, console, record);
+    if (!options.batch) return status;
+    record.output = trimmed(console.captured());
+    record.status = status;
+    if (status != 0) {
+        record.error = firstError();
+        // A command's own refusal is printed as its output: its last line says why.
+        if (record.error.empty())
+            record.error = trimmed(record.output.substr(record.output.find_last_of('\n') + 1));
     }
-    if (options.drawing.empty() ? !session.newDrawing() : !session.openDrawing(options.drawing, error)) {
-        std::cerr << "vrkhost: " << error << '\n';
-        return kExitNotRead;
-    }
-    if (!session.loadModule(error)) {
-        std::cerr << "vrkhost: " << error << '\n';
-        return kExitNoModule;
-    }
-
-    int status = 0;
-    const bool interactive = options.commands.empty() && isatty(STDIN_FILENO);
-    size_t next = 0;
-    std::string line;
-    for (;;) {
-        if (!options.commands.empty()) {
-            if (next == options.commands.size()) break;
-            line = options.commands[next++];
-        } else if (!readLine(line, console, interactive)) {
-            break;
-        }
-        CommandLine command;
-        if (!splitCommandLine(line, command, error)) {
-            console.printLine(error);
-            if (status == 0) status = kExitCommandFailed;
-            continue;
-        }
-        if (command.name.empty()) continue;
-        const CommandResult result = runCommand(session, console, command);
-        if (result == CommandResult::Quit) break;
-        if (status == 0) status = statusOf(result);
-        if (!reportLeftOpen(command.name)) status = kExitLeftOpen;
-    }
-    const std::string unsaved = session.unsavedChanges();
-    if (!unsaved.empty()) std::cerr << "vrkhost: " << unsaved << '\n';
-    session.unloadModule();
-    console.finish();
-    if (!session.saveRegistry(error)) {
-        std::cerr << "vrkhost: " << error << '\n';
-        if (status == 0) status = kExitNotWritten;
-    }
+    const std::string line = vrk::record::formatRecord(record) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
     return status;
 }
 

@@ -1,5 +1,7 @@
 #include "tools/vrkhost/options.h"
 
+#include <cstdio>
+
 #include "tools/options/exit_status.h"
 #include "tools/options/tool_command_line.h"
 
@@ -7,7 +9,13 @@ namespace vrk::host {
 
 const char kUsage[] =
     "Usage: vrkhost [--release 2004|2005|2006|2007|2008] [--module FILE] [--lcid N]\n"
+#if defined(_WIN32)
+    "               [-q] [-c COMMAND]... [DRAWING]\n"
+#else
     "               [--registry FILE] [-q] [-c COMMAND]... [DRAWING]\n"
+#endif
+    "       vrkhost --batch [--save [--backup FILE [--numbered-backup]] | --save-as FILE]\n"
+    "               [options] [-c COMMAND]... DRAWING\n"
     "\n"
     "Runs the emulated CAD host of the given release (default 2008) with one drawing open,\n"
     "loads the Varnikel module into it and runs host commands.\n"
@@ -16,24 +24,48 @@ const char kUsage[] =
     "                   2007-2008 R17 hosts with wide text\n"
     "  --module FILE    module to load instead of the release's own Varnikel_R.arx/.dll,\n"
     "                   which is looked for beside this program\n"
+#if defined(_WIN32)
+    "  --lcid N         system locale identifier; taken when its ANSI code page is the\n"
+    "                   system's, which a program cannot change\n"
+#else
     "  --lcid N         system locale identifier to report (2052 and 1028 are Chinese);\n"
     "                   without it the locale follows LC_ALL, LC_CTYPE or LANG\n"
+#endif
+#if !defined(_WIN32)
     "  --registry FILE  keep the emulated Windows registry (demand-load entries) in FILE,\n"
     "                   read at start and written at exit, merged with what other host\n"
     "                   programs wrote to it meanwhile; without it the registry lives in\n"
-    "                   memory\n"
+    "                   memory. FILE is saved like a drawing (links followed, a read-only\n"
+    "                   file refused)\n"
+#endif
     "  -q, --quiet      say nothing on standard error about the drawings saved\n"
     "  -c COMMAND       run COMMAND; may be repeated, commands run in order. Without -c,\n"
     "                   command lines are read from standard input (prompting \"Command: \"\n"
     "                   on a terminal)\n"
     "  DRAWING          drawing file (DXF) to open; without it the host starts a new drawing\n"
+    "  --batch          (used by vrkbatch) commands that open, save or quit (OPEN, SAVE,\n"
+    "                   SAVEAS, QUIT, EXIT) are refused before anything runs; standard\n"
+    "                   output carries only one line of JSON describing the run\n"
+    "                   (tools/record/host_record.h); without --save or --save-as nothing\n"
+    "                   is ever written\n"
+    "  --save           (used by vrkbatch) after the commands succeeded, save the drawing\n"
+    "                   over the file read, only when they changed it\n"
+    "  --save-as FILE   (used by vrkbatch) after the commands succeeded, write the drawing\n"
+    "                   to FILE\n"
+    "  --backup FILE    (used by vrkbatch; with --save) before the drawing is replaced,\n"
+    "                   give the file read the second name FILE (a hard link, or a copy);\n"
+    "                   an existing FILE that is another file is never replaced: nothing\n"
+    "                   is saved then (status 4)\n"
+    "  --numbered-backup  (used by vrkbatch) with --backup: when FILE is taken, use the\n"
+    "                   first free name with .1, .2, ... before its last extension\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
     "Each option may be given once (-c any number of times).\n"
     "\n"
     "A command line is a command name and its arguments, separated by blanks; an argument\n"
-    "with blanks is written in double quotes (SAVEAS \"my drawing.dxf\"). A command given\n"
+    "with blanks is written in double quotes (SAVEAS \"my drawing.dxf\"); inside quotes \\\"\n"
+    "stands for a double quote (any other backslash is itself). A command given\n"
     "arguments it does not take fails. Names are looked up ignoring case\n"
     "among the commands the module registered (global and local names: vrk or Varnikel to\n"
     "solidify the drawing's dynamic blocks, VRK_HELP or VRK_Help_Online for the help page)\n"
@@ -53,6 +85,10 @@ const char kUsage[] =
     "alive are reported on standard error. Each drawing saved is named there in one line\n"
     "(unless -q); so is a drawing whose changes were not saved when OPEN, QUIT or the end\n"
     "of the commands leaves it.\n"
+    "\n"
+    "Commands given by -c or read from a file or pipe stop at the first one that fails: no\n"
+    "later command runs (so no later SAVE or SAVEAS writes), and the status is not 0. A\n"
+    "UTF-8 byte-order mark at the start of standard input is skipped.\n"
     "\n" VRK_EXIT_STATUS_HELP;
 
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
@@ -62,8 +98,33 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     app.add_option("--registry", options.registryFile);
     app.add_option("-c", options.commands)->allow_extra_args(false);
     app.add_flag("-q,--quiet", options.quiet)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    app.add_option("DRAWING", options.drawing);
-    return vrk::options::parseCommandLine(app, argc, argv, kUsage);
+    CLI::Option* pDrawing = app.add_option("DRAWING", options.drawing);
+    CLI::Option* pBatch =
+        app.add_flag("--batch", options.batch)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pSave =
+        app.add_flag("--save", options.save)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pSaveAs = app.add_option("--save-as", options.saveAs);
+    CLI::Option* pBackup = app.add_option("--backup", options.backup);
+    CLI::Option* pNumbered = app.add_flag("--numbered-backup", options.numberedBackup)
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    pSave->needs(pBatch)->excludes(pSaveAs);
+    pSaveAs->needs(pBatch);
+    pBackup->needs(pSave);
+    pNumbered->needs(pBackup);
+    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+        return status;
+    std::string refusal;
+    if (pDrawing->count() > 0 && options.drawing.empty())
+        refusal = "DRAWING is empty: it names no file";
+    else if (options.batch && options.drawing.empty())
+        refusal = "--batch needs a DRAWING";
+    else if (pSaveAs->count() > 0 && options.saveAs.empty())
+        refusal = "--save-as is empty: it names no file";
+    else if (pBackup->count() > 0 && options.backup.empty())
+        refusal = "--backup is empty: it names no file";
+    if (refusal.empty()) return std::nullopt;
+    std::fprintf(stderr, "vrkhost: %s\nTry 'vrkhost --help'.\n", refusal.c_str());
+    return vrk::options::kExitUsage;
 }
 
 }  // namespace vrk::host

@@ -16,6 +16,12 @@ struct Options {
     std::vector<std::string> commands;  // empty: read command lines from standard input
     std::string drawing;                // empty: a new drawing
     bool quiet = false;                 // no line for each drawing saved
+    // For vrkbatch: commands that open, save or quit refused; the record on standard output.
+    bool batch = false;
+    bool save = false;   // batch: save over the drawing after the commands, when they changed it
+    std::string saveAs;  // batch: write the drawing there after the commands
+    std::string backup;  // batch with save: the backup made of the drawing replaced
+    bool numberedBackup = false;
 };
 
 // Parses the arguments; returns nothing to go on, or the status to exit with (help printed, or a

@@ -12,6 +12,7 @@
 
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
+#include "tools/vrkhost/console.h"
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"
 #endif
@@ -61,7 +62,7 @@ bool Session::newDrawing() {
 bool Session::openDrawing(const std::string& path, std::string& error) {
     vrk::emu::HostString name;
     if (!vrk::emu::toHostExactly(path, name)) {
-        error = "cannot read " + path + ": " + vrk::emu::notInCodePage();
+        error = "cannot read " + path + ": " + vrk::emu::cannotTakeExactly(path);
         return false;
     }
     auto pDb = std::make_unique<AcDbDatabase>(false, true);
@@ -80,7 +81,7 @@ bool Session::openDrawing(const std::string& path, std::string& error) {
 bool Session::saveDrawing(const std::string& path, std::string& error) {
     vrk::emu::HostString name;
     if (!vrk::emu::toHostExactly(path, name)) {
-        error = "cannot save " + path + ": " + vrk::emu::notInCodePage();
+        error = "cannot save " + path + ": " + vrk::emu::cannotTakeExactly(path);
         return false;
     }
     Acad::ErrorStatus es = mpDb->saveAs(name.c_str());
@@ -89,12 +90,15 @@ bool Session::saveDrawing(const std::string& path, std::string& error) {
         return false;
     }
     mSavedModifications = vrk::emu::modificationCount(mpDb.get());
-    if (!mOptions.quiet) std::cerr << "vrkhost: saved the drawing to " << path << '\n';
+    if (!mOptions.quiet) reportNote("saved the drawing to " + path);
     return true;
 }
 
 std::string Session::unsavedChanges() const {
-    if (vrk::emu::modificationCount(mpDb.get()) == mSavedModifications) return std::string();
+    // Objects opened for write that ended as they were read leave nothing to save.
+    if (vrk::emu::modificationCount(mpDb.get()) == mSavedModifications ||
+        !vrk::emu::differsFromFileRead(mpDb.get()))
+        return std::string();
     return "the changes to " + (mDrawingPath.empty() ? std::string("the new drawing") : mDrawingPath) +
            " were not saved";
 }
