@@ -27,42 +27,36 @@ const int kAttempts = 5;
 
 #if defined(_WIN32)
 
-// One byte far beyond any drawing's end, so that the lock never stops anyone reading or writing the
-// file; the hosts' save lock takes the byte before it.
-const DWORD kLockOffsetHigh = 0x40000000;
-const DWORD kLockOffsetLow = 0x00000001;
-
+// A named mutex per file rather than a lock on the file: a handle held open on the drawing would make the
+// host's rename over it fail. Like the hosts' save lock, it is taken only by our programs.
 DrawingLock::~DrawingLock() {
-    if (mHandle != nullptr) CloseHandle(mHandle);
+    if (mHandle == nullptr) return;
+    ReleaseMutex(mHandle);
+    CloseHandle(mHandle);
 }
 
 DrawingLock::State DrawingLock::acquire(const std::filesystem::path& path, std::string& error) {
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        HANDLE file = CreateFileW(systemName(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            error = "cannot open the drawing: " + std::system_category().message(static_cast<int>(GetLastError()));
-            return State::Failed;
-        }
-        OVERLAPPED at = {};
-        at.Offset = kLockOffsetLow;
-        at.OffsetHigh = kLockOffsetHigh;
-        if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-            const DWORD reason = GetLastError();
-            CloseHandle(file);
-            if (reason == ERROR_LOCK_VIOLATION || reason == ERROR_IO_PENDING) return State::InUse;
-            error = "cannot lock the drawing: " + std::system_category().message(static_cast<int>(reason));
-            return State::Failed;
-        }
-        const std::optional<std::string> held = handleIdentity(file);
-        if (held && held == fileIdentity(path)) {
-            mHandle = file;
-            return State::Held;
-        }
-        CloseHandle(file);
+    const std::optional<std::string> identity = fileIdentity(path);
+    if (!identity) {
+        error = "cannot open the drawing: " + std::system_category().message(static_cast<int>(GetLastError()));
+        return State::Failed;
     }
-    return State::InUse;
+    const std::string name = "vrkbatch-drawing-" + *identity;
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, std::wstring(name.begin(), name.end()).c_str());
+    if (mutex == nullptr) {
+        error = "cannot lock the drawing: " + std::system_category().message(static_cast<int>(GetLastError()));
+        return State::Failed;
+    }
+    // An abandoned mutex was held by a batch that died: the drawing is free again.
+    const DWORD waited = WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        mHandle = mutex;
+        return State::Held;
+    }
+    CloseHandle(mutex);
+    if (waited == WAIT_TIMEOUT) return State::InUse;
+    error = "cannot lock the drawing: " + std::system_category().message(static_cast<int>(GetLastError()));
+    return State::Failed;
 }
 
 #else

@@ -1,7 +1,7 @@
 // One batch at a time on a drawing: the batch locks the drawing's file while its host reads, works on
 // and saves it, so that a second batch on the same folder skips it instead of saving over the first.
 // The lock is advisory and taken only by batches: other programs, the hosts' own save lock included,
-// are not hindered by it.
+// are not hindered by it (flock on Linux, a named mutex per file on Windows).
 #pragma once
 
 #include <filesystem>
