@@ -55,6 +55,12 @@ std::string& lastError() {
     return error;
 }
 
+// A message that tells the user what to do stands alone: the status behind it would only distract.
+bool& lastErrorIsAdvice() {
+    static bool advice = false;
+    return advice;
+}
+
 struct SaveRules {
     bool allowed = true;
     std::string backup;
@@ -74,6 +80,7 @@ const vrk::dxf::SaveFaults*& saveFaults() {
 
 Acad::ErrorStatus fail(Acad::ErrorStatus es, std::string reason) {
     lastError() = std::move(reason);
+    lastErrorIsAdvice() = false;
     return es;
 }
 
@@ -144,11 +151,11 @@ Acad::ErrorStatus failDrawingFile(Acad::ErrorStatus es, std::string reason) { re
 std::string lastDrawingFileError(Acad::ErrorStatus es) {
     std::string reason = lastError();
     if (reason.empty()) reason = es == Acad::eFileNotFound ? "no such file" : "failed";
-    return reason + " [" + describeErrorStatus(es) + "]";
+    return lastErrorIsAdvice() ? reason : reason + " [" + describeErrorStatus(es) + "]";
 }
 
 Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, int, bool) {
-    lastError().clear();
+    fail(Acad::eOk, std::string());
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
     const std::string path = fromHost(fileName);
     vrk::dxf::ReadError err;
@@ -158,9 +165,13 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
     std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy, &identity);
     if (!doc) {
         // A DWG drawing gets its own message: the user's next step is to convert it, not to repair it.
-        const std::string reason =
-            err.dwg ? path + " is a DWG drawing; Varnikel reads DXF: save it as DXF first (see README, DWG drawings)"
-                    : "cannot read " + path + ": " + err.describe();
+        if (err.dwg) {
+            fail(Acad::eDxfReadAborted,
+                 path + " is a DWG drawing; Varnikel reads DXF: save it as DXF first (see README, DWG drawings)");
+            lastErrorIsAdvice() = true;
+            return Acad::eDxfReadAborted;
+        }
+        const std::string reason = "cannot read " + path + ": " + err.describe();
         switch (err.status) {
             case vrk::dxf::ReadStatus::FileNotFound: return fail(Acad::eFileNotFound, reason);
             case vrk::dxf::ReadStatus::CannotRead: return fail(Acad::eFileAccessErr, reason);
@@ -181,7 +192,7 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
 }
 
 Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
-    lastError().clear();
+    fail(Acad::eOk, std::string());
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eInvalidInput, "no file name");
     const std::string path = fromHost(fileName);
     const std::string cannot = "cannot save " + path + ": ";
