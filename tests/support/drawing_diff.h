@@ -1,6 +1,7 @@
 // What a change to a drawing file did, record by record, and what the solidify work should have done.
 #pragma once
 
+#include <cctype>
 #include <set>
 #include <string>
 
@@ -86,8 +87,8 @@ inline std::set<Handle> expectedRemovals(const Document& doc, bool dictionaries,
         if (layer.locked()) locked.insert(std::string(layer.name));
     for (std::size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
         const vrk::dxf::BlockRecordInfo& info = doc.blockRecords()[slot];
-        if (dictionaries && isLayoutRecord(info)) continue;
         if (dictionaries) {
+            if (isLayoutRecord(info)) continue;
             const RecordIndex dict = dynamicBlockDictionary(doc, info);
             if (dict != vrk::dxf::kNoRecord) addWithOwned(doc, dict, removed);
         }
