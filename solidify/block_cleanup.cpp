@@ -20,6 +20,21 @@ const ACHAR* ProgressMeterLabel()
 
 }  // namespace
 
+bool HasDynamicBlockDictionary(const AcDbObject* pObj)
+{
+    AcDbObjectId extDictId = pObj->extensionDictionary();
+    if (extDictId == AcDbObjectId::kNull)
+        return false;
+
+    AcDbDictionary* pExtDict = NULL;
+    if (acdbOpenObject(pExtDict, extDictId, AcDb::kForRead) != Acad::eOk)
+        return false;
+    // The anonymous representation blocks of dynamic references carry an empty one.
+    const bool isDynamic = pExtDict->has(ACRX_T("ACAD_ENHANCEDBLOCK")) || pExtDict->numEntries() == 0;
+    pExtDict->close();
+    return isDynamic;
+}
+
 bool EraseExtensionDictionary(AcDbObject* pObj)
 {
     AcDbObjectId extDictId = pObj->extensionDictionary();

@@ -3,6 +3,11 @@
 
 #include "frame/host/arx.h"
 
+// True when the object's extension dictionary holds a dynamic block's data (an ACAD_ENHANCEDBLOCK
+// entry) or nothing at all; false without one, or when it cannot be opened for read as a dictionary.
+// Any other dictionary (a draw order, another application's data) is the drawing's own.
+bool HasDynamicBlockDictionary(const AcDbObject* pObj);
+
 // Erases the object's extension dictionary and releases it.  True when the object had one,
 // whether or not the erase and the release took effect.  The object stays open.
 bool EraseExtensionDictionary(AcDbObject* pObj);

@@ -38,9 +38,12 @@ void SolidifyCommand()
             pBlockTable->close();
             return;
         }
-        if (EraseExtensionDictionary(pBlockTableRecord))
-            ++solidifiedCount;
-        EraseInvisibleEntities(pBlockTableRecord);
+        // Model space and paper spaces are layouts, not blocks: what the user sees stays as drawn.
+        if (!pBlockTableRecord->isLayout()) {
+            if (HasDynamicBlockDictionary(pBlockTableRecord) && EraseExtensionDictionary(pBlockTableRecord))
+                ++solidifiedCount;
+            EraseInvisibleEntities(pBlockTableRecord);
+        }
         pBlockTableRecord->close();
     }
 

@@ -1,5 +1,6 @@
-// The solidify command: strips every block definition of the working drawing of its dynamic-block
-// data and of its invisible entities, and reports how many dynamic blocks it solidified.
+// The solidify command: strips the block definitions of the working drawing (not its layouts, model
+// space and paper spaces) of their dynamic-block data and invisible entities, and reports how many
+// dynamic blocks it solidified.
 #pragma once
 
 void SolidifyCommand();

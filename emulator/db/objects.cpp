@@ -163,12 +163,16 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
 
 Adesk::UInt32 AcDbDictionary::numEntries() const {
     const AcDbStub* pStub = stubOf(this);
+    HostCalls::instance().note("AcDbDictionary::numEntries", pStub);
     Adesk::UInt32 n = 0;
     for (const AcDbStub* pEntry : pStub->database->childrenOf(pStub))
         if (!pEntry->erased) ++n;
     return n;
 }
-bool AcDbDictionary::has(const ACHAR* entryName) const { return findEntry(stubOf(this), entryName) != nullptr; }
+bool AcDbDictionary::has(const ACHAR* entryName) const {
+    HostCalls::instance().note("AcDbDictionary::has", stubOf(this));
+    return findEntry(stubOf(this), entryName) != nullptr;
+}
 Acad::ErrorStatus AcDbDictionary::getAt(const ACHAR* entryName, AcDbObjectId& entryId) const {
     if (int es = HostCalls::instance().enter("AcDbDictionary::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     const AcDbStub* pEntry = findEntry(stubOf(this), entryName);

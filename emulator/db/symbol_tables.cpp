@@ -123,6 +123,8 @@ Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator
     return newTableIterator("AcDbBlockTableRecord::newIterator", this, pIterator, atBeginning, skipDeleted);
 }
 bool AcDbBlockTableRecord::isLayout() const {
+    HostCalls::instance().note("AcDbBlockTableRecord::isLayout", stubOf(this));
+    // Every model space and paper space the host keeps has its layout; no other block has one.
     const std::string name = vrk::emu::foldCase(recordName(stubOf(this)));
     return name == "*MODEL_SPACE" || name.rfind("*PAPER_SPACE", 0) == 0;
 }

@@ -94,6 +94,14 @@ TEST_F(BlockCleanupTest, DictionaryOpenFailureStillReleasesAndCounts) {
     EXPECT_TRUE(eraseDictionary());
 }
 
+TEST_F(BlockCleanupTest, DictionaryThatCannotBeReadIsNotTakenForDynamic) {
+    AcDbObjectId dictId = builder->addExtensionDictionary(blockId);
+    builder->addDictionaryEntry(dictId, "ACAD_ENHANCEDBLOCK", "AcDbEvalGraph");
+    hostCalls().addFault(FaultRule{"acdbOpenAcDbObject", 0, 2, true, Acad::eWasOpenForWrite});
+    EXPECT_FALSE(withRecord(AcDb::kForRead, [](AcDbBlockTableRecord* p) { return HasDynamicBlockDictionary(p); }));
+    EXPECT_TRUE(withRecord(AcDb::kForRead, [](AcDbBlockTableRecord* p) { return HasDynamicBlockDictionary(p); }));
+}
+
 TEST_F(BlockCleanupTest, OnlyInvisibleEntitiesAreErased) {
     std::vector<AcDbObjectId> visible = addEntities(2);
     std::vector<AcDbObjectId> hidden = addEntities(3, true);

@@ -1,6 +1,7 @@
 // What a change to a drawing file did, record by record, and what the solidify work should have done.
 #pragma once
 
+#include <cctype>
 #include <set>
 #include <string>
 
@@ -52,18 +53,43 @@ inline void addWithOwned(const Document& doc, RecordIndex i, std::set<Handle>& o
     for (RecordIndex owned : doc.ownedClosure(i)) out.insert(doc.record(owned).handle);
 }
 
-// What solidifying should take out of the drawing: with dictionaries, every block record's extension
-// dictionary tree; the invisible entities of every definition, up to the first entity on a locked layer
-// when the layers are not opened up first.
+// Model space or a paper space.
+inline bool isLayoutRecord(const vrk::dxf::BlockRecordInfo& info) {
+    std::string name(info.name);
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return name == "*MODEL_SPACE" || name.rfind("*PAPER_SPACE", 0) == 0;
+}
+
+// The block record's extension dictionary when it is what makes a block dynamic: it holds an
+// ACAD_ENHANCEDBLOCK entry, or no entry at all; kNoRecord otherwise.
+inline RecordIndex dynamicBlockDictionary(const Document& doc, const vrk::dxf::BlockRecordInfo& info) {
+    const Handle xdict = doc.record(info.record).xdict;
+    const RecordIndex dict = xdict == vrk::dxf::kNoHandle ? vrk::dxf::kNoRecord : doc.find(xdict);
+    if (dict == vrk::dxf::kNoRecord) return vrk::dxf::kNoRecord;
+    if (doc.typeName(dict) != "DICTIONARY" && doc.typeName(dict) != "ACDBDICTIONARYWDFLT") return vrk::dxf::kNoRecord;
+    int entries = 0;
+    for (const vrk::dxf::DictionaryEntry& entry : doc.dictionaryEntries(dict)) {
+        if (doc.find(entry.handle) == vrk::dxf::kNoRecord) continue;
+        if (entry.key == "ACAD_ENHANCEDBLOCK") return dict;
+        ++entries;
+    }
+    return entries == 0 ? dict : vrk::dxf::kNoRecord;
+}
+
+// What solidifying should take out of the drawing: with dictionaries (the solidify command), the
+// dynamic-block dictionary tree of every block that is no layout, and no layout's invisible entities;
+// the invisible entities of every other definition, up to the first entity on a locked layer when the
+// layers are not opened up first.
 inline std::set<Handle> expectedRemovals(const Document& doc, bool dictionaries, bool layersOpenedUp) {
     std::set<Handle> removed;
     std::set<std::string> locked;
     for (const auto& layer : doc.layers())
         if (layer.locked()) locked.insert(std::string(layer.name));
     for (std::size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
-        const RecordIndex record = doc.blockRecords()[slot].record;
-        if (dictionaries && doc.record(record).xdict != vrk::dxf::kNoHandle) {
-            const RecordIndex dict = doc.find(doc.record(record).xdict);
+        const vrk::dxf::BlockRecordInfo& info = doc.blockRecords()[slot];
+        if (dictionaries) {
+            if (isLayoutRecord(info)) continue;
+            const RecordIndex dict = dynamicBlockDictionary(doc, info);
             if (dict != vrk::dxf::kNoRecord) addWithOwned(doc, dict, removed);
         }
         for (RecordIndex e : doc.blockEntities(slot)) {
