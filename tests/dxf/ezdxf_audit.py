@@ -11,6 +11,9 @@ import sys
 
 import ezdxf
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from realworld_drawings import realworld_drawings  # noqa: E402
+
 
 def audit(path):
     doc = ezdxf.readfile(path)
@@ -20,17 +23,11 @@ def audit(path):
 
 def main():
     tool, work, realworld, realworld_binary = sys.argv[1:5]
-    realworld = os.environ.get("VRK_REALWORLD_DIR") or realworld
-    realworld_binary = os.environ.get("VRK_REALWORLD_BINARY_DIR") or realworld_binary
     os.makedirs(work, exist_ok=True)
     generated = os.path.join(work, "generated.dxf")
     subprocess.run([tool, "gen", generated], check=True)
     sources = [generated]
-    for folder in (realworld, realworld_binary):
-        if os.path.isdir(folder):
-            sources += sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".dxf"))
-        else:
-            print(f"skipped: no real-world drawings in {folder} (set VRK_REALWORLD_DIR or VRK_REALWORLD_BINARY_DIR)")
+    sources += realworld_drawings(realworld, realworld_binary)
     failures = 0
     for src in sources:
         base = os.path.basename(src)

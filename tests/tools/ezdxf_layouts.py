@@ -11,6 +11,9 @@ import subprocess
 import sys
 
 import ezdxf
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from realworld_drawings import realworld_drawings  # noqa: E402
 from ezdxf import reorder
 
 
@@ -32,15 +35,9 @@ def dynamic_blocks(doc):
 
 def main():
     host, work, sample, realworld, realworld_binary = sys.argv[1:6]
-    realworld = os.environ.get("VRK_REALWORLD_DIR") or realworld
-    realworld_binary = os.environ.get("VRK_REALWORLD_BINARY_DIR") or realworld_binary
     os.makedirs(work, exist_ok=True)
     sources = [sample]
-    for folder in (realworld, realworld_binary):
-        if os.path.isdir(folder):
-            sources += sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".dxf"))
-        else:
-            print(f"skipped: no real-world drawings in {folder} (set VRK_REALWORLD_DIR or VRK_REALWORLD_BINARY_DIR)")
+    sources += realworld_drawings(realworld, realworld_binary)
     failures = 0
     for index, src in enumerate(sources):
         base = os.path.basename(src)
