@@ -11,10 +11,10 @@ import subprocess
 import sys
 
 import ezdxf
+from ezdxf import reorder
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from realworld_drawings import realworld_drawings  # noqa: E402
-from ezdxf import reorder
 
 
 def layouts(doc):
