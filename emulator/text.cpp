@@ -133,8 +133,7 @@ std::string notInCodePage() {
     // The real system's code page is the system locale's, which a program cannot change.
     return "the ANSI code page " + std::to_string(GetACP()) +
            " of this narrow (2004-2006) host cannot represent all its characters; use a 2007 or 2008 "
-           "release, "
-           "or a system locale whose code page can";
+           "release, or a system locale whose code page can";
 #else
     return "the ANSI code page " + std::to_string(GetACP()) +
            " of this narrow (2004-2006) host cannot represent all its characters; use --lcid with a system "
