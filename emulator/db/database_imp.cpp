@@ -58,6 +58,7 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     for (const char* name : blockNames) {
         AcDbStub* pRecord = newStub(pBlockRecord, blockTable);
         pRecord->ensureContents().name = name;
+        pRecord->contents->hasLayout = true;
         blockTable->ensureContents().children.push_back(pRecord);
     }
     AcDbStub* pLayer = newStub(findClass("AcDbLayerTableRecord"), layerTable, 0x10);

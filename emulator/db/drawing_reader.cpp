@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "emulator/dxf/document.h"
+#include "emulator/dxf/handle.h"
 #include "emulator/dxf/text_codec.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/text.h"
@@ -78,6 +79,14 @@ private:
     std::uint32_t mLastKey = UINT32_MAX;
     AcRxClass* mpLastClass = nullptr;
 };
+
+// A block record has a layout when its 340 names a LAYOUT the drawing holds.
+bool linksLayout(const Document& doc, RecordIndex blockRecord) {
+    vrk::dxf::Handle h = vrk::dxf::kNoHandle;
+    if (!vrk::dxf::parseHandle(doc.value(blockRecord, 340), h) || h == vrk::dxf::kNoHandle) return false;
+    const RecordIndex layout = doc.find(h);
+    return layout != vrk::dxf::kNoRecord && doc.typeName(layout) == "LAYOUT";
+}
 
 AcRxClass* tableClass(std::string_view tableName) {
     if (tableName == "BLOCK_RECORD") return findClass("AcDbBlockTable");
@@ -175,6 +184,7 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::Tex
         AcDbStub* pBlock = stubOfRecord(info.record);
         if (pBlock == nullptr) continue;
         AcDbStubContents& contents = pBlock->ensureContents();
+        contents.hasLayout = linksLayout(doc, info.record);
         // Sized once: a block of a million entities would otherwise pass through copies of twice its size.
         contents.children.reserve(contents.children.size() + doc.blockEntities(slot).size());
         for (RecordIndex e : doc.blockEntities(slot)) {

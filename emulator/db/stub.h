@@ -24,6 +24,7 @@ struct AcDbStubExtra {
 // What containers hold: table records, block entities, dictionary entries.
 struct AcDbStubContents {
     std::string name;                     // symbol-table record name, UTF-8
+    bool hasLayout = false;               // block records: a layout is linked to it
     std::vector<AcDbStub*> children;      // in order of the container
     std::unique_ptr<AcDbStubExtra> extra;
 

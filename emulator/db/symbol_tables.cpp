@@ -124,9 +124,9 @@ Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator
 }
 bool AcDbBlockTableRecord::isLayout() const {
     HostCalls::instance().note("AcDbBlockTableRecord::isLayout", stubOf(this));
-    // Every model space and paper space the host keeps has its layout; no other block has one.
-    const std::string name = vrk::emu::foldCase(recordName(stubOf(this)));
-    return name == "*MODEL_SPACE" || name.rfind("*PAPER_SPACE", 0) == 0;
+    // The host asks whether a layout is linked to the record, not what the record is called.
+    const AcDbStubContents* pContents = stubOf(this)->contents.get();
+    return pContents != nullptr && pContents->hasLayout;
 }
 bool AcDbBlockTableRecord::isAnonymous() const {
     const std::string& name = recordName(stubOf(this));

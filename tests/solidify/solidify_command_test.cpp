@@ -2,7 +2,9 @@
 #include <vector>
 
 #include "solidify/solidify_command.h"
+#include "tests/support/drawing_text.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace vrk::test {
 namespace {
@@ -27,6 +29,23 @@ protected:
         AcDbObjectId dictId = pObj->extensionDictionary();
         pObj->close();
         return dictId;
+    }
+    // Entities left in the working drawing's block of that name; -1 when it cannot be read.
+    int entityCount(const char* name) const {
+        AcDbBlockTable* pTable = nullptr;
+        if (db()->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) return -1;
+        AcDbBlockTableRecord* pRecord = nullptr;
+        const Acad::ErrorStatus es = pTable->getAt(vrk::emu::toHost(name).c_str(), pRecord, AcDb::kForRead);
+        pTable->close();
+        if (es != Acad::eOk) return -1;
+        AcDbBlockTableRecordIterator* pIterator = nullptr;
+        int count = -1;
+        if (pRecord->newIterator(pIterator) == Acad::eOk) {
+            for (count = 0; !pIterator->done(); pIterator->step()) ++count;
+            delete pIterator;
+        }
+        pRecord->close();
+        return count;
     }
 };
 
@@ -60,6 +79,23 @@ TEST_F(SolidifyCommandTest, LayoutsKeepTheirDictionaryAndInvisibleEntitiesAndAre
     for (AcDbObjectId id : kept) EXPECT_FALSE(id.isErased());
     EXPECT_EQ(extensionDictionaryOf(builder->modelSpace()), kept[0]);
     EXPECT_EQ(extensionDictionaryOf(builder->paperSpace()), kept[3]);
+}
+
+// A drawing read from a file: what makes a layout is the LAYOUT its record links to, not its name.
+TEST_F(SolidifyCommandTest, OnlyRecordsLinkedToALayoutAreSkippedAsLayouts) {
+    TempFolder folder;
+    const std::string path = folder.file("layouts.dxf");
+    DrawingText text;
+    text.blocks.push_back({"*Paper_Space1", {{"0", true}}, false, false});
+    text.blocks.push_back({"*Paper_Space2", {{"0", true}}, false, true});
+    text.writeTo(path);
+    builder.reset();
+    mpDb = std::make_unique<AcDbDatabase>(false, true);
+    ASSERT_EQ(mpDb->readDwgFile(vrk::emu::toHost(path).c_str()), Acad::eOk);
+    vrk::emu::setWorkingDatabase(mpDb.get());
+    SolidifyCommand();
+    EXPECT_EQ(entityCount("*Paper_Space1"), 0);
+    EXPECT_EQ(entityCount("*Paper_Space2"), 1);
 }
 
 TEST_F(SolidifyCommandTest, DynamicBlocksLoseTheirWholeDictionaryAndArePlural) {

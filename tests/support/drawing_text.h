@@ -24,6 +24,7 @@ struct TestBlock {
     std::string name;
     std::vector<TestEntity> entities;
     bool dynamic = false;  // carries an extension dictionary with one entry
+    bool layout = false;   // a LAYOUT object is linked to it (340)
 };
 
 class DrawingText {
@@ -38,10 +39,15 @@ public:
         mNext = 0x100;
         std::string blockRecords, blockSection, objects;
         const std::string tableOfBlocks = handle();
-        std::vector<TestBlock> all = {{"*Model_Space", {}, false}, {"*Paper_Space", {}, false}};
+        const std::string root = handle();
+        std::vector<TestBlock> all = {{"*Model_Space", {}, false, true}, {"*Paper_Space", {}, false, true}};
         all.insert(all.end(), blocks.begin(), blocks.end());
         for (TestBlock& block : all) {
             const std::string record = handle();
+            const std::string layout = block.layout ? handle() : "";
+            if (block.layout)
+                objects += "0\nLAYOUT\n5\n" + layout + "\n330\n" + root +
+                           "\n100\nAcDbPlotSettings\n100\nAcDbLayout\n1\n" + block.name + "\n330\n" + record + "\n";
             std::string xdict;
             if (block.dynamic) {
                 xdict = handle();
@@ -53,7 +59,7 @@ public:
             blockRecords += "0\nBLOCK_RECORD\n5\n" + record + "\n";
             if (!xdict.empty()) blockRecords += "102\n{ACAD_XDICTIONARY\n360\n" + xdict + "\n102\n}\n";
             blockRecords += "330\n" + tableOfBlocks + "\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n2\n" +
-                            block.name + "\n";
+                            block.name + "\n" + (block.layout ? "340\n" + layout + "\n" : "");
             blockSection += "0\nBLOCK\n5\n" + handle() + "\n330\n" + record + "\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockBegin\n2\n" +
                             block.name + "\n70\n0\n10\n0\n20\n0\n30\n0\n3\n" + block.name + "\n1\n\n";
             const std::vector<TestEntity>& entities = block.name == "*Model_Space" ? mEmpty : block.entities;
@@ -72,7 +78,6 @@ public:
                             "\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n2\n" + layer.name + "\n70\n" +
                             std::to_string(flags) + "\n62\n" + (layer.off ? "-7" : "7") + "\n6\nCONTINUOUS\n";
         }
-        const std::string root = handle();
         char seed[32];
         std::snprintf(seed, sizeof(seed), "%X", mNext);
         mOut = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n" + std::string(seed) +
