@@ -80,8 +80,11 @@ private:
     AcRxClass* mpLastClass = nullptr;
 };
 
-// A block record has a layout when its 340 names a LAYOUT the drawing holds.
-bool linksLayout(const Document& doc, RecordIndex blockRecord) {
+// A block record has a layout when its 340 names a LAYOUT the drawing holds. Model space and the first
+// paper space always have theirs: the host makes them on reading a file that lacks the link.
+bool hasLayout(const Document& doc, RecordIndex blockRecord, const std::string& name) {
+    const std::string folded = foldCase(name);
+    if (folded == "*MODEL_SPACE" || folded == "*PAPER_SPACE") return true;
     vrk::dxf::Handle h = vrk::dxf::kNoHandle;
     if (!vrk::dxf::parseHandle(doc.value(blockRecord, 340), h) || h == vrk::dxf::kNoHandle) return false;
     const RecordIndex layout = doc.find(h);
@@ -184,7 +187,7 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::Tex
         AcDbStub* pBlock = stubOfRecord(info.record);
         if (pBlock == nullptr) continue;
         AcDbStubContents& contents = pBlock->ensureContents();
-        contents.hasLayout = linksLayout(doc, info.record);
+        contents.hasLayout = hasLayout(doc, info.record, contents.name);
         // Sized once: a block of a million entities would otherwise pass through copies of twice its size.
         contents.children.reserve(contents.children.size() + doc.blockEntities(slot).size());
         for (RecordIndex e : doc.blockEntities(slot)) {

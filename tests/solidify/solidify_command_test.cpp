@@ -81,11 +81,14 @@ TEST_F(SolidifyCommandTest, LayoutsKeepTheirDictionaryAndInvisibleEntitiesAndAre
     EXPECT_EQ(extensionDictionaryOf(builder->paperSpace()), kept[3]);
 }
 
-// A drawing read from a file: what makes a layout is the LAYOUT its record links to, not its name.
+// A drawing read from a file: what makes a layout is the LAYOUT its record links to, not its name; model
+// space is one even in a file that lacks the link, as the host makes its layout on reading.
 TEST_F(SolidifyCommandTest, OnlyRecordsLinkedToALayoutAreSkippedAsLayouts) {
     TempFolder folder;
     const std::string path = folder.file("layouts.dxf");
     DrawingText text;
+    text.spacesHaveLayouts = false;
+    text.modelEntities = {{"0", true}};
     text.blocks.push_back({"*Paper_Space1", {{"0", true}}, false, false});
     text.blocks.push_back({"*Paper_Space2", {{"0", true}}, false, true});
     text.writeTo(path);
@@ -94,6 +97,7 @@ TEST_F(SolidifyCommandTest, OnlyRecordsLinkedToALayoutAreSkippedAsLayouts) {
     ASSERT_EQ(mpDb->readDwgFile(vrk::emu::toHost(path).c_str()), Acad::eOk);
     vrk::emu::setWorkingDatabase(mpDb.get());
     SolidifyCommand();
+    EXPECT_EQ(entityCount("*Model_Space"), 1);
     EXPECT_EQ(entityCount("*Paper_Space1"), 0);
     EXPECT_EQ(entityCount("*Paper_Space2"), 1);
 }

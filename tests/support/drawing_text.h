@@ -33,6 +33,7 @@ public:
     std::vector<TestBlock> blocks;            // after *Model_Space and *Paper_Space
     std::vector<TestEntity> modelEntities;
     std::string currentLayer = "0";           // $CLAYER
+    bool spacesHaveLayouts = true;            // model and paper space linked to LAYOUT objects, as usual
 
     std::string text() {
         mOut.clear();
@@ -40,7 +41,8 @@ public:
         std::string blockRecords, blockSection, objects;
         const std::string tableOfBlocks = handle();
         const std::string root = handle();
-        std::vector<TestBlock> all = {{"*Model_Space", {}, false, true}, {"*Paper_Space", {}, false, true}};
+        std::vector<TestBlock> all = {{"*Model_Space", {}, false, spacesHaveLayouts},
+                                      {"*Paper_Space", {}, false, spacesHaveLayouts}};
         all.insert(all.end(), blocks.begin(), blocks.end());
         for (TestBlock& block : all) {
             const std::string record = handle();
