@@ -6,7 +6,8 @@
 // content: readers are not held up, and vrkbatch's own per-drawing lock (flock() on the whole file, held
 // while its host runs, which then saves under this one) never meets it. On Windows a handle open on the
 // file, even one shared for deleting, makes renaming over the file fail, so the lock is a named mutex
-// per file (its volume and file index) instead of a byte lock on the file itself.
+// per file (its volume and file index) instead of a byte lock on the file itself; vrkbatch's lock there is
+// a mutex of another name.
 
 #include <cstdint>
 #include <string>
@@ -17,8 +18,6 @@ namespace vrk::dxf {
 
 // The byte a save locks (Linux).
 constexpr std::uint64_t kSaveLockOffset = 0x4000000000000000ull;
-// The byte vrkbatch locks on Windows while a drawing's host runs; a save never locks it.
-constexpr std::uint64_t kBatchLockOffset = 0x4000000000000001ull;
 
 class SaveLock {
 public:
