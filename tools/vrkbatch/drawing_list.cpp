@@ -75,22 +75,26 @@ std::vector<Drawing> listDrawings(const BatchOptions& options) {
     const std::vector<Found> found = findDrawings(options, options.outDir.empty() ? std::string() : nameIdentity(outDir));
 
     // Every input, to refuse any result that would land on one (also through a link or a second name).
+    std::vector<std::string> identities;
     std::map<std::string, fs::path> inputs;
-    for (const Found& f : found)
-        if (f.error.empty()) inputs.emplace(nameIdentity(f.source), f.source);
+    for (const Found& f : found) {
+        identities.push_back(nameIdentity(f.source));
+        if (f.error.empty()) inputs.emplace(identities.back(), f.source);
+    }
 
     // Numbered backups take a free name each, so two drawings' backups cannot meet.
     const bool keepsBackups = options.inPlace && options.backup && !options.numberedBackups;
     std::vector<Drawing> drawings;
     std::map<std::string, fs::path> sources, targets, backups;
-    for (const Found& f : found) {
+    for (size_t i = 0; i < found.size(); ++i) {
+        const Found& f = found[i];
         Drawing d;
         d.source = f.source;
         d.target = toOut ? outDir / f.relative : f.source;
         d.dwg = f.dwg;
-        const std::string identity = nameIdentity(f.source);
+        const std::string& identity = identities[i];
         const std::string targetIdentity = toOut ? nameIdentity(d.target) : identity;
-        const std::string backupIdentity = nameIdentity(backupOf(f.source));
+        const std::string backupIdentity = keepsBackups ? nameIdentity(backupOf(f.source)) : std::string();
         if (!f.error.empty()) {
             d.skipReason = f.error;
         } else if (f.dwg) {

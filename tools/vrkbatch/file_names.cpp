@@ -22,6 +22,13 @@ namespace {
 
 bool hasPrefix(const std::wstring& name, const wchar_t* prefix) { return name.rfind(prefix, 0) == 0; }
 
+std::optional<std::string> handleIdentity(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+}
+
 }  // namespace
 
 fs::path absoluteName(const fs::path& path) {
@@ -52,13 +59,6 @@ std::optional<std::string> fileIdentity(const fs::path& path) {
     const std::optional<std::string> identity = handleIdentity(file);
     CloseHandle(file);
     return identity;
-}
-
-std::optional<std::string> handleIdentity(void* handle) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
-           std::to_string(info.nFileIndexLow);
 }
 
 bool readFolder(const fs::path& folder, std::vector<FolderEntry>& entries, std::string& error) {

@@ -21,11 +21,6 @@ std::filesystem::path systemName(const std::filesystem::path& path);
 // when it cannot be opened or examined.
 std::optional<std::string> fileIdentity(const std::filesystem::path& path);
 
-#if defined(_WIN32)
-// The same for a file already open (a HANDLE).
-std::optional<std::string> handleIdentity(void* handle);
-#endif
-
 // What makes two names one: the file behind them where there is one, else the absolute name with its
 // existing folders resolved (without case on Windows).
 std::string nameIdentity(const std::filesystem::path& path);
