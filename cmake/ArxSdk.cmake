@@ -1,6 +1,6 @@
 # Building for the CAD program itself: with -DVRK_ARX_SDK=<folder of one release's ObjectARX SDK>,
 # only the modules of that SDK's host generation are built, compiled against the SDK's headers
-# (frame/host/arx.h switches to them) and linked with its import libraries in place of the emulated
+# (arx/arx.h switches to them) and linked with its import libraries in place of the emulated
 # host.  Nothing else is built: the emulator, the programs and the tests need C++17.  This route is
 # not built on the project's machines (no SDK, no Visual C++); README, "Building for the CAD program".
 if(NOT MSVC)

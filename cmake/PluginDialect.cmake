@@ -1,7 +1,8 @@
 # The plug-in is built for the CAD program with the host's own compilers (Visual C++ 7.0 and 8.0),
 # which know C++03 only.  Target plugin_dialect checks the syntax of every plug-in source as C++98
 # with pedantic errors, in both widths, with this build's compiler: the host compiler here, mingw
-# for the Windows flavour of the host declarations.  A few seconds, and only for changed files.
+# for the Windows flavour of the host declarations.  A few seconds, and only for changed files.  The
+# host declarations (arx/) hold no sources; they are checked through the sources that include them.
 function(vrk_add_plugin_dialect_check)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     return()

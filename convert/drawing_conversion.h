@@ -2,7 +2,7 @@
 // entities of every block definition go, extension dictionaries and layer switches stay.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // Outcome, also written to USERI1.
 #define CONVERSION_DONE 1

@@ -2,7 +2,7 @@
 // drawing to after it.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 #define LAYER_STATE_SLOTS 256
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "emulator/text.h"
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 namespace vrk::emu {
 

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 namespace vrk::emu {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/host/text.h"
+#include "arx/text.h"
 
 namespace vrk::emu {
 

@@ -1,7 +1,7 @@
 // The plug-in's commands, all in one command group.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 #define VRK_COMMAND_GROUP ACRX_T("Varnikel")
 

@@ -1,7 +1,7 @@
 // How the host reaches the plug-in: the load and unload messages.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 VRK_MODULE_EXPORT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* pkt);
 

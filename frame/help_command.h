@@ -1,7 +1,7 @@
 // Opens the product's help page in the user's web browser.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 extern const ACHAR kHelpAddress[];
 

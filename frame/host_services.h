@@ -1,7 +1,7 @@
 // The host services that the plug-in looks up by name whenever it needs them.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // The dynamic linker, or NULL when the registry holds nothing of its class.
 AcRxDynamicLinker* LookupDynamicLinker();

@@ -1,6 +1,6 @@
 #include "frame/locale_flag.h"
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 bool ChineseLocaleFlag = false;
 

@@ -6,7 +6,7 @@
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 #include "solidify/solidify_command.h"
 
 namespace vrk::fuzz {

@@ -1,7 +1,7 @@
 // The start of a walk over the entities of one named block definition.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // Creates an iterator over the entities of the block definition of that name, opening it for write
 // through the database's block table; the table and the definition are closed again before it

@@ -2,7 +2,7 @@
 // (off or frozen).  No command is bound to it.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // Unlocks every layer, thaws the frozen ones, erases the entities of every layout block that lie on
 // a layer that was off or frozen, and freezes the thawed layers again.  Prints nothing.

@@ -2,7 +2,7 @@
 // to it; it needs the host's command line.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // Prompts for layer names until an empty input, an input beginning with "*" or a failed prompt;
 // "?" lists the layers.  Every layer whose name equals the input, ignoring case, is added to

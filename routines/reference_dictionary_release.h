@@ -2,7 +2,7 @@
 // No command is bound to it.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // Walks the named block definition of pDb and releases the extension dictionary of every entity
 // whose class is exactly AcDbBlockReference or AcDbMInsertBlock.  Stops at the first entity that

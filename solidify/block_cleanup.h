@@ -1,7 +1,7 @@
 // Strips one block definition of what makes it dynamic.
 #pragma once
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 // True when the object's extension dictionary holds a dynamic block's data (an ACAD_ENHANCEDBLOCK
 // entry) or nothing at all; false without one, or when it cannot be opened for read as a dictionary.

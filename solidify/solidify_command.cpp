@@ -1,6 +1,6 @@
 #include "solidify/solidify_command.h"
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 #include "solidify/block_cleanup.h"
 
 void SolidifyCommand()

@@ -2,7 +2,7 @@
 // caller's root key.  Failures are reported only through the result; every key opened is closed.
 #pragma once
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 #define REGISTRY_STRING_CAPACITY 4096
 #define REGISTRY_BINARY_SIZE 0x10000

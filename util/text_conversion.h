@@ -4,7 +4,7 @@
 // Blocks returned as "new" are allocated with malloc; the caller releases them with free().
 #pragma once
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 // Converts a text of at most one character from the ANSI code page into a buffer of 2 wide
 // characters.  Returns 1 when converted, 0 when the text is too long or cannot be converted.

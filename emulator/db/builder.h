@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "frame/host/dbdatabase.h"
+#include "arx/dbdatabase.h"
 
 namespace vrk::emu {
 

@@ -11,7 +11,7 @@
 
 #include "emulator/db/record_source.h"
 #include "emulator/db/stub.h"
-#include "frame/host/dbdatabase.h"
+#include "arx/dbdatabase.h"
 
 class AcDbImpDatabase {
 public:

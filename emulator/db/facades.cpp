@@ -3,7 +3,7 @@
 
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
-#include "frame/host/dbdatabase.h"
+#include "arx/dbdatabase.h"
 
 namespace vrk::emu {
 

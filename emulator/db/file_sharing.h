@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "frame/host/dbdatabase.h"
+#include "arx/dbdatabase.h"
 
 namespace vrk::emu {
 

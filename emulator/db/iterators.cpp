@@ -3,7 +3,7 @@
 
 #include "emulator/db/open.h"
 #include "emulator/testing/host_calls.h"
-#include "frame/host/dbsymtb.h"
+#include "arx/dbsymtb.h"
 
 using vrk::emu::HostCalls;
 

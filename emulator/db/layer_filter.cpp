@@ -5,7 +5,7 @@
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
-#include "frame/host/dbdatabase.h"
+#include "arx/dbdatabase.h"
 
 using vrk::emu::HostCalls;
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "emulator/db/stub.h"
-#include "frame/host/dbmain.h"
+#include "arx/dbmain.h"
 
 class AcDbObjectAccess {
 public:

@@ -5,7 +5,7 @@
 #include "emulator/rx/class_registry.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
-#include "frame/host/aced.h"
+#include "arx/aced.h"
 
 using vrk::emu::HostCalls;
 using vrk::emu::stubOf;

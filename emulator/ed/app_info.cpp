@@ -8,7 +8,7 @@
 #include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
-#include "frame/host/aced.h"
+#include "arx/aced.h"
 
 class AcadAppInfoImp {
 public:

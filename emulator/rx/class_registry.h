@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/host/rxobject.h"
+#include "arx/rxobject.h"
 
 namespace vrk::emu {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "frame/host/acadstrc.h"
+#include "arx/acadstrc.h"
 
 namespace vrk::emu {
 

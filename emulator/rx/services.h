@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 namespace vrk::emu {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 namespace vrk::win::detail {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "frame/host/text.h"
+#include "arx/text.h"
 
 namespace {
 constexpr int kCompareError = INT_MAX;  // _NLSCMPERROR, for a null argument

@@ -1,4 +1,4 @@
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 namespace {
 // Per thread, as on Windows.

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 namespace vrk::win {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "digest/digest.h"
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 #include "tests/support/temp_folder.h"
 
 #if defined(_WIN32)

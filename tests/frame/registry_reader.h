@@ -5,7 +5,7 @@
 #include <string>
 
 #include "emulator/text.h"
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 namespace vrk::test {
 

@@ -11,7 +11,7 @@
 #include "emulator/host.h"
 #include "emulator/testing/host_calls.h"
 #include "emulator/text.h"
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 
 namespace vrk::test {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/host/windows_api.h"
+#include "arx/windows_api.h"
 
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"

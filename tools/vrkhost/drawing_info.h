@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "frame/host/arx.h"
+#include "arx/arx.h"
 #include "tools/record/host_record.h"
 
 namespace vrk::host {

@@ -1,8 +1,8 @@
 // Database objects, entities and dictionaries, and the host's global open function.
 #pragma once
 
-#include "frame/host/dbid.h"
-#include "frame/host/rxobject.h"
+#include "arx/dbid.h"
+#include "arx/rxobject.h"
 
 class AcDbDictionary;
 

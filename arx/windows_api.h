@@ -2,8 +2,8 @@
 // emulated host declares the same names and provides stand-ins with the same contracts.
 #pragma once
 
-#include "frame/host/export.h"
-#include "frame/host/text.h"
+#include "arx/export.h"
+#include "arx/text.h"
 
 #if defined(_WIN32)
 #include <windows.h>

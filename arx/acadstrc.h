@@ -6,8 +6,8 @@
 #include <stdint.h>
 #endif
 
-#include "frame/host/export.h"
-#include "frame/host/text.h"
+#include "arx/export.h"
+#include "arx/text.h"
 
 namespace Adesk {
 #if defined(_MSC_VER)

@@ -3,7 +3,7 @@
 
 #include <stdlib.h>
 
-#include "frame/host/acadstrc.h"
+#include "arx/acadstrc.h"
 
 class AcDbStub;
 class AcDbDatabase;

@@ -1,8 +1,8 @@
-// The host's declarations carry the host's own numbers, as its published enumeration lists them.
+// The host's declarations (arx/) carry the host's own numbers, as its published enumeration lists them.
 #include <gtest/gtest.h>
 
+#include "arx/arx.h"
 #include "emulator/rx/error_status.h"
-#include "frame/host/arx.h"
 
 TEST(HostDeclarationsTest, ErrorStatusNumbersAreTheHosts) {
     const struct {

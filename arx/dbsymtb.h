@@ -1,7 +1,7 @@
 // Symbol tables (blocks, layers), their records and iterators.
 #pragma once
 
-#include "frame/host/dbmain.h"
+#include "arx/dbmain.h"
 
 class AcDbSymbolTableIterator;
 class AcDbBlockTableIterator;

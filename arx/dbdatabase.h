@@ -1,7 +1,7 @@
 // Drawing databases, the host's application services and layer filters.
 #pragma once
 
-#include "frame/host/dbsymtb.h"
+#include "arx/dbsymtb.h"
 
 class AcDbImpDatabase;
 class AcDbImpLayerFilter;

@@ -1,7 +1,7 @@
 // Run-time classes, the system registry of services and the dynamic linker.
 #pragma once
 
-#include "frame/host/acadstrc.h"
+#include "arx/acadstrc.h"
 
 class AcRxClass;
 

@@ -1,8 +1,8 @@
 // The editor: command line, system variables, status bar, command stack and demand loading.
 #pragma once
 
-#include "frame/host/rxobject.h"
-#include "frame/host/windows_api.h"
+#include "arx/rxobject.h"
+#include "arx/windows_api.h"
 
 // Result codes of the editor's functions.
 #define RTNORM 5100
