@@ -4,20 +4,11 @@
 
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/edit_set.h"
+#include "emulator/dxf/well_known.h"
 
 namespace vrk::emu {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 'a' + 'A') : a[i];
-        const char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 'a' + 'A') : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // The layer's name as the file spells it (raw bytes of its record).
 std::string_view fileName(const AcDbStub* pLayer, const vrk::dxf::Document& doc) {
@@ -36,7 +27,7 @@ AcDbStub* layerNamedInHeader(const AcDbImpDatabase& db, const vrk::dxf::Document
     AcDbStub* pLayerZero = nullptr;
     for (AcDbStub* pLayer : db.childrenOf(db.layerTable)) {
         const std::string_view name = fileName(pLayer, doc);
-        if (!wanted.empty() && sameName(name, wanted)) return pLayer;
+        if (!wanted.empty() && vrk::dxf::equalsIgnoreCase(name, wanted)) return pLayer;
         if (pLayerZero == nullptr && name == "0") pLayerZero = pLayer;
     }
     return pLayerZero;
