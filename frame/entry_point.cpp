@@ -3,7 +3,7 @@
 #include "frame/command_table.h"
 #include "frame/demand_loading.h"
 #include "frame/host_services.h"
-#include "frame/locale_flag.h"
+#include "util/locale_flag.h"
 
 void InitApplication()
 {

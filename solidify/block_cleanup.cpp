@@ -1,6 +1,6 @@
 #include "solidify/block_cleanup.h"
 
-#include "frame/locale_flag.h"
+#include "util/locale_flag.h"
 
 namespace {
 

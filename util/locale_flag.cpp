@@ -1,4 +1,4 @@
-#include "frame/locale_flag.h"
+#include "util/locale_flag.h"
 
 #include "arx/windows_api.h"
 

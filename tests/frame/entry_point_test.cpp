@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "frame/entry_point.h"
-#include "frame/locale_flag.h"
+#include "util/locale_flag.h"
 #include "emulator/host.h"
 #include "emulator/rx/services.h"
 #if !defined(_WIN32)

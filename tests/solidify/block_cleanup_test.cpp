@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "frame/locale_flag.h"
 #include "solidify/block_cleanup.h"
 #include "tests/support/host_fixture.h"
+#include "util/locale_flag.h"
 
 namespace vrk::test {
 namespace {
