@@ -24,7 +24,7 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ed/command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/status_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/system_variables.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/testing/host_calls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/calls/host_calls.cpp
 )
 if(WIN32 AND NOT TARGET vrkdxf)
   # Without the drawing-file code, reading and saving drawings fail with a reason.

@@ -4,10 +4,11 @@
 #include "emulator/db/file_sharing.h"
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/db/call_log.h"
 #include "emulator/text.h"
 
 using vrk::emu::HostCalls;
+using vrk::emu::enterCall;
 
 VRK_DEFINE_DESC(AcDbDatabase)
 
@@ -16,7 +17,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : mpIm
 }
 
 AcDbDatabase::~AcDbDatabase() {
-    HostCalls::instance().note("AcDbDatabase::~AcDbDatabase", nullptr);
+    HostCalls::instance().note("AcDbDatabase::~AcDbDatabase");
     vrk::emu::releaseDrawingFile(this);
     delete mpImp;
 }
@@ -24,7 +25,7 @@ AcDbDatabase::~AcDbDatabase() {
 // The file stays held, in the share mode it was read with, until the database goes or reads another.
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int shmode, bool bAllowCPConversion,
                                             const ACHAR* /*password*/) {
-    if (int es = HostCalls::instance().enter("AcDbDatabase::readDwgFile", nullptr)) return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbDatabase::readDwgFile")) return Acad::ErrorStatus(es);
     const std::string path = fileName != nullptr ? vrk::emu::fromHost(fileName) : std::string();
     vrk::emu::recordDrawingFileRead(path, shmode, bAllowCPConversion);
     Acad::ErrorStatus es = vrk::emu::checkDrawingFileRead(this, path, shmode);
@@ -37,7 +38,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int shmode, b
 }
 
 Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName, const SecurityParams* /*pSecParams*/) {
-    if (int es = HostCalls::instance().enter("AcDbDatabase::saveAs", nullptr)) return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbDatabase::saveAs")) return Acad::ErrorStatus(es);
     if (fileName != nullptr) {
         const std::string path = vrk::emu::fromHost(fileName);
         if (vrk::emu::checkDrawingFileWrite(this, path) != Acad::eOk)
@@ -50,7 +51,7 @@ namespace {
 template <class T>
 Acad::ErrorStatus openTable(AcDbStub* pTable, T*& pTableOut, AcDb::OpenMode mode) {
     pTableOut = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbDatabase::getSymbolTable", pTable)) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbDatabase::getSymbolTable", pTable)) return Acad::ErrorStatus(es);
     AcDbObject* pObj = nullptr;
     Acad::ErrorStatus es = vrk::emu::openStub(pTable, mode, false, T::desc(), pObj);
     pTableOut = static_cast<T*>(pObj);
@@ -74,7 +75,7 @@ Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& pTable, AcDb::Ope
 AcDbObjectId AcDbDatabase::clayer() const { return AcDbObjectId(mpImp->currentLayer); }
 
 Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
-    if (int es = HostCalls::instance().enter("AcDbDatabase::setClayer", nullptr)) return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbDatabase::setClayer")) return Acad::ErrorStatus(es);
     AcDbStub* pStub = vrk::emu::stubOf(objId);
     if (pStub == nullptr || pStub->erased || pStub->owner != mpImp->layerTable || pStub->frozen)
         return Acad::eInvalidInput;
@@ -84,8 +85,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
 
 void AcDbDatabase::disableUndoRecording(bool disable) {
     HostCalls::instance().note(disable ? "AcDbDatabase::disableUndoRecording(true)"
-                                       : "AcDbDatabase::disableUndoRecording(false)",
-                               nullptr);
+                                       : "AcDbDatabase::disableUndoRecording(false)");
     mpImp->undoRecording = !disable;
 }
 

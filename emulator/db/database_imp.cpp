@@ -5,7 +5,7 @@
 #include "emulator/db/open.h"
 #include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 AcDbImpDatabase::AcDbImpDatabase(AcDbDatabase* pApi) : mpApi(pApi) {}
 
@@ -35,7 +35,7 @@ void AcDbImpDatabase::clear() {
         if (stub.hasFacade) {
             // Left open by someone: the accounting keeps counting it so that the leak is seen.
             vrk::emu::discardFacade(&stub);
-            calls.forgetOpenStub(&stub);
+            calls.forgetOpenObject(&stub);
         }
     }
     mStubs.clear();

@@ -2,10 +2,12 @@
 #include "emulator/db/iterator_imp.h"
 
 #include "emulator/db/open.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/db/call_log.h"
 #include "arx/dbsymtb.h"
 
 using vrk::emu::HostCalls;
+using vrk::emu::enterCall;
+using vrk::emu::noteCall;
 
 namespace {
 const std::vector<AcDbStub*> kNoChildren;
@@ -55,19 +57,19 @@ AcDbSymbolTableIterator::~AcDbSymbolTableIterator() {
     HostCalls::instance().iteratorDeleted();
 }
 void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) {
-    HostCalls::instance().note("AcDbSymbolTableIterator::start", mpImp->container());
+    noteCall("AcDbSymbolTableIterator::start", mpImp->container());
     mpImp->start(atBeginning, skipDeleted);
 }
 bool AcDbSymbolTableIterator::done() const {
-    HostCalls::instance().note("AcDbSymbolTableIterator::done", mpImp->container());
+    noteCall("AcDbSymbolTableIterator::done", mpImp->container());
     return mpImp->done();
 }
 void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
-    HostCalls::instance().note("AcDbSymbolTableIterator::step", mpImp->container());
+    noteCall("AcDbSymbolTableIterator::step", mpImp->container());
     mpImp->step(forward, skipDeleted);
 }
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
-    if (int es = HostCalls::instance().enter("AcDbSymbolTableIterator::getRecordId", mpImp->current()))
+    if (int es = enterCall("AcDbSymbolTableIterator::getRecordId", mpImp->current()))
         return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     id = AcDbObjectId(mpImp->current());
@@ -76,7 +78,7 @@ Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pRecord, AcDb::OpenMode openMode,
                                                      bool openErasedRec) const {
     pRecord = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbSymbolTableIterator::getRecord", mpImp->current()))
+    if (int es = enterCall("AcDbSymbolTableIterator::getRecord", mpImp->current()))
         return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     AcDbObject* pObj = nullptr;
@@ -109,19 +111,19 @@ AcDbBlockTableRecordIterator::~AcDbBlockTableRecordIterator() {
     HostCalls::instance().iteratorDeleted();
 }
 void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
-    HostCalls::instance().note("AcDbBlockTableRecordIterator::start", mpImp->container());
+    noteCall("AcDbBlockTableRecordIterator::start", mpImp->container());
     mpImp->start(atBeginning, skipDeleted);
 }
 bool AcDbBlockTableRecordIterator::done() const {
-    HostCalls::instance().note("AcDbBlockTableRecordIterator::done", mpImp->container());
+    noteCall("AcDbBlockTableRecordIterator::done", mpImp->container());
     return mpImp->done();
 }
 void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
-    HostCalls::instance().note("AcDbBlockTableRecordIterator::step", mpImp->container());
+    noteCall("AcDbBlockTableRecordIterator::step", mpImp->container());
     mpImp->step(forward, skipDeleted);
 }
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entityId) const {
-    if (int es = HostCalls::instance().enter("AcDbBlockTableRecordIterator::getEntityId", mpImp->current()))
+    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntityId", mpImp->current()))
         return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     entityId = AcDbObjectId(mpImp->current());
@@ -130,7 +132,7 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entity
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode openMode,
                                                           bool openErasedEntity) const {
     pEntity = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbBlockTableRecordIterator::getEntity", mpImp->current()))
+    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntity", mpImp->current()))
         return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     AcDbObject* pObj = nullptr;

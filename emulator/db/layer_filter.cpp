@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 #include "arx/dbdatabase.h"
 
@@ -33,7 +33,7 @@ AcDbLayerFilter::~AcDbLayerFilter() {
 }
 
 Acad::ErrorStatus AcDbLayerFilter::add(const ACHAR* pLayer) {
-    if (int es = HostCalls::instance().enter("AcDbLayerFilter::add", nullptr)) return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbLayerFilter::add")) return Acad::ErrorStatus(es);
     if (pLayer == nullptr) return Acad::eInvalidInput;
     // Every name is kept, a repeated one too: the filter is a list, not a set.
     mpImp->entries.push_back({vrk::emu::fromHost(pLayer), vrk::emu::HostString(pLayer)});
@@ -41,7 +41,7 @@ Acad::ErrorStatus AcDbLayerFilter::add(const ACHAR* pLayer) {
 }
 
 Acad::ErrorStatus AcDbLayerFilter::remove(const ACHAR* pLayer) {
-    if (int es = HostCalls::instance().enter("AcDbLayerFilter::remove", nullptr))
+    if (int es = HostCalls::instance().enter("AcDbLayerFilter::remove"))
         return Acad::ErrorStatus(es);
     if (pLayer == nullptr) return Acad::eInvalidInput;
     // Layer names are compared ignoring case, as everywhere in the host.
@@ -53,7 +53,7 @@ Acad::ErrorStatus AcDbLayerFilter::remove(const ACHAR* pLayer) {
 
 Acad::ErrorStatus AcDbLayerFilter::getAt(int index, const ACHAR*& pName) const {
     pName = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbLayerFilter::getAt", nullptr)) return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbLayerFilter::getAt")) return Acad::ErrorStatus(es);
     if (index < 0 || index >= static_cast<int>(mpImp->entries.size())) return Acad::eInvalidIndex;
     pName = mpImp->entries[static_cast<size_t>(index)].presented.c_str();
     return Acad::eOk;

@@ -2,10 +2,11 @@
 #include "emulator/db/database_imp.h"
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/db/call_log.h"
 #include "emulator/text.h"
 
-using vrk::emu::HostCalls;
+using vrk::emu::enterCall;
+using vrk::emu::noteCall;
 using vrk::emu::stubOf;
 
 
@@ -27,19 +28,19 @@ AcDbObject::AcDbObject() : mpStub(nullptr) {}
 AcDbObject::~AcDbObject() {}
 AcRxClass* AcDbObject::isA() const { return mpStub && mpStub->cls ? mpStub->cls : AcDbObject::desc(); }
 AcDbObjectId AcDbObject::objectId() const {
-    HostCalls::instance().note("AcDbObject::objectId", mpStub);
+    noteCall("AcDbObject::objectId", mpStub);
     return AcDbObjectId(mpStub);
 }
 AcDbObjectId AcDbObject::ownerId() const { return AcDbObjectId(mpStub->owner); }
 AcDbDatabase* AcDbObject::database() const { return mpStub->database ? mpStub->database->api() : nullptr; }
 
 AcDbObjectId AcDbObject::extensionDictionary() const {
-    HostCalls::instance().note("AcDbObject::extensionDictionary", mpStub);
+    noteCall("AcDbObject::extensionDictionary", mpStub);
     return AcDbObjectId(mpStub->extDict);
 }
 
 Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
-    if (int es = HostCalls::instance().enter("AcDbObject::createExtensionDictionary", mpStub))
+    if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub))
         return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
     if (mpStub->extDict != nullptr && !mpStub->extDict->erased) return Acad::eAlreadyInDb;
@@ -48,7 +49,7 @@ Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
 }
 
 Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
-    if (int es = HostCalls::instance().enter("AcDbObject::releaseExtensionDictionary", mpStub))
+    if (int es = enterCall("AcDbObject::releaseExtensionDictionary", mpStub))
         return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::releaseExtensionDictionary")) return Acad::eNotOpenForWrite;
     AcDbStub* pDict = mpStub->extDict;
@@ -65,7 +66,7 @@ Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
 }
 
 Acad::ErrorStatus AcDbObject::erase(bool erasing) {
-    if (int es = HostCalls::instance().enter("AcDbObject::erase", mpStub)) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbObject::erase", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::erase")) return Acad::eNotOpenForWrite;
     if (erasing == mpStub->erased) return erasing ? Acad::eWasErased : Acad::eOk;
     vrk::emu::eraseTree(mpStub, erasing);
@@ -79,7 +80,7 @@ bool AcDbObject::isNotifyEnabled() const { return mpStub->notifiers > 0; }
 
 Acad::ErrorStatus AcDbObject::close() {
     // A failure reported by close still gives the object back, as the host does.
-    const int es = HostCalls::instance().enter("AcDbObject::close", mpStub);
+    const int es = enterCall("AcDbObject::close", mpStub);
     vrk::emu::closeStub(mpStub);
     return Acad::ErrorStatus(es);
 }
@@ -87,21 +88,21 @@ Acad::ErrorStatus AcDbObject::close() {
 AcDbEntity::AcDbEntity() {}
 AcDbObjectId AcDbEntity::blockId() const { return AcDbObjectId(stubOf(this)->owner); }
 AcDbObjectId AcDbEntity::layerId() const {
-    HostCalls::instance().note("AcDbEntity::layerId", stubOf(this));
+    noteCall("AcDbEntity::layerId", stubOf(this));
     return AcDbObjectId(stubOf(this)->layer);
 }
 Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal) {
-    if (int es = HostCalls::instance().enter("AcDbEntity::setLayer", stubOf(this))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbEntity::setLayer", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbEntity::setLayer")) return Acad::eNotOpenForWrite;
     stubOf(this)->layer = stubOf(newVal);
     return Acad::eOk;
 }
 AcDb::Visibility AcDbEntity::visibility() const {
-    HostCalls::instance().note("AcDbEntity::visibility", stubOf(this));
+    noteCall("AcDbEntity::visibility", stubOf(this));
     return stubOf(this)->invisible ? AcDb::kInvisible : AcDb::kVisible;
 }
 Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
-    if (int es = HostCalls::instance().enter("AcDbEntity::setVisibility", stubOf(this)))
+    if (int es = enterCall("AcDbEntity::setVisibility", stubOf(this)))
         return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbEntity::setVisibility")) return Acad::eNotOpenForWrite;
     stubOf(this)->invisible = newVal == AcDb::kInvisible;
@@ -163,18 +164,18 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
 
 Adesk::UInt32 AcDbDictionary::numEntries() const {
     const AcDbStub* pStub = stubOf(this);
-    HostCalls::instance().note("AcDbDictionary::numEntries", pStub);
+    noteCall("AcDbDictionary::numEntries", pStub);
     Adesk::UInt32 n = 0;
     for (const AcDbStub* pEntry : pStub->database->childrenOf(pStub))
         if (!pEntry->erased) ++n;
     return n;
 }
 bool AcDbDictionary::has(const ACHAR* entryName) const {
-    HostCalls::instance().note("AcDbDictionary::has", stubOf(this));
+    noteCall("AcDbDictionary::has", stubOf(this));
     return findEntry(stubOf(this), entryName) != nullptr;
 }
 Acad::ErrorStatus AcDbDictionary::getAt(const ACHAR* entryName, AcDbObjectId& entryId) const {
-    if (int es = HostCalls::instance().enter("AcDbDictionary::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbDictionary::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     const AcDbStub* pEntry = findEntry(stubOf(this), entryName);
     if (pEntry == nullptr) return Acad::eKeyNotFound;
     entryId = AcDbObjectId(pEntry);
@@ -183,13 +184,13 @@ Acad::ErrorStatus AcDbDictionary::getAt(const ACHAR* entryName, AcDbObjectId& en
 
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {
     pObj = nullptr;
-    if (int es = HostCalls::instance().enter("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
     return vrk::emu::openStub(stubOf(id), mode, openErased, nullptr, pObj);
 }
 
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
                                      const AcRxClass* pClass) {
     pObj = nullptr;
-    if (int es = HostCalls::instance().enter("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("acdbOpenAcDbObject", stubOf(id))) return Acad::ErrorStatus(es);
     return vrk::emu::openStub(stubOf(id), mode, openErased, pClass, pObj);
 }

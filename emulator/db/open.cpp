@@ -5,7 +5,7 @@
 #include "emulator/db/database_imp.h"
 #include "emulator/db/facades.h"
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 namespace vrk::emu {
 
@@ -56,7 +56,7 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
         facades()[pStub] = createFacade(pStub);
         pStub->hasFacade = true;
     }
-    HostCalls::instance().objectOpened(pStub);
+    HostCalls::instance().objectOpened(pStub, pStub->handle());
     pObj = openFacade(pStub);
     return Acad::eOk;
 }

@@ -3,11 +3,12 @@
 #include "emulator/db/iterator_imp.h"
 #include "emulator/db/open.h"
 #include "emulator/rx/class_registry.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/db/call_log.h"
 #include "emulator/text.h"
 #include "arx/aced.h"
 
-using vrk::emu::HostCalls;
+using vrk::emu::enterCall;
+using vrk::emu::noteCall;
 using vrk::emu::stubOf;
 
 VRK_DEFINE_DESC(AcDbSymbolTable)
@@ -34,7 +35,7 @@ template <class T>
 Acad::ErrorStatus newTableIterator(const char* op, const AcDbObject* pTable, T*& pIterator, bool atBeginning,
                                    bool skipDeleted) {
     pIterator = nullptr;
-    if (int es = HostCalls::instance().enter(op, stubOf(pTable))) return Acad::ErrorStatus(es);
+    if (int es = enterCall(op, stubOf(pTable))) return Acad::ErrorStatus(es);
     pIterator = AcDbIteratorAccess::create<T>(stubOf(pTable), atBeginning, skipDeleted);
     return Acad::eOk;
 }
@@ -45,7 +46,7 @@ AcDbSymbolTable::AcDbSymbolTable() {}
 bool AcDbSymbolTable::has(const ACHAR* name) const { return findRecord(stubOf(this), name, false) != nullptr; }
 Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* entryName, AcDbObjectId& recordId,
                                          bool getErasedRecord) const {
-    if (int es = HostCalls::instance().enter("AcDbSymbolTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbSymbolTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     AcDbStub* pRecord = findRecord(stubOf(this), entryName, getErasedRecord);
     if (pRecord == nullptr) return Acad::eKeyNotFound;
     recordId = AcDbObjectId(pRecord);
@@ -60,7 +61,7 @@ AcDbBlockTable::AcDbBlockTable() {}
 Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbBlockTableRecord*& pRec,
                                         AcDb::OpenMode openMode, bool openErasedRec) const {
     pRec = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbBlockTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbBlockTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     AcDbStub* pRecord = findRecord(stubOf(this), entryName, openErasedRec);
     if (pRecord == nullptr) return Acad::eKeyNotFound;
     AcDbObject* pObj = nullptr;
@@ -97,7 +98,7 @@ const std::string& recordName(const AcDbStub* pStub) {
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& pName) const {
     pName = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbSymbolTableRecord::getName", stubOf(this)))
+    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this)))
         return Acad::ErrorStatus(es);
     pName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
     return Acad::eOk;
@@ -105,7 +106,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& pName) const {
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(const ACHAR*& pName) const {
     pName = nullptr;
-    if (int es = HostCalls::instance().enter("AcDbSymbolTableRecord::getName", stubOf(this)))
+    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this)))
         return Acad::ErrorStatus(es);
     if (mpPresentedName == nullptr) mpPresentedName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
     pName = mpPresentedName;
@@ -123,7 +124,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator
     return newTableIterator("AcDbBlockTableRecord::newIterator", this, pIterator, atBeginning, skipDeleted);
 }
 bool AcDbBlockTableRecord::isLayout() const {
-    HostCalls::instance().note("AcDbBlockTableRecord::isLayout", stubOf(this));
+    noteCall("AcDbBlockTableRecord::isLayout", stubOf(this));
     // The host asks whether a layout is linked to the record, not what the record is called.
     const AcDbStubContents* pContents = stubOf(this)->contents.get();
     return pContents != nullptr && pContents->hasLayout;
@@ -139,13 +140,13 @@ bool AcDbLayerTableRecord::isFrozen() const { return stubOf(this)->frozen; }
 bool AcDbLayerTableRecord::isLocked() const { return stubOf(this)->locked; }
 
 void AcDbLayerTableRecord::setIsOff(bool off) {
-    HostCalls::instance().note("AcDbLayerTableRecord::setIsOff", stubOf(this));
+    noteCall("AcDbLayerTableRecord::setIsOff", stubOf(this));
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsOff")) return;
     stubOf(this)->off = off;
     stubOf(this)->switchesChanged = true;
 }
 Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
-    if (int es = HostCalls::instance().enter("AcDbLayerTableRecord::setIsFrozen", stubOf(this)))
+    if (int es = enterCall("AcDbLayerTableRecord::setIsFrozen", stubOf(this)))
         return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
     // The host does not freeze the current layer.
@@ -156,7 +157,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
     return Acad::eOk;
 }
 void AcDbLayerTableRecord::setIsLocked(bool locked) {
-    HostCalls::instance().note("AcDbLayerTableRecord::setIsLocked", stubOf(this));
+    noteCall("AcDbLayerTableRecord::setIsLocked", stubOf(this));
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsLocked")) return;
     stubOf(this)->locked = locked;
     stubOf(this)->switchesChanged = true;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 #include "arx/aced.h"
 
@@ -68,7 +68,7 @@ void AcadAppInfo::setAppDesc(const ACHAR* appDesc) { mpImp->description = vrk::e
 void AcadAppInfo::setLoadReason(AcadApp::LoadReasons loadReason) { mpImp->loadReason = loadReason; }
 
 AcadApp::ErrorStatus AcadAppInfo::writeToRegistry(bool bForCurrentUserOnly, bool bOverwrite) {
-    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeToRegistry", nullptr);
+    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeToRegistry");
     writes().push_back({mpImp->appName, bForCurrentUserOnly, bOverwrite});
     if (mpImp->appName.empty()) return AcadApp::eInvalidValue;
     AcadApp::ErrorStatus es = writeText(mpImp->appName, nullptr, "DESCRIPTION", mpImp->description);
@@ -81,14 +81,14 @@ AcadApp::ErrorStatus AcadAppInfo::writeToRegistry(bool bForCurrentUserOnly, bool
 }
 
 AcadApp::ErrorStatus AcadAppInfo::writeGroupNameToRegistry(const ACHAR* groupName) {
-    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeGroupNameToRegistry", nullptr);
+    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeGroupNameToRegistry");
     if (mpImp->appName.empty() || groupName == nullptr) return AcadApp::eInvalidValue;
     const std::string group = vrk::emu::fromHost(groupName);
     return writeText(mpImp->appName, L"Groups", group, group);
 }
 
 AcadApp::ErrorStatus AcadAppInfo::writeCommandNameToRegistry(const ACHAR* globalCmdName, const ACHAR* localCmdName) {
-    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeCommandNameToRegistry", nullptr);
+    vrk::emu::HostCalls::instance().note("AcadAppInfo::writeCommandNameToRegistry");
     if (mpImp->appName.empty() || globalCmdName == nullptr) return AcadApp::eInvalidValue;
     return writeText(mpImp->appName, L"Commands", vrk::emu::fromHost(globalCmdName),
                      vrk::emu::fromHost(localCmdName ? localCmdName : globalCmdName));

@@ -2,7 +2,7 @@
 #include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/rx/services.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 VRK_DEFINE_DESC(AcDbHostApplicationServices)
 
@@ -20,7 +20,7 @@ AcDbDatabase* gpWorkingDatabase = nullptr;
 class HostApplicationServices : public AcDbHostApplicationServices {
 public:
     AcDbDatabase* workingDatabase() const override {
-        HostCalls::instance().note("workingDatabase", nullptr);
+        HostCalls::instance().note("workingDatabase");
         return gpWorkingDatabase;
     }
     AcRxClass* isA() const override { return AcDbHostApplicationServices::desc(); }

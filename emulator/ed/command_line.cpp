@@ -5,7 +5,7 @@
 #include <deque>
 
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 namespace vrk::emu {
 
@@ -118,7 +118,7 @@ void resetCommandLine() {
 using namespace vrk::emu;
 
 int acutPrintf(const ACHAR* fmt, ...) {
-    HostCalls::instance().note("acutPrintf", nullptr);
+    HostCalls::instance().note("acutPrintf");
     if (fmt == nullptr) return 0;
     va_list args;
     va_start(args, fmt);
@@ -129,7 +129,7 @@ int acutPrintf(const ACHAR* fmt, ...) {
 }
 
 int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result) {
-    if (int rc = HostCalls::instance().enter("acedGetString", nullptr)) return rc < 0 ? rc : RTERROR;
+    if (int rc = HostCalls::instance().enter("acedGetString")) return rc < 0 ? rc : RTERROR;
     CommandLineState& s = state();
     // The host shows a prompt on a line of its own.
     if (prompt != nullptr) {

@@ -5,7 +5,7 @@
 
 #include "emulator/rx/class_registry.h"
 #include "emulator/rx/services.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 
 namespace vrk::emu {
@@ -36,7 +36,7 @@ public:
     Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName, const ACHAR* cmdLocalName,
                                  Adesk::Int32 commandFlags, AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext,
                                  int fcode, HINSTANCE hResourceHandle, AcEdCommand** cmdPtrRet) override {
-        if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand", nullptr))
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand"))
             return Acad::ErrorStatus(es);
         if (cmdPtrRet != nullptr) *cmdPtrRet = nullptr;
         if (cmdGroupName == nullptr || cmdGlobalName == nullptr || FunctionAddr == nullptr)
@@ -54,7 +54,7 @@ public:
     }
 
     Acad::ErrorStatus removeGroup(const ACHAR* groupName) override {
-        if (int es = HostCalls::instance().enter("AcEdCommandStack::removeGroup", nullptr))
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::removeGroup"))
             return Acad::ErrorStatus(es);
         const std::string group = foldCase(fromHost(groupName));
         auto& all = commands();

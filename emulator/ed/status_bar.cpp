@@ -1,6 +1,6 @@
 // The status bar's progress meter.
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 namespace vrk::emu {
 
@@ -34,7 +34,7 @@ void resetStatusBar() {
 using namespace vrk::emu;
 
 int acedSetStatusBarProgressMeter(const ACHAR* pszLabel, int nMinPos, int nMaxPos) {
-    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeter", nullptr)) return rc < 0 ? rc : RTERROR;
+    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeter")) return rc < 0 ? rc : RTERROR;
     if (nMinPos > nMaxPos) return RTERROR;
     state().meterShown = true;
     record(StatusBarEvent{StatusBarEvent::Meter, pszLabel ? HostString(pszLabel) : HostString(), nMinPos, nMaxPos});
@@ -42,7 +42,7 @@ int acedSetStatusBarProgressMeter(const ACHAR* pszLabel, int nMinPos, int nMaxPo
 }
 
 int acedSetStatusBarProgressMeterPos(int nPos) {
-    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeterPos", nullptr))
+    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeterPos"))
         return rc < 0 ? rc : RTERROR;
     if (!state().meterShown) return RTERROR;
     record(StatusBarEvent{StatusBarEvent::Position, HostString(), nPos, 0});
@@ -50,7 +50,7 @@ int acedSetStatusBarProgressMeterPos(int nPos) {
 }
 
 void acedRestoreStatusBar() {
-    HostCalls::instance().note("acedRestoreStatusBar", nullptr);
+    HostCalls::instance().note("acedRestoreStatusBar");
     state().meterShown = false;
     record(StatusBarEvent{StatusBarEvent::Restore, HostString(), 0, 0});
 }

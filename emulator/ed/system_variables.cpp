@@ -4,7 +4,7 @@
 #include <map>
 
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 namespace vrk::emu {
 
@@ -59,7 +59,7 @@ std::optional<std::pair<int, int>> integerVariableRange(const std::string& utf8N
 using namespace vrk::emu;
 
 int acedGetVar(const ACHAR* sym, struct resbuf* result) {
-    if (int rc = HostCalls::instance().enter("acedGetVar", nullptr)) return rc < 0 ? rc : RTERROR;
+    if (int rc = HostCalls::instance().enter("acedGetVar")) return rc < 0 ? rc : RTERROR;
     Variable* pVar = find(sym);
     if (pVar == nullptr || result == nullptr) return RTERROR;
     result->rbnext = nullptr;
@@ -81,7 +81,7 @@ int acedGetVar(const ACHAR* sym, struct resbuf* result) {
 }
 
 int acedSetVar(const ACHAR* sym, const struct resbuf* value) {
-    if (int rc = HostCalls::instance().enter("acedSetVar", nullptr)) return rc < 0 ? rc : RTERROR;
+    if (int rc = HostCalls::instance().enter("acedSetVar")) return rc < 0 ? rc : RTERROR;
     Variable* pVar = find(sym);
     if (pVar == nullptr || value == nullptr) return RTERROR;
     switch (pVar->type) {

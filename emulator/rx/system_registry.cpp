@@ -3,7 +3,7 @@
 
 #include "emulator/rx/class_registry.h"
 #include "emulator/rx/services.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 
 namespace vrk::emu {
@@ -30,12 +30,12 @@ std::vector<void*>& mdiAware() {
 class DynamicLinker : public AcRxDynamicLinker {
 public:
     bool unlockApplication(void* appId) const override {
-        HostCalls::instance().note("AcRxDynamicLinker::unlockApplication", nullptr);
+        HostCalls::instance().note("AcRxDynamicLinker::unlockApplication");
         unlocked().push_back(appId);
         return true;
     }
     bool registerAppMDIAware(void* appId) const override {
-        HostCalls::instance().note("AcRxDynamicLinker::registerAppMDIAware", nullptr);
+        HostCalls::instance().note("AcRxDynamicLinker::registerAppMDIAware");
         mdiAware().push_back(appId);
         return true;
     }
@@ -45,7 +45,7 @@ public:
 class SystemRegistry : public AcRxDictionary {
 public:
     AcRxObject* at(const ACHAR* key) const override {
-        HostCalls::instance().note("AcRxDictionary::at", nullptr);
+        HostCalls::instance().note("AcRxDictionary::at");
         const std::string name = fromHost(key);
         if (name == "ClassDictionary") return &mClasses;
         if (name == "DynamicLinker") return &mLinker;
@@ -76,4 +76,4 @@ AcRxDictionary* acrxSysRegistry() {
     return pRegistry;
 }
 
-void acrxBuildClassHierarchy() { vrk::emu::HostCalls::instance().note("acrxBuildClassHierarchy", nullptr); }
+void acrxBuildClassHierarchy() { vrk::emu::HostCalls::instance().note("acrxBuildClassHierarchy"); }

@@ -9,17 +9,17 @@
 #include <unistd.h>
 #endif
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "emulator/db/stub.h"
 #include "emulator/host.h"
 #include "tools/vrkhost/windows_main.h"
 #include "emulator/rx/services.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #if !defined(_WIN32)
 #include "emulator/win/win_control.h"
 #endif
@@ -49,7 +49,7 @@ bool reportLeftOpen(const std::string& command) {
         message << command << " left " << open - knownOpen << " object(s) open";
         if (open > knownOpen) {
             message << " (handles";
-            for (const AcDbStub* pStub : calls.openStubs()) message << ' ' << std::hex << std::uppercase << pStub->handle();
+            for (const std::uint64_t handle : calls.openHandles()) message << ' ' << std::hex << std::uppercase << handle;
             message << std::dec << ')';
         }
         message << " and " << iterators - knownIterators << " iterator(s) alive";

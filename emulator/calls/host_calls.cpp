@@ -1,8 +1,6 @@
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 
 #include <algorithm>
-
-#include "emulator/db/stub.h"
 
 namespace vrk::emu {
 
@@ -41,10 +39,9 @@ long HostCalls::faultsFired() const {
     return fired;
 }
 
-int HostCalls::enter(const char* op, const AcDbStub* pObject) {
+int HostCalls::enter(const char* op, std::uint64_t handle) {
     ++mCalls;
-    if (!mLogging && mRules.empty()) return 0;
-    const std::uint64_t handle = pObject != nullptr ? pObject->handle() : 0;
+    if (!watching()) return 0;
     if (mLogging) mLog.push_back(HostCall{op, handle});
     int error = 0;
     for (FaultRule& rule : mRules) {
@@ -62,25 +59,27 @@ int HostCalls::enter(const char* op, const AcDbStub* pObject) {
     return error;
 }
 
-void HostCalls::objectOpened(const AcDbStub* pStub) {
+void HostCalls::objectOpened(const void* pObject, std::uint64_t handle) {
     ++mOpenObjects;
-    mOpen.push_back(pStub);
+    mOpen.emplace_back(pObject, handle);
 }
 
-void HostCalls::objectClosed(const AcDbStub* pStub) {
+void HostCalls::objectClosed(const void* pObject) {
     --mOpenObjects;
-    auto it = std::find(mOpen.begin(), mOpen.end(), pStub);
+    auto it = std::find_if(mOpen.begin(), mOpen.end(), [&](const auto& open) { return open.first == pObject; });
     if (it != mOpen.end()) mOpen.erase(it);
 }
 
-std::vector<const AcDbStub*> HostCalls::openStubs() const { return mOpen; }
-
-void HostCalls::forgetOpenStub(const AcDbStub* pStub) {
-    mOpen.erase(std::remove(mOpen.begin(), mOpen.end(), pStub), mOpen.end());
+std::vector<std::uint64_t> HostCalls::openHandles() const {
+    std::vector<std::uint64_t> handles;
+    handles.reserve(mOpen.size());
+    for (const auto& open : mOpen) handles.push_back(open.second);
+    return handles;
 }
 
-void HostCalls::noteSlow(const char* op, const AcDbStub* pObject) {
-    mLog.push_back(HostCall{op, pObject != nullptr ? pObject->handle() : 0});
+void HostCalls::forgetOpenObject(const void* pObject) {
+    mOpen.erase(std::remove_if(mOpen.begin(), mOpen.end(), [&](const auto& open) { return open.first == pObject; }),
+                mOpen.end());
 }
 
 }  // namespace vrk::emu

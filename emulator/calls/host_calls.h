@@ -1,12 +1,12 @@
 // Observing and breaking the emulated host: a log of the host calls that may fail, fault injection
-// on any of them, and the count of objects left open and iterators left alive.
+// on any of them, and the count of objects left open and iterators left alive.  The programs use it
+// too: a command that leaves objects open fails.  Objects are known here by their handle only.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
-
-class AcDbStub;
 
 namespace vrk::emu {
 
@@ -51,20 +51,25 @@ public:
     // The calls that a fault made fail, in order.
     const std::vector<HostCall>& failedCalls() const { return mFailed; }
 
-    // Entered by every host operation that can fail.  Returns 0 to go on, else the error to report.
-    int enter(const char* op, const AcDbStub* pObject);
-
-    // Accounting of what the plug-in holds.
-    void objectOpened(const AcDbStub* pStub);
-    void objectClosed(const AcDbStub* pStub);
-    int openObjects() const { return mOpenObjects; }
-    std::vector<const AcDbStub*> openStubs() const;
-    // A database went away with pStub still open: keep the count, drop the pointer.
-    void forgetOpenStub(const AcDbStub* pStub);
+    // Whether calls are logged or a fault may fire: only then does a call need its object's handle,
+    // which costs a caller a lookup.
+    bool watching() const { return mLogging || !mRules.empty(); }
+    // Entered by every host operation that can fail, with the handle of the object it concerns (0:
+    // none).  Returns 0 to go on, else the error to report.
+    int enter(const char* op, std::uint64_t handle = 0);
     // Logs a call that cannot fail.
-    void note(const char* op, const AcDbStub* pObject) {
-        if (mLogging) noteSlow(op, pObject);
+    void note(const char* op, std::uint64_t handle = 0) {
+        if (mLogging) mLog.push_back(HostCall{op, handle});
     }
+
+    // Accounting of what the plug-in holds.  An object is told apart by its address in the host
+    // (never followed), since handles repeat across databases.
+    void objectOpened(const void* pObject, std::uint64_t handle);
+    void objectClosed(const void* pObject);
+    int openObjects() const { return mOpenObjects; }
+    std::vector<std::uint64_t> openHandles() const;
+    // A database went away with pObject still open: keep the count, forget the object.
+    void forgetOpenObject(const void* pObject);
     void iteratorCreated() { ++mLiveIterators; }
     void iteratorDeleted() { --mLiveIterators; }
     int liveIterators() const { return mLiveIterators; }
@@ -74,7 +79,6 @@ public:
     const std::vector<std::string>& accessViolations() const { return mAccessViolations; }
 
 private:
-    void noteSlow(const char* op, const AcDbStub* pObject);
     bool mLogging = false;
     std::vector<HostCall> mLog;
     std::vector<FaultRule> mRules;
@@ -82,7 +86,7 @@ private:
     long mCalls = 0;
     int mOpenObjects = 0;
     int mLiveIterators = 0;
-    std::vector<const AcDbStub*> mOpen;
+    std::vector<std::pair<const void*, std::uint64_t>> mOpen;
     std::vector<std::string> mAccessViolations;
 };
 
