@@ -5,7 +5,7 @@
 
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "arx/arx.h"
 #include "solidify/solidify_command.h"
 

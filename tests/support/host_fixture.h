@@ -9,7 +9,7 @@
 
 #include "emulator/db/builder.h"
 #include "emulator/host.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 #include "arx/arx.h"
 

@@ -15,7 +15,7 @@
 #include "tools/options/system_locale.h"
 #include "tools/vrkconvert/options.h"
 #include "tools/vrkhost/windows_main.h"
-#include "emulator/testing/host_calls.h"
+#include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
 
 #if defined(_WIN32)
