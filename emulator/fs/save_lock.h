@@ -16,9 +16,6 @@
 
 namespace vrk::fs {
 
-// The byte a save locks (Linux).
-constexpr std::uint64_t kSaveLockOffset = 0x4000000000000000ull;
-
 class SaveLock {
 public:
     SaveLock() = default;

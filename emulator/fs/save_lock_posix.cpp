@@ -8,6 +8,13 @@
 
 namespace vrk::fs {
 
+namespace {
+
+// The byte a save locks: far beyond any drawing's end.
+constexpr std::uint64_t kSaveLockOffset = 0x4000000000000000ull;
+
+}  // namespace
+
 SaveLock::~SaveLock() {
     // Closing the last descriptor of the open file description releases its lock.
     if (handle_ >= 0) ::close(int(handle_));
