@@ -26,6 +26,14 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ed/system_variables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/calls/host_calls.cpp
 )
+# What differs by platform has a source of its own: loading modules and the wide printf.
+if(WIN32)
+  list(APPEND VRK_HOST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/rx/module_mapping_windows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ed/wide_printf_windows.cpp)
+else()
+  list(APPEND VRK_HOST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/rx/module_mapping_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ed/wide_printf_posix.cpp)
+endif()
 if(WIN32 AND NOT TARGET vrkdxf)
   # Without the drawing-file code, reading and saving drawings fail with a reason.
   list(FILTER VRK_HOST_SOURCES EXCLUDE REGEX "/db/drawing_(files|reader|current_layer)\\.cpp$")

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "emulator/dxf/atomic_file.h"
+#include "emulator/dxf/save_document.h"
 #include "emulator/dxf/reader.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     }
     EditSet edits;
     edits.writeAs(std::string(argv[1]) == "binary" ? Encoding::Binary : Encoding::Ascii);
-    SaveError serr;
+    vrk::fs::SaveError serr;
     if (!saveDocument(*doc, edits, argv[3], serr)) {
         std::fprintf(stderr, "%s: %s\n", argv[3], serr.reason.c_str());
         return 1;

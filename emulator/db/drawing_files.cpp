@@ -2,8 +2,8 @@
 
 #include "emulator/db/drawing_current_layer.h"
 #include "emulator/db/drawing_reader.h"
-#include "emulator/dxf/atomic_file.h"
 #include "emulator/dxf/reader.h"
+#include "emulator/dxf/save_document.h"
 #include "emulator/dxf/text_codec.h"
 #include "emulator/rx/class_registry.h"
 #include "emulator/rx/error_status.h"
@@ -17,7 +17,7 @@ namespace {
 class DrawingSource final : public RecordSource {
 public:
     DrawingSource(std::unique_ptr<vrk::dxf::Document> pDocument, vrk::dxf::TextCodec codec, std::string path,
-                  const vrk::dxf::FileIdentity& identity)
+                  const vrk::fs::FileIdentity& identity)
         : path(std::move(path)), identity(identity), mpDocument(std::move(pDocument)), mCodec(std::move(codec)) {}
     const vrk::dxf::Document& document() const { return *mpDocument; }
     const vrk::dxf::TextCodec& codec() const { return mCodec; }
@@ -38,7 +38,7 @@ public:
     }
 
     const std::string path;           // as it was given, UTF-8
-    vrk::dxf::FileIdentity identity;  // of the file when it was read, or when this host last saved it
+    vrk::fs::FileIdentity identity;  // of the file when it was read, or when this host last saved it
 
 private:
     std::unique_ptr<vrk::dxf::Document> mpDocument;
@@ -73,8 +73,8 @@ SaveRules& saveRules() {
     return rules;
 }
 
-const vrk::dxf::SaveFaults*& saveFaults() {
-    static const vrk::dxf::SaveFaults* pFaults = nullptr;
+const vrk::fs::SaveFaults*& saveFaults() {
+    static const vrk::fs::SaveFaults* pFaults = nullptr;
     return pFaults;
 }
 
@@ -119,7 +119,7 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 
 }  // namespace
 
-void setSaveFaults(const vrk::dxf::SaveFaults* pFaults) { saveFaults() = pFaults; }
+void setSaveFaults(const vrk::fs::SaveFaults* pFaults) { saveFaults() = pFaults; }
 void setSavesAllowed(bool allowed) {
     saveRules().allowed = allowed;
 }
@@ -159,10 +159,8 @@ Acad::ErrorStatus readDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName, in
     if (fileName == nullptr || fileName[0] == 0) return fail(Acad::eFileNotFound, "no file name");
     const std::string path = fromHost(fileName);
     vrk::dxf::ReadError err;
-    vrk::dxf::FileIdentity identity;
-    // Copied rather than mapped: a file that another program cuts short while the drawing is open
-    // must not take the host down.
-    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy, &identity);
+    vrk::fs::FileIdentity identity;
+    std::unique_ptr<vrk::dxf::Document> doc = vrk::dxf::readDocument(path, err, &identity);
     if (!doc) {
         // A DWG drawing gets its own message: the user's next step is to convert it, not to repair it.
         if (err.dwg) {
@@ -205,8 +203,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     DrawingSource& source = *pSource;
     // Saving over the file the drawing came from must not wipe out what another program saved there
     // in the meantime.
-    vrk::dxf::FileIdentity now;
-    const bool exists = vrk::dxf::identifyFile(path, now);
+    vrk::fs::FileIdentity now;
+    const bool exists = vrk::fs::identifyFile(path, now);
     const bool overSource = path == source.path || (exists && now.sameFileAs(source.identity));
     if (overSource && exists && now != source.identity) {
         return fail(Acad::eFileSharingViolation,
@@ -220,11 +218,11 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     writeCurrentLayer(db, doc, edits);
     if (chosenEncoding() != SaveEncoding::AsRead)
         edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
-    vrk::dxf::SaveError err;
-    vrk::dxf::FileIdentity saved;
+    vrk::fs::SaveError err;
+    vrk::fs::FileIdentity saved;
     // Checked again under the save's lock right before the new file is put in place; a backup is made
     // only of the file read. A name that was free is not taken from a file that appears meanwhile.
-    vrk::dxf::SaveChecks checks;
+    vrk::fs::SaveChecks checks;
     checks.absent = !exists;
     if (overSource && exists) {
         checks.unchanged = &source.identity;
@@ -233,8 +231,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     }
     if (!vrk::dxf::saveDocument(doc, edits, path, err, nullptr, saveFaults(), &saved, &checks)) {
         const bool refused =
-            err.status == vrk::dxf::SaveStatus::CannotCreate || err.status == vrk::dxf::SaveStatus::Refused;
-        const bool changed = err.status == vrk::dxf::SaveStatus::Changed;
+            err.status == vrk::fs::SaveStatus::CannotCreate || err.status == vrk::fs::SaveStatus::Refused;
+        const bool changed = err.status == vrk::fs::SaveStatus::Changed;
         return fail(changed   ? Acad::eFileSharingViolation
                     : refused ? Acad::eFileAccessErr
                               : Acad::eWriteFailed,

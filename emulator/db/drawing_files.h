@@ -4,11 +4,7 @@
 #include <string>
 
 #include "emulator/db/database_imp.h"
-#include "emulator/dxf/save_target.h"
-
-namespace vrk::dxf {
-struct SaveFaults;
-}
+#include "emulator/fs/atomic_file.h"
 
 namespace vrk::emu {
 
@@ -37,12 +33,12 @@ void setSaveEncoding(SaveEncoding encoding);
 SaveEncoding saveEncoding();
 
 // Faults injected into every later save (nullptr: none), for tests of failing disks.
-void setSaveFaults(const vrk::dxf::SaveFaults* pFaults);
+void setSaveFaults(const vrk::fs::SaveFaults* pFaults);
 
 // Whether later saves may write at all (a session that must not save refuses them: eFileAccessErr).
 void setSavesAllowed(bool allowed);
 // Later saves over the file the drawing was read from first give that file the name path (a hard link,
-// or a copy), under the save's lock; see vrk::dxf::makeBackup. Empty: no backup.
+// or a copy), under the save's lock; see vrk::fs::makeBackup. Empty: no backup.
 void setSaveBackup(const std::string& path, bool numbered);
 // The backup the last save made; empty when it made none.
 const std::string& lastSaveBackup();

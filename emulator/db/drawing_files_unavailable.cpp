@@ -9,7 +9,7 @@ namespace {
 const std::string kReason = "drawing files are not supported in this build";
 }
 
-void setSaveFaults(const vrk::dxf::SaveFaults*) {}
+void setSaveFaults(const vrk::fs::SaveFaults*) {}
 void setSaveEncoding(SaveEncoding) {}
 SaveEncoding saveEncoding() { return SaveEncoding::AsRead; }
 

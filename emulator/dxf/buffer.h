@@ -1,10 +1,10 @@
 #pragma once
-// The bytes of a drawing: a private read-only mapping of the file, or a heap copy. Either way they do
-// not change while a Document refers to them (a save renames a new file over the old one; it never
-// writes into it).
+// The bytes of a drawing, in memory of their own (emulator/fs reads a file whole; never a mapping of
+// it). They do not change while a Document refers to them.
 
 #include <cstddef>
-#include <string>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace vrk::dxf {
@@ -12,27 +12,21 @@ namespace vrk::dxf {
 class Buffer {
 public:
     Buffer() = default;
-    ~Buffer();
-    Buffer(Buffer&& o) noexcept;
-    Buffer& operator=(Buffer&& o) noexcept;
-    Buffer(const Buffer&) = delete;
-    Buffer& operator=(const Buffer&) = delete;
+    Buffer(std::unique_ptr<char[]> data, std::size_t size) : data_(std::move(data)), size_(data_ ? size : 0) {}
 
-    static Buffer copyOf(std::string_view bytes);
-    // Maps an open regular file of the given size; false (errno set) when mapping is not possible.
-    static bool map(int fd, std::size_t size, Buffer& out);
-    // Reads the whole file into the heap; false (errno set) on a read error.
-    static bool read(int fd, std::size_t size, Buffer& out);
+    static Buffer copyOf(std::string_view bytes) {
+        if (bytes.empty()) return Buffer();
+        std::unique_ptr<char[]> data(new char[bytes.size()]);
+        std::memcpy(data.get(), bytes.data(), bytes.size());
+        return Buffer(std::move(data), bytes.size());
+    }
 
-    const char* data() const { return data_ ? data_ : ""; }
+    const char* data() const { return data_ ? data_.get() : ""; }
     std::size_t size() const { return size_; }
-    bool mapped() const { return mapped_; }
 
 private:
-    void release();
-    char* data_ = nullptr;
+    std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
-    bool mapped_ = false;
 };
 
 }  // namespace vrk::dxf

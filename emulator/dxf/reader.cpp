@@ -1,19 +1,7 @@
 #include "reader.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-
-#include "win_path.h"
-#else
-#include <unistd.h>
-#endif
-
 #include "document_builder.h"
-#include "save_target.h"
+#include "emulator/fs/read_file.h"
 
 namespace vrk::dxf {
 
@@ -34,45 +22,15 @@ std::unique_ptr<Document> finish(Buffer bytes, const std::string& path, ReadErro
 
 }  // namespace
 
-std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, ReadMode mode,
-                                       FileIdentity* identity) {
+std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, fs::FileIdentity* identity) {
     err = ReadError{};
-#ifdef _WIN32
-    int fd = ::_wopen(widePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-#endif
-    if (fd < 0) {
-        int e = errno;
-        err.status = (e == ENOENT || e == ENOTDIR) ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
-        err.reason = std::strerror(e);
+    fs::FileBytes bytes;
+    fs::ReadFailure failure = fs::ReadFailure::None;
+    if (!fs::readWholeFile(path, bytes, failure, err.reason, identity)) {
+        err.status = failure == fs::ReadFailure::NotFound ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
         return nullptr;
     }
-#ifdef _WIN32
-    struct _stat64 st {};
-    if (::_fstat64(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-#else
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-#endif
-        ::close(fd);
-        err.status = ReadStatus::CannotRead;
-        err.reason = S_ISDIR(st.st_mode) ? "it is a folder, not a drawing file" : "it is not a regular file";
-        return nullptr;
-    }
-    if (identity) identifyOpenFile(fd, *identity);
-    const auto size = std::size_t(st.st_size);
-    Buffer bytes;
-    bool ok = mode == ReadMode::Map && Buffer::map(fd, size, bytes);
-    if (!ok) ok = Buffer::read(fd, size, bytes);
-    const int e = errno;
-    ::close(fd);
-    if (!ok) {
-        err.status = ReadStatus::CannotRead;
-        err.reason = std::strerror(e);
-        return nullptr;
-    }
-    return finish(std::move(bytes), path, err);
+    return finish(Buffer(std::move(bytes.data), bytes.size), path, err);
 }
 
 std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path) {

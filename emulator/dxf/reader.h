@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document.h"
+#include "emulator/fs/file_identity.h"
 
 namespace vrk::dxf {
 
@@ -14,7 +15,7 @@ enum class ReadStatus {
     Ok,
     FileNotFound,  // no such file
     CannotRead,    // exists but cannot be opened or read (a folder, no permission, I/O error)
-    Unsupported,   // binary DXF, R12 (AC1009) or another release outside AC1015..AC1032
+    Unsupported,   // R12 (AC1009) or another release outside AC1015..AC1032, ASCII or binary
     Malformed,     // not a well-formed drawing file; reason and line say where reading stopped
 };
 
@@ -28,19 +29,12 @@ struct ReadError {
     std::string describe() const;      // "line 12: group code is not a number", "byte 96: unknown group code 85"
 };
 
-enum class ReadMode {
-    Map,   // map the file (fastest; the file must not be truncated in place while the document lives)
-    Copy,  // read it into the heap
-};
-
-struct FileIdentity;
-
-// Opens the file read-only, takes its bytes once (mapping them, or copying when mapping fails or Copy
-// is asked for) and indexes them. Returns nullptr and fills err on failure (the reason does not name
-// the file; the caller does); never throws for bad input (std::bad_alloc aside). identity, when
-// given, gets the identity of the file read.
+// Reads the file whole into memory (fs::readWholeFile: a copy, never a mapping, so another program
+// cutting the file short cannot fault the document) and indexes it. Returns nullptr and fills err on
+// failure (the reason does not name the file; the caller does); never throws for bad input
+// (std::bad_alloc aside). identity, when given, gets the identity of the file read.
 std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err,
-                                       ReadMode mode = ReadMode::Map, FileIdentity* identity = nullptr);
+                                       fs::FileIdentity* identity = nullptr);
 
 // Same, from bytes already in memory (copied); path is only remembered for messages.
 std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path = "");

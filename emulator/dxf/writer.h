@@ -11,9 +11,13 @@
 
 #include "document.h"
 #include "edit_set.h"
-#include "sink.h"
+#include "emulator/fs/sink.h"
 
 namespace vrk::dxf {
+
+// Bytes go into a sink: a file being saved (save_document.h), memory, or a test double.
+using fs::Sink;
+using fs::StringSink;
 
 struct WriteStats {
     std::size_t recordsLeftOut = 0;    // left out, including everything the left-out objects own

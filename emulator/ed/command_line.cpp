@@ -1,9 +1,9 @@
 // The command line: printing and prompting for text.
 #include <cstdarg>
 #include <cstdio>
-#include <cwchar>
 #include <deque>
 
+#include "emulator/ed/wide_printf.h"
 #include "emulator/host.h"
 #include "emulator/calls/host_calls.h"
 
@@ -24,50 +24,14 @@ CommandLineState& state() {
     return s;
 }
 
-#if defined(UNICODE) && !defined(_WIN32)
-// The host's wide printf reads %s and %c as wide, as the Windows C runtime does; the C library's
-// wide printf reads them as narrow unless written %ls and %lc.
-std::wstring windowsWideFormat(const wchar_t* format) {
-    std::wstring out;
-    for (const wchar_t* p = format; *p; ++p) {
-        out.push_back(*p);
-        if (*p != L'%') continue;
-        ++p;
-        if (*p == L'%') {
-            out.push_back(*p);
-            continue;
-        }
-        while (*p && std::wcschr(L"-+ #0123456789.*", *p)) out.push_back(*p++);
-        if (*p == L'h' && (p[1] == L's' || p[1] == L'c')) {
-            ++p;  // %hs: narrow, as the C library reads a plain %s
-        } else if (*p == L's' || *p == L'c') {
-            out.push_back(L'l');
-        }
-        if (!*p) break;
-        out.push_back(*p);
-    }
-    return out;
-}
-#endif
-
 std::string format(const ACHAR* fmt, va_list args) {
 #if defined(UNICODE)
-#if defined(_WIN32)
-    const std::wstring wfmt = fmt;
-#else
-    const std::wstring wfmt = windowsWideFormat(fmt);
-#endif
+    const std::wstring wfmt = hostWideFormat(fmt);
     std::vector<wchar_t> buffer(256);
     for (;;) {
         va_list copy;
         va_copy(copy, args);
-#if defined(_WIN32)
-        // msvcrt's own formatter (%s is wide here); mingw's C99 vswprintf would read %s as narrow.
-        // It answers -1 when the buffer is too small.
-        const int n = _vsnwprintf(buffer.data(), buffer.size(), wfmt.c_str(), copy);
-#else
-        const int n = std::vswprintf(buffer.data(), buffer.size(), wfmt.c_str(), copy);
-#endif
+        const int n = printWide(buffer.data(), buffer.size(), wfmt.c_str(), copy);
         va_end(copy);
         if (n >= 0 && static_cast<size_t>(n) < buffer.size()) return wideToUtf8(std::wstring(buffer.data(), n));
         if (buffer.size() > (1u << 24)) return std::string();

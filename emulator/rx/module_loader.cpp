@@ -2,14 +2,9 @@
 #include <cstdio>
 #include <string>
 
+#include "emulator/rx/module_mapping.h"
 #include "emulator/rx/services.h"
 #include "emulator/text.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
 
 namespace vrk::emu {
 
@@ -28,26 +23,6 @@ HostString& appName() {
     return name;
 }
 
-void* mapModule(const std::string& path, std::string& error) {
-#if defined(_WIN32)
-    HMODULE h = LoadLibraryW(utf8ToWide(path).c_str());
-    if (h == nullptr) error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
-    return reinterpret_cast<void*>(h);
-#else
-    void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (h == nullptr) error = dlerror();
-    return h;
-#endif
-}
-
-void* findExport(void* handle, const char* name) {
-#if defined(_WIN32)
-    return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
-#else
-    return dlsym(handle, name);
-#endif
-}
-
 // 0x110000 as "17.0 (0x110000)".
 std::string describeApiVersion(int version) {
     char text[48];
@@ -56,13 +31,6 @@ std::string describeApiVersion(int version) {
     return text;
 }
 
-void unmapModule(void* handle) {
-#if defined(_WIN32)
-    FreeLibrary(reinterpret_cast<HMODULE>(handle));
-#else
-    dlclose(handle);
-#endif
-}
 }  // namespace
 
 void setLoadingModuleName(const std::string& utf8Path) { appName() = toHost(utf8Path); }

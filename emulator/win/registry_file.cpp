@@ -19,7 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "emulator/dxf/atomic_file.h"
+#include "emulator/fs/atomic_file.h"
+#include "emulator/fs/save_target.h"
 #include "emulator/win/code_pages.h"
 #include "emulator/win/registry_tree.h"
 
@@ -402,28 +403,28 @@ bool saveRegistry(const std::string& path, std::string* reason) {
     std::string dummy;
     std::string& why = reason ? *reason : dummy;
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        vrk::dxf::SaveTarget place;
-        if (!vrk::dxf::resolveSaveTarget(path, place, why)) return false;
+        vrk::fs::SaveTarget place;
+        if (!vrk::fs::resolveSaveTarget(path, place, why)) return false;
         std::string onDisk;
-        vrk::dxf::FileIdentity read;
+        vrk::fs::FileIdentity read;
         if (place.exists) {
             const int fd = open(place.path.c_str(), O_RDONLY | O_CLOEXEC);
-            const bool ok = fd >= 0 && vrk::dxf::identifyOpenFile(fd, read) && readAll(fd, onDisk);
+            const bool ok = fd >= 0 && vrk::fs::identifyOpenFile(fd, read) && readAll(fd, onDisk);
             if (!ok) why = reasonOf(errno);
             if (fd >= 0) close(fd);
             if (!ok) return false;
         }
         std::string text;
         if (!mergedText(onDisk, text, why)) return false;
-        vrk::dxf::SaveChecks checks;
+        vrk::fs::SaveChecks checks;
         if (place.exists) checks.unchanged = &read;
         checks.absent = !place.exists;
-        vrk::dxf::SaveError err;
-        const auto write = [&text](vrk::dxf::Sink& sink, std::string&) {
+        vrk::fs::SaveError err;
+        const auto write = [&text](vrk::fs::Sink& sink, std::string&) {
             return sink.write(text.data(), text.size());
         };
-        if (vrk::dxf::saveAtomically(place.path, write, err, nullptr, nullptr, &checks)) return true;
-        if (err.status != vrk::dxf::SaveStatus::Changed) {
+        if (vrk::fs::saveAtomically(place.path, write, err, nullptr, nullptr, &checks)) return true;
+        if (err.status != vrk::fs::SaveStatus::Changed) {
             why = err.reason;
             return false;
         }

@@ -3,7 +3,7 @@
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
-#include "emulator/dxf/atomic_file.h"
+#include "emulator/fs/atomic_file.h"
 #include "tests/support/drawing_text.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/run_program.h"
@@ -320,7 +320,7 @@ TEST_F(ConversionTest, EachFailureHasItsMessageAndStatusAndWritesNothing) {
 TEST_F(ConversionTest, FailedSaveLeavesTheOldTargetWhole) {
     layeredDrawing().writeTo(source);
     std::ofstream(target) << "the old target";
-    vrk::dxf::SaveFaults faults;
+    vrk::fs::SaveFaults faults;
     faults.failWriteAtByte = 100;
     vrk::emu::setSaveFaults(&faults);
     convert();

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "emulator/dxf/atomic_file.h"
+#include "emulator/dxf/save_document.h"
 #include "emulator/dxf/reader.h"
 #include "tools/samplegen/generator.h"
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
         return 2;
     }
-    SaveError serr;
+    vrk::fs::SaveError serr;
     WriteStats stats;
     if (!saveDocument(*doc, edits, argv[3], serr, &stats)) {
         std::fprintf(stderr, "%s: %s\n", argv[3], serr.reason.c_str());

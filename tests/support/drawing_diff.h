@@ -104,7 +104,7 @@ inline std::set<Handle> expectedRemovals(const Document& doc, bool dictionaries,
 
 inline std::unique_ptr<Document> readDrawing(const std::string& path) {
     vrk::dxf::ReadError err;
-    return vrk::dxf::readDocument(path, err, vrk::dxf::ReadMode::Copy);
+    return vrk::dxf::readDocument(path, err);
 }
 
 }  // namespace vrk::test

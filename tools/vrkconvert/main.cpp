@@ -8,7 +8,7 @@
 #include "convert/drawing_conversion.h"
 #include "emulator/db/drawing_files.h"
 #if defined(VRK_DRAWING_FILES)
-#include "emulator/dxf/save_target.h"
+#include "emulator/fs/file_identity.h"
 #endif
 #include "emulator/host.h"
 #include "tools/options/exit_status.h"
@@ -65,9 +65,9 @@ int run(int argc, char** argv) {
 
 #if defined(VRK_DRAWING_FILES)
     // The source is only read: the same file under another name (a link, ./) is no target.
-    vrk::dxf::FileIdentity source;
-    vrk::dxf::FileIdentity target;
-    if (vrk::dxf::identifyFile(paths[0], source) && vrk::dxf::identifyFile(paths[1], target) &&
+    vrk::fs::FileIdentity source;
+    vrk::fs::FileIdentity target;
+    if (vrk::fs::identifyFile(paths[0], source) && vrk::fs::identifyFile(paths[1], target) &&
         source.sameFileAs(target)) {
         std::cerr << "vrkconvert: cannot save " << paths[1] << ": it is the source " << paths[0]
                   << " itself, which is only read; give another target\n";

@@ -204,8 +204,8 @@ int saveForBatch(Session& session, const Options& options, vrk::record::HostReco
         return kExitNotWritten;
     }
     record.saved = target;
-    vrk::dxf::FileIdentity written;
-    if (vrk::dxf::identifyFile(target, written)) record.bytesAfter = written.size;
+    vrk::fs::FileIdentity written;
+    if (vrk::fs::identifyFile(target, written)) record.bytesAfter = written.size;
     return kExitSuccess;
 }
 

@@ -6,7 +6,7 @@
 
 #include "save_lock.h"
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
 // Gives the locked file (found at path) the name backup: a hard link, or where links cannot be made a
 // copy that appears whole. A backup that is already that file is kept. Any other file at backup is
@@ -19,4 +19,4 @@ bool makeBackup(const SaveLock& lock, const std::string& path, const std::string
 // backup with n before its last extension: plans/a.dxf.bak, 2 -> plans/a.dxf.2.bak.
 std::string numberedBackupName(const std::string& backup, unsigned n);
 
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

@@ -1,14 +1,14 @@
 // Saves that fail for real, not by injection: a disk that fills up and a folder that cannot be written.
-// The old target stays as it was, no temporary file is left, and the drawing read is never touched.
+// The old target stays as it was, no temporary file is left, and the file read is never touched.
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "emulator/dxf/atomic_file.h"
+#include "emulator/fs/read_file.h"
 #include "test_support.h"
 #include "tests/support/small_tmpfs.h"
 
-namespace vrk::dxf::testing {
+namespace vrk::fs::testing {
 namespace {
 
 constexpr unsigned kDiskKb = 64;
@@ -16,17 +16,14 @@ constexpr unsigned kDiskKb = 64;
 class RealSaveFault : public ::testing::Test {
 protected:
     void SetUp() override {
-        samplegen::Options o;
-        o.blocks = 20;
-        o.entitiesPerBlock = 20;
-        bytes = samplegen::generateDrawing(o);
+        for (int i = 0; bytes.size() < 5u * kDiskKb * 1024; ++i) bytes += "line " + std::to_string(i) + "\r\n";
         ASSERT_GT(bytes.size(), 4u * kDiskKb * 1024);  // cannot fit on the small disk
         source = sourceFolder.file("source.dxf");
         spit(source, bytes);
         ASSERT_EQ(stat(source.c_str(), &sourceBefore), 0);
-        ReadError err;
-        doc = readDocument(source, err);  // mapped: a write into the source would show in doc too
-        ASSERT_NE(doc, nullptr) << err.describe();
+        ReadFailure failure;
+        std::string why;
+        ASSERT_TRUE(readWholeFile(source, read, failure, why)) << why;
     }
 
     void expectSourceUntouched() {
@@ -41,15 +38,14 @@ protected:
         EXPECT_EQ(now.st_mtim.tv_nsec, sourceBefore.st_mtim.tv_nsec);
 #endif
         EXPECT_TRUE(slurp(source) == bytes);
-        EXPECT_TRUE(doc->bytes() == bytes);
+        EXPECT_TRUE(std::string(read.data.get(), read.size) == bytes);
     }
 
     TempFolder sourceFolder;
     std::string bytes;
     std::string source;
     struct stat sourceBefore {};
-    std::unique_ptr<Document> doc;
-    EditSet edits;
+    FileBytes read;
 };
 
 TEST_F(RealSaveFault, FullDiskKeepsTheOldTargetAndLeavesNoTemporaryFile) {
@@ -57,9 +53,8 @@ TEST_F(RealSaveFault, FullDiskKeepsTheOldTargetAndLeavesNoTemporaryFile) {
     if (!disk.mounted()) GTEST_SKIP() << disk.why();
     const std::string target = disk.file("out.dxf");
     spit(target, "old contents");
-    edits.leaveOut(doc->record(doc->blockRecords().back().record).handle);  // a rewritten save, too
     SaveError err;
-    EXPECT_FALSE(saveDocument(*doc, edits, target, err));
+    EXPECT_FALSE(save(bytes, target, err));
     EXPECT_EQ(err.status, SaveStatus::WriteFailed) << err.reason;
     EXPECT_NE(err.reason.find("No space left"), std::string::npos) << err.reason;
     EXPECT_EQ(slurp(target), "old contents");
@@ -71,13 +66,11 @@ TEST_F(RealSaveFault, FullDiskWithoutAnOldTargetLeavesNothing) {
     vrk::test::SmallTmpfs disk(kDiskKb);
     if (!disk.mounted()) GTEST_SKIP() << disk.why();
     SaveError err;
-    EXPECT_FALSE(saveDocument(*doc, edits, disk.file("out.dxf"), err));
+    EXPECT_FALSE(save(bytes, disk.file("out.dxf"), err));
     EXPECT_EQ(err.status, SaveStatus::WriteFailed) << err.reason;
     EXPECT_TRUE(disk.entries().empty());
     // The space is given back: a drawing that fits still saves there.
-    auto small = parseOk(generated(1, 2));
-    ASSERT_NE(small, nullptr);
-    EXPECT_TRUE(saveDocument(*small, edits, disk.file("out.dxf"), err)) << err.reason;
+    EXPECT_TRUE(save(kContent, disk.file("out.dxf"), err)) << err.reason;
     expectSourceUntouched();
 }
 
@@ -88,7 +81,7 @@ TEST_F(RealSaveFault, ReadOnlyFolderRefusesBeforeWriting) {
     spit(target, "old contents");
     if (!disk.makeReadOnly()) GTEST_SKIP() << disk.why();
     SaveError err;
-    EXPECT_FALSE(saveDocument(*doc, edits, target, err));
+    EXPECT_FALSE(save(bytes, target, err));
     EXPECT_EQ(err.status, SaveStatus::CannotCreate) << err.reason;
     EXPECT_EQ(slurp(target), "old contents");
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"out.dxf"}));
@@ -107,7 +100,7 @@ TEST_F(RealSaveFault, FolderWithoutWritePermission) {
     spit(target, "old contents");
     ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
     SaveError err;
-    const bool saved = saveDocument(*doc, edits, target, err);
+    const bool saved = save(bytes, target, err);
     chmod(folder.path().c_str(), 0755);
     EXPECT_FALSE(saved);
     EXPECT_EQ(err.status, SaveStatus::CannotCreate) << err.reason;
@@ -126,16 +119,12 @@ TEST_F(RealSaveFault, FullDiskSavingOverTheSourceKeepsIt) {
     const std::string path = disk.file("drawing.dxf");
     spit(path, mid);
     ASSERT_TRUE(slurp(path) == mid) << "the source itself did not fit";
-    ReadError rerr;
-    auto onDisk = readDocument(path, rerr);
-    ASSERT_NE(onDisk, nullptr) << rerr.describe();
     SaveError err;
-    EXPECT_FALSE(saveDocument(*onDisk, edits, path, err));
+    EXPECT_FALSE(save(mid, path, err));
     EXPECT_EQ(err.status, SaveStatus::WriteFailed) << err.reason;
     EXPECT_TRUE(slurp(path) == mid);
-    EXPECT_TRUE(onDisk->bytes() == mid);
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"drawing.dxf"}));
 }
 
 }  // namespace
-}  // namespace vrk::dxf::testing
+}  // namespace vrk::fs::testing

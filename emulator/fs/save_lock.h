@@ -12,12 +12,9 @@
 #include <cstdint>
 #include <string>
 
-#include "save_target.h"
+#include "file_identity.h"
 
-namespace vrk::dxf {
-
-// The byte a save locks (Linux).
-constexpr std::uint64_t kSaveLockOffset = 0x4000000000000000ull;
+namespace vrk::fs {
 
 class SaveLock {
 public:
@@ -26,14 +23,18 @@ public:
     SaveLock(const SaveLock&) = delete;
     SaveLock& operator=(const SaveLock&) = delete;
 
-    // Waits for the lock on the file at path (on Linux its last part is not followed as a link). False with
-    // a reason when the file cannot be opened or locked; vanished is set when nothing is at path now.
+    // Waits for the lock on the file at path (on Linux its last part is not followed as a link); the
+    // lock is released when this object goes. False with a reason when the file cannot be opened or
+    // locked; vanished is set when nothing is at path now.
     bool acquire(const std::string& path, std::string& reason, bool& vanished);
     // The locked file as it is now.
     const FileIdentity& locked() const { return locked_; }
     // True when path still leads to the locked file (another save may have replaced it while this one
     // waited for the lock).
-    bool stillAt(const std::string& path) const;
+    bool stillAt(const std::string& path) const {
+        FileIdentity now;
+        return identifyFile(path, now) && now.sameFileAs(locked_);
+    }
     // The open locked file (a descriptor, POSIX) or the mutex held (a HANDLE, Windows).
     std::intptr_t handle() const { return handle_; }
 
@@ -42,4 +43,4 @@ private:
     FileIdentity locked_;
 };
 
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

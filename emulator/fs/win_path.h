@@ -1,12 +1,11 @@
 #pragma once
-// Windows only: paths arrive as UTF-8, the wide file API wants UTF-16.
+// Windows only (the *_windows.cpp sources): paths arrive as UTF-8, the wide file API wants UTF-16.
 
-#ifdef _WIN32
 #include <windows.h>
 
 #include <string>
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
 // A path over what the plain file API takes (260 characters, less for a folder) is made absolute and
 // given the \\?\ prefix, which lifts that limit.
@@ -44,5 +43,10 @@ inline std::string windowsError(DWORD code) {
     return n > 0 ? std::string(text) : "error " + std::to_string(code);
 }
 
-}  // namespace vrk::dxf
-#endif
+// A handle for asking about the file itself (links followed), without reading or sharing it.
+inline HANDLE queryHandle(const std::wstring& path) {
+    return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace vrk::fs

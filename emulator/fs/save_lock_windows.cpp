@@ -1,21 +1,11 @@
 #include "save_lock.h"
 
-#include <cerrno>
-#include <cstring>
 #include <cwchar>
-#ifdef _WIN32
-#include <io.h>
 
 #include "win_path.h"
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
-#ifdef _WIN32
 SaveLock::~SaveLock() {
     if (handle_ == -1) return;
     HANDLE h = reinterpret_cast<HANDLE>(handle_);
@@ -52,42 +42,5 @@ bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanis
     locked_ = identifyFile(path, now) && now.sameFileAs(id) ? now : id;
     return true;
 }
-#else
-SaveLock::~SaveLock() {
-    // Closing the last descriptor of the open file description releases its lock.
-    if (handle_ >= 0) ::close(int(handle_));
-}
 
-bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanished) {
-    vanished = false;
-    // Write access, which the lock needs; no blocking open of a pipe put there meanwhile.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        vanished = errno == ENOENT;
-        reason = std::strerror(errno);
-        return false;
-    }
-    struct flock byte {};
-    byte.l_type = F_WRLCK;
-    byte.l_whence = SEEK_SET;
-    byte.l_start = off_t(kSaveLockOffset);
-    byte.l_len = 1;
-    int rc;
-    while ((rc = ::fcntl(fd, F_OFD_SETLKW, &byte)) != 0 && errno == EINTR) {
-    }
-    if (rc != 0 || !identifyOpenFile(fd, locked_)) {
-        reason = std::string("cannot lock it: ") + std::strerror(errno);
-        ::close(fd);
-        return false;
-    }
-    handle_ = fd;
-    return true;
-}
-#endif
-
-bool SaveLock::stillAt(const std::string& path) const {
-    FileIdentity now;
-    return identifyFile(path, now) && now.sameFileAs(locked_);
-}
-
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

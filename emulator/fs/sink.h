@@ -1,10 +1,11 @@
 #pragma once
-// Where the writer puts bytes: a file (atomic_file.h), memory, or a test double.
+// Where bytes are written to: a file being saved (atomic_file.h), memory, or a test double. The DXF
+// writer writes into one; this library knows nothing of what the bytes are.
 
 #include <cstddef>
 #include <string>
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
 class Sink {
 public:
@@ -23,4 +24,4 @@ public:
     std::string data;
 };
 
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

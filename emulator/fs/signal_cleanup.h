@@ -7,11 +7,13 @@
 
 #include <string>
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
 class RemoveOnSignal {
 public:
+    // Arms the removal of path (a path too long to keep is not armed: the file may then be left).
     explicit RemoveOnSignal(const std::string& path);
+    // Disarms it and puts back the handlers that were there before.
     ~RemoveOnSignal();
     RemoveOnSignal(const RemoveOnSignal&) = delete;
     RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
@@ -20,4 +22,4 @@ private:
     bool armed_ = false;
 };
 
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

@@ -19,13 +19,10 @@
 #include <functional>
 #include <string>
 
-#include "document.h"
-#include "edit_set.h"
-#include "save_target.h"
+#include "file_identity.h"
 #include "sink.h"
-#include "writer.h"
 
-namespace vrk::dxf {
+namespace vrk::fs {
 
 enum class SaveStatus {
     Ok,
@@ -60,16 +57,16 @@ struct SaveChecks {
     std::string backupMade;  // set by the save: the backup's name, empty when none was made
 };
 
+// What a save writes: true when everything was given to the sink; false with a reason (or empty: the
+// sink's error is the reason).
+using Produce = std::function<bool(Sink&, std::string&)>;
+
 // Calls produce with a sink on a temporary file beside target and renames it over target when produce
-// returns true and everything reached the disk. produce's error text ends up in err.reason; no reason
-// names target (the caller does). saved, when given, gets the identity of the file written.
-bool saveAtomically(const std::string& target, const std::function<bool(Sink&, std::string&)>& produce,
-                    SaveError& err, const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr,
-                    SaveChecks* checks = nullptr);
+// returns true and everything reached the disk; true when the new file is in place. False with err
+// filled otherwise, and then target is as it was and no temporary file is left. produce's error text
+// ends up in err.reason; no reason names target (the caller does). saved, when given, gets the
+// identity of the file written; checks, when given, are made under the lock (and backupMade set).
+bool saveAtomically(const std::string& target, const Produce& produce, SaveError& err,
+                    const SaveFaults* faults = nullptr, FileIdentity* saved = nullptr, SaveChecks* checks = nullptr);
 
-// writeDocument through saveAtomically.
-bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, SaveError& err,
-                  WriteStats* stats = nullptr, const SaveFaults* faults = nullptr,
-                  FileIdentity* saved = nullptr, SaveChecks* checks = nullptr);
-
-}  // namespace vrk::dxf
+}  // namespace vrk::fs

@@ -1,0 +1,151 @@
+#include "atomic_save_parts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "descriptor_io.h"
+#include "save_backup.h"
+#include "save_lock.h"
+
+namespace vrk::fs::save {
+
+namespace {
+
+// Buffered writes to a file descriptor; spans larger than the buffer go straight through.
+class FileSink : public Sink {
+public:
+    FileSink(int fd, const SaveFaults* faults) : fd_(fd), faults_(faults) { buf_.reserve(kBufSize); }
+
+    bool write(const char* p, std::size_t n) override {
+        if (failed_) return false;
+        if (buf_.size() + n <= kBufSize) {
+            buf_.insert(buf_.end(), p, p + n);
+            return true;
+        }
+        if (!flushBuffer()) return false;
+        if (n >= kBufSize) return writeAll(p, n);
+        buf_.insert(buf_.end(), p, p + n);
+        return true;
+    }
+
+    bool flushBuffer() {
+        if (buf_.empty()) return !failed_;
+        bool ok = writeAll(buf_.data(), buf_.size());
+        buf_.clear();
+        return ok;
+    }
+
+    std::string error() const override { return error_; }
+
+private:
+    static constexpr std::size_t kBufSize = 1 << 18;
+    static constexpr std::uint64_t kWritebackStep = 8 << 20;
+
+    bool writeAll(const char* p, std::size_t n) {
+        while (n > 0) {
+            std::size_t chunk = n;
+            if (faults_ && faults_->failWriteAtByte >= 0) {
+                auto limit = std::uint64_t(faults_->failWriteAtByte);
+                if (written_ >= limit) return fail(ENOSPC);
+                if (written_ + chunk > limit) chunk = std::size_t(limit - written_);
+            }
+            const long w = io::writeSome(fd_, p, chunk);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return fail(w < 0 ? errno : EIO);
+            p += w;
+            n -= std::size_t(w);
+            written_ += std::uint64_t(w);
+        }
+        startWriteback();
+        return true;
+    }
+    // Hands what is written so far to the disk without waiting: the flush before the rename then has
+    // little left to wait for.
+    void startWriteback() {
+        if (written_ - handedToDisk_ < kWritebackStep) return;
+        io::startWriteback(fd_, handedToDisk_, written_);
+        handedToDisk_ = written_;
+    }
+    bool fail(int e) {
+        failed_ = true;
+        error_ = std::string("cannot write: ") + std::strerror(e);
+        return false;
+    }
+
+    int fd_;
+    const SaveFaults* faults_;
+    std::vector<char> buf_;
+    std::uint64_t written_ = 0;
+    std::uint64_t handedToDisk_ = 0;
+    bool failed_ = false;
+    std::string error_;
+};
+
+const char kChangedOnDisk[] =
+    "the file was changed on disk by another program since it was read; save under another name, or open it "
+    "again";
+
+std::string cannotPutInPlace(const std::string& why) {
+    return "cannot put the new file in place: " + why;
+}
+
+}  // namespace
+
+const char kAppeared[] = "a file appeared there while the drawing was being saved and was left alone";
+
+bool failWith(SaveError& err, SaveStatus status, std::string reason) {
+    err.status = status;
+    err.reason = std::move(reason);
+    return false;
+}
+
+SaveError fillAndFlush(int fd, const Produce& produce, const SaveFaults* faults) {
+    FileSink sink(fd, faults);
+    std::string why;
+    if (!produce(sink, why)) return {SaveStatus::WriteFailed, why.empty() ? sink.error() : why};
+    if (!sink.flushBuffer()) return {SaveStatus::WriteFailed, sink.error()};
+    const std::string cannotFlush = "cannot flush to disk: ";
+    if (faults && faults->failFlush) return {SaveStatus::FlushFailed, cannotFlush + std::strerror(EIO)};
+    if (!io::flushToDisk(fd)) return {SaveStatus::FlushFailed, cannotFlush + std::strerror(errno)};
+    return {};
+}
+
+bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks,
+                const SaveFaults* faults, SaveError& err) {
+    if (faults && faults->failRename)
+        return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(std::strerror(EIO)));
+    const bool expected = checks != nullptr && checks->unchanged != nullptr;
+    std::unique_ptr<SaveLock> lock;
+    // The path may lead to another file once the lock is had (a save that held it replaced the file):
+    // that one is locked in turn, unless a particular file was expected.
+    for (int attempt = 0; place.exists && attempt < 100; ++attempt) {
+        lock = std::make_unique<SaveLock>();
+        bool vanished = false;
+        std::string why;
+        if (!lock->acquire(place.path, why, vanished)) {
+            lock.reset();
+            if (vanished) break;
+            return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(why));
+        }
+        if (lock->stillAt(place.path)) break;
+        lock.reset();
+        if (expected) break;
+    }
+    if (expected && (lock == nullptr || lock->locked() != *checks->unchanged))
+        return failWith(err, SaveStatus::Changed, kChangedOnDisk);
+    if (lock != nullptr && checks != nullptr && !checks->backup.empty()) {
+        std::string why;
+        if (!makeBackup(*lock, place.path, checks->backup, checks->numberedBackup, checks->backupMade, why))
+            return failWith(err, SaveStatus::NoBackup, why);
+    }
+    bool exists = false;
+    std::string why;
+    if (!moveInPlace(temp, place.path, lock != nullptr, exists, why))
+        return failWith(err, exists ? SaveStatus::Changed : SaveStatus::RenameFailed,
+                        exists ? std::string(kAppeared) : cannotPutInPlace(why));
+    return true;
+}
+
+}  // namespace vrk::fs::save
