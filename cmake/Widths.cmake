@@ -59,9 +59,13 @@ function(vrk_add_test_suite name)
   endforeach()
 endfunction()
 
-# vrk_plugin_sources(<files>...): adds plug-in sources (relative to the calling folder).
+# The folders of the plug-in's subsystems 1 to 5, each declaring its sources with vrk_plugin_sources().
+set(VRK_PLUGIN_PARTS frame solidify convert routines util)
+
+# vrk_plugin_sources(<files>...): the calling folder's plug-in sources (relative to it), as the sources of
+# an INTERFACE library vrkplugin_sources_<folder>: whatever links it compiles them, in its own width.
 function(vrk_plugin_sources)
-  foreach(f IN LISTS ARGN)
-    set_property(GLOBAL APPEND PROPERTY VRK_PLUGIN_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-  endforeach()
+  get_filename_component(part ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  add_library(vrkplugin_sources_${part} INTERFACE)
+  target_sources(vrkplugin_sources_${part} INTERFACE ${ARGN})
 endfunction()
