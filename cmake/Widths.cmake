@@ -32,11 +32,16 @@ function(vrk_width_definitions target width)
   target_compile_definitions(${target} ${scope} ${definitions})
 endfunction()
 
-# vrk_add_test_suite(<name> WIDTHS <narrow wide|none> SOURCES ... LIBS ... LABELS ...)
-# One executable per width (<name>_<width>), or a single <name> when WIDTHS is "none".
+# vrk_add_test_suite(<name> WIDTHS <narrow wide|none> SOURCES ... LIBS ... LABELS ... [LOCKS ...])
+# One executable per width (<name>_<width>), or a single <name> when WIDTHS is "none". Its tests hold the
+# resources named in LOCKS (ctest's RESOURCE_LOCK): no two tests that hold one run at once.
 include(GoogleTest)
 function(vrk_add_test_suite name)
-  cmake_parse_arguments(S "" "" "WIDTHS;SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(S "" "" "WIDTHS;SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  set(locks "")
+  if(S_LOCKS)
+    set(locks RESOURCE_LOCK "${S_LOCKS}")
+  endif()
   if(NOT S_WIDTHS)
     set(S_WIDTHS ${VRK_WIDTHS})
   endif()
@@ -49,13 +54,14 @@ function(vrk_add_test_suite name)
       string(REPLACE "@W@" ${width} libs "${S_LIBS}")
     endif()
     add_executable(${target} ${S_SOURCES})
+    add_dependencies(vrk_tests ${target})
     target_link_libraries(${target} PRIVATE ${libs} GTest::gtest GTest::gmock GTest::gtest_main)
     if(NOT width STREQUAL "none")
       vrk_width_definitions(${target} ${width} PRIVATE)
     endif()
     # Listing the tests may start Wine, which can take seconds.
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES LABELS "${S_LABELS};${width}")
+      PROPERTIES LABELS "${S_LABELS};${width}" ${locks})
   endforeach()
 endfunction()
 
