@@ -32,11 +32,16 @@ function(vrk_width_definitions target width)
   target_compile_definitions(${target} ${scope} ${definitions})
 endfunction()
 
-# vrk_add_test_suite(<name> WIDTHS <narrow wide|none> SOURCES ... LIBS ... LABELS ...)
-# One executable per width (<name>_<width>), or a single <name> when WIDTHS is "none".
+# vrk_add_test_suite(<name> WIDTHS <narrow wide|none> SOURCES ... LIBS ... LABELS ... [LOCKS ...])
+# One executable per width (<name>_<width>), or a single <name> when WIDTHS is "none". Its tests hold the
+# resources named in LOCKS (ctest's RESOURCE_LOCK): no two tests that hold one run at once.
 include(GoogleTest)
 function(vrk_add_test_suite name)
-  cmake_parse_arguments(S "" "" "WIDTHS;SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(S "" "" "WIDTHS;SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  set(locks "")
+  if(S_LOCKS)
+    set(locks RESOURCE_LOCK "${S_LOCKS}")
+  endif()
   if(NOT S_WIDTHS)
     set(S_WIDTHS ${VRK_WIDTHS})
   endif()
@@ -49,19 +54,24 @@ function(vrk_add_test_suite name)
       string(REPLACE "@W@" ${width} libs "${S_LIBS}")
     endif()
     add_executable(${target} ${S_SOURCES})
+    add_dependencies(vrk_tests ${target})
     target_link_libraries(${target} PRIVATE ${libs} GTest::gtest GTest::gmock GTest::gtest_main)
     if(NOT width STREQUAL "none")
       vrk_width_definitions(${target} ${width} PRIVATE)
     endif()
     # Listing the tests may start Wine, which can take seconds.
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES LABELS "${S_LABELS};${width}")
+      PROPERTIES LABELS "${S_LABELS};${width}" ${locks})
   endforeach()
 endfunction()
 
-# vrk_plugin_sources(<files>...): adds plug-in sources (relative to the calling folder).
+# The folders of the plug-in's subsystems 1 to 5, each declaring its sources with vrk_plugin_sources().
+set(VRK_PLUGIN_PARTS frame solidify convert routines util)
+
+# vrk_plugin_sources(<files>...): the calling folder's plug-in sources (relative to it), as the sources of
+# an INTERFACE library vrkplugin_sources_<folder>: whatever links it compiles them, in its own width.
 function(vrk_plugin_sources)
-  foreach(f IN LISTS ARGN)
-    set_property(GLOBAL APPEND PROPERTY VRK_PLUGIN_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-  endforeach()
+  get_filename_component(part ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  add_library(vrkplugin_sources_${part} INTERFACE)
+  target_sources(vrkplugin_sources_${part} INTERFACE ${ARGN})
 endfunction()

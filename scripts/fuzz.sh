@@ -12,13 +12,10 @@ jobs=$(nproc)
 
 scripts/install-deps.sh clang libclang-rt-14-dev cmake make
 
+# The fuzz preset: clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
 build=build/fuzz
-flags="-g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVRK_FUZZ=ON -DVRK_BUILD_TESTS=OFF \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" -j"$jobs" --target dxf_roundtrip_fuzzer vrksamplegen dxf_encode >/dev/null
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$jobs" >/dev/null
 
 # Seeds: the bundled sample, the regression inputs, small generated drawings, and the real-world
 # drawings beside the repository when present (read in place, never copied into it).

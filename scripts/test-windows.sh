@@ -104,9 +104,9 @@ trap cleanup EXIT
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 "$wineloader" wineboot -i >/dev/null 2>&1
-# One test at a time: under Wine the suites share one real registry, and the narrow and wide helpers
-# write the same keys.
-ctest --preset "$preset" -j1
+# Under Wine the suites share one real registry: those that use it hold a lock (tests/CMakeLists.txt)
+# and run one at a time, the others beside them.
+ctest --preset "$preset" -j"$jobs"
 
 # The zip of the build whose programs run here: unpacked, its vrkhost.exe solidifies a drawing with the
 # 2008 module as the build folder's does.

@@ -10,6 +10,7 @@
 
 #include "digest/digest.h"
 #include "arx/windows_api.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
 #if defined(_WIN32)
@@ -40,13 +41,9 @@ std::string Md5sumOf(const std::string& path) {
     (void)path;
     return "";
 #else
-    std::FILE* pPipe = popen(("md5sum '" + path + "' 2>/dev/null").c_str(), "r");
-    if (pPipe == nullptr) return "";
-    char line[128] = "";
-    const bool bRead = std::fgets(line, sizeof(line), pPipe) != nullptr;
-    const int status = pclose(pPipe);
-    if (!bRead || status != 0) return "";
-    return std::string(line).substr(0, 32);
+    const vrk::test::ProgramResult result = vrk::test::runProgram(std::vector<std::string>{"md5sum", path});
+    if (result.status != 0) return "";
+    return result.out.substr(0, 32);
 #endif
 }
 

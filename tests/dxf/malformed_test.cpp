@@ -116,7 +116,8 @@ TEST(Malformed, FilesThatCannotBeRead) {
     ReadError err;
     EXPECT_EQ(readDocument("/nonexistent/folder/x.dxf", err), nullptr);
     EXPECT_EQ(err.status, ReadStatus::FileNotFound);
-    EXPECT_EQ(readDocument("/tmp", err), nullptr);
+    TempFolder folder;
+    EXPECT_EQ(readDocument(folder.path(), err), nullptr);
     EXPECT_EQ(err.status, ReadStatus::CannotRead);
 }
 

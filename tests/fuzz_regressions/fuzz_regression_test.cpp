@@ -3,14 +3,9 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-#if defined(_WIN32)
-#include <windows.h>
-#endif
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,6 +13,7 @@
 
 #include "fuzz/database_roundtrip.h"
 #include "fuzz/roundtrip.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -41,38 +37,13 @@ std::string slurp(const std::string& path) {
     return s.str();
 }
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-#if defined(_WIN32)
-        // No mkdtemp: a fresh name from GetTempFileName, made a folder.
-        char temp[MAX_PATH + 1], name[MAX_PATH + 1];
-        if (GetTempPathA(sizeof(temp), temp) && GetTempFileNameA(temp, "vrf", 0, name) && DeleteFileA(name) &&
-            CreateDirectoryA(name, nullptr))
-            path_ = name;
-#else
-        char templ[] = "/tmp/vrk-fuzz-regression-XXXXXX";
-        if (char* p = mkdtemp(templ)) path_ = p;
-#endif
-    }
-    ~ScratchFolder() {
-        for (const char* f : {"/in.dxf", "/out.dxf"}) std::remove((path_ + f).c_str());
-        rmdir(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 class FuzzRegression : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FuzzRegression, PassesBothRoundTrips) {
     const std::string bytes = slurp(std::string(VRK_FUZZ_REGRESSIONS_DIR) + "/" + GetParam());
     ASSERT_FALSE(bytes.empty()) << GetParam();
     EXPECT_EQ(vrk::fuzz::checkDxfRoundTrip(bytes), "");
-    ScratchFolder folder;
-    ASSERT_FALSE(folder.path().empty());
+    vrk::test::TempFolder folder;
     EXPECT_EQ(vrk::fuzz::checkDatabaseRoundTrip(bytes, folder.path()), "");
 }
 
@@ -93,7 +64,7 @@ TEST(FuzzRoundTrips, TheSampleGoesAllTheWay) {
     const std::string bytes = slurp(std::string(VRK_SAMPLES_DIR) + "/dynblocks.dxf");
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(vrk::fuzz::checkDxfRoundTrip(bytes), "");
-    ScratchFolder folder;
+    vrk::test::TempFolder folder;
     EXPECT_EQ(vrk::fuzz::checkDatabaseRoundTrip(bytes, folder.path()), "");
     EXPECT_FALSE(slurp(folder.path() + "/out.dxf").empty());
 }

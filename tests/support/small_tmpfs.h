@@ -25,12 +25,6 @@ public:
         (void)kilobytes;
         mWhy = "no tmpfs on this system";
 #else
-        char pattern[] = "/tmp/vrktmpfsXXXXXX";
-        if (!mkdtemp(pattern)) {
-            mWhy = std::string("mkdtemp: ") + std::strerror(errno);
-            return;
-        }
-        mPath = pattern;
         const std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0755";
         if (::mount("tmpfs", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
             mMounted = true;
@@ -40,8 +34,8 @@ public:
     }
     ~SmallTmpfs() {
 #if defined(__linux__)
+        // The mount point itself goes with mFolder.
         if (mMounted) ::umount2(mPath.c_str(), MNT_DETACH);
-        if (!mPath.empty()) ::rmdir(mPath.c_str());
 #endif
     }
     SmallTmpfs(const SmallTmpfs&) = delete;
@@ -65,7 +59,8 @@ public:
     std::vector<std::string> entries() const { return folderEntries(mPath); }
 
 private:
-    std::string mPath;
+    TempFolder mFolder;
+    std::string mPath = mFolder.path();
     std::string mWhy;
     bool mMounted = false;
 };

@@ -2,18 +2,21 @@
 #pragma once
 
 #include <dirent.h>
+#include <errno.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
 
 #include <cstdio>
-#include <filesystem>
 #endif
 
 namespace vrk::test {
@@ -32,35 +35,32 @@ inline std::vector<std::string> folderEntries(const std::string& path) {
 
 class TempFolder {
 public:
-#if defined(_WIN32)
-    // No mkdtemp: a new folder under the temporary folder, named after the process and a counter.
+    // A folder that cannot be made fails the test (gtest reports the exception): a test never runs in,
+    // nor removes, a folder it did not make.
     TempFolder() {
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        if (error) throw std::runtime_error("no temporary folder: " + error.message());
+#if defined(_WIN32)
+        // No mkdtemp: a new folder named after the process and a counter.
         static long counter = 0;
-        char temp[MAX_PATH + 1];
-        if (GetTempPathA(sizeof(temp), temp) == 0) return;
-        for (int attempt = 0; attempt < 100; ++attempt) {
+        for (int attempt = 0; attempt < 100 && mPath.empty(); ++attempt) {
             char name[64];
             std::snprintf(name, sizeof(name), "vrktest%lx-%lx", GetCurrentProcessId(), ++counter);
-            std::string path = std::string(temp) + name;
-            for (char& c : path)
-                if (c == '\\') c = '/';
-            if (CreateDirectoryA(path.c_str(), nullptr)) {
-                mPath = path;
-                return;
-            }
+            if (std::filesystem::create_directory(base / name, error)) mPath = (base / name).generic_string();
         }
+#else
+        std::string pattern = (base / "vrktestXXXXXX").string();
+        if (mkdtemp(pattern.data())) mPath = pattern;
+        else error.assign(errno, std::generic_category());
+#endif
+        if (mPath.empty())
+            throw std::runtime_error("cannot make a temporary folder in " + base.string() + ": " + error.message());
     }
     ~TempFolder() {
         std::error_code ignored;
-        if (!mPath.empty()) std::filesystem::remove_all(mPath, ignored);
+        std::filesystem::remove_all(mPath, ignored);
     }
-#else
-    TempFolder() {
-        char pattern[] = "/tmp/vrktestXXXXXX";
-        mPath = mkdtemp(pattern) ? pattern : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + mPath + "'").c_str()); }
-#endif
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 

@@ -69,7 +69,7 @@ TEST_F(SavingTest, NarrowHostsRefuseNamesTheirCodePageCannotHold) {
                           Case{"vrkhost", narrow + shellQuoted(source) + " -c vrk -c " + shellQuoted("SAVEAS " + targetPath)},
                           Case{"vrkhost", narrow + "-c " + shellQuoted("SETVAR USERS1 " + drawingPath)}}) {
         SCOPED_TRACE(c.arguments);
-        ProgramResult r = runProgram("LC_ALL=C.UTF-8 " + program(c.program) + " " + c.arguments);
+        ProgramResult r = runProgram("env LC_ALL=C.UTF-8 " + program(c.program) + " " + c.arguments);
         EXPECT_NE(r.status, 0);
         EXPECT_NE((r.err + r.out).find("cannot represent"), std::string::npos) << r.err << r.out;
         EXPECT_NE((r.err + r.out).find("--lcid"), std::string::npos);
@@ -182,20 +182,19 @@ TEST_F(SavingTest, WindowsPathsAreWrittenHoweverSpelled) {
 // Two SAVEs of one file, both started before either saves: one writes, the other says the file
 // changed since it read it. The hosts read the drawing, then wait for their commands.
 TEST_F(SavingTest, OfTwoSavesOfOneFileOneRefuses) {
-    const std::string host = program("vrkhost") + " " + shellQuoted(source);
-    const std::string f = folder.path() + "/";
+    const std::vector<std::string> host = commandWords(program("vrkhost") + " " + shellQuoted(source));
     for (int round = 0; round < 3; ++round) {
         put("src.dxf", sample);
-        ProgramResult r = runProgram("mkfifo " + f + "p1 " + f + "p2; (" + host + " <" + f + "p1 2>" + f +
-                                     "e1; echo $? >" + f + "s1) & (" + host + " <" + f + "p2 2>" + f +
-                                     "e2; echo $? >" + f + "s2) & exec 3>" + f + "p1 4>" + f +
-                                     "p2; sleep 1; printf 'vrk\\nSAVE\\n' >&3; printf 'vrk\\nSAVE\\n' >&4; "
-                                     "exec 3>&- 4>&-; wait; rm " +
-                                     f + "p1 " + f + "p2");
-        const std::string statuses = readWholeFile(f + "s1") + readWholeFile(f + "s2");
-        EXPECT_TRUE(statuses == "0\n4\n" || statuses == "4\n0\n") << statuses << r.err;
-        EXPECT_NE((readWholeFile(f + "e1") + readWholeFile(f + "e2")).find("changed on disk"),
-                  std::string::npos);
+        ProgramOptions fed;
+        fed.fedInput = true;
+        StartedProgram first(host, fed), second(host, fed);
+        sleep(1);
+        first.write("vrk\nSAVE\n");
+        second.write("vrk\nSAVE\n");
+        const ProgramResult r1 = first.finish(), r2 = second.finish();
+        const std::string statuses = std::to_string(r1.status) + " " + std::to_string(r2.status);
+        EXPECT_TRUE(statuses == "0 4" || statuses == "4 0") << statuses << r1.err << r2.err;
+        EXPECT_NE((r1.err + r2.err).find("changed on disk"), std::string::npos);
         EXPECT_TRUE(readWholeFile(source) != sample);
     }
 }

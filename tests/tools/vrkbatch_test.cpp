@@ -2,11 +2,15 @@
 // that crash or hang, interruption, and the report.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -230,6 +234,15 @@ std::string fakeHost(const TempFolder& folder) {
     return host;
 }
 
+// Waits (up to 2 minutes) until a file holds at least that many lines: what hanging hosts say they started.
+void waitForLines(const std::string& path, std::size_t lines) {
+    for (int i = 0; i < 2400; ++i) {
+        const std::string text = readWholeFile(path);
+        if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) >= lines) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 // The host's arguments of each run, split.
 std::vector<std::vector<std::string>> hostRuns(const TempFolder& folder) {
     std::vector<std::vector<std::string>> runs;
@@ -351,10 +364,10 @@ TEST(VrkbatchTest, TwoBatchesAtOnceTakeEachDrawingOnce) {
     std::ofstream(in + "/b.dxf") << "slow dynamic";
     const std::string host = fakeHost(folder);
     const std::string batch = program("vrkbatch") + " --in-place --jobs 2 --host " + quoted(host) + " " + quoted(in);
-    const ProgramResult second = runProgram(
-        batch + " >/dev/null 2>&1 & i=0; while [ \"$(cat " + folder.file("started.log") +
-        " 2>/dev/null | wc -l)\" -lt 2 ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; " + batch + " --report " +
-        quoted(folder.file("second.csv")) + "; s=$?; wait $!; exit $s");
+    StartedProgram first(commandWords(batch));
+    waitForLines(folder.file("started.log"), 2);
+    const ProgramResult second = runProgram(batch + " --report " + quoted(folder.file("second.csv")));
+    first.finish();
     EXPECT_EQ(second.status, 0) << second.err;
     for (const auto& [name, row] : reportRows(folder.file("second.csv"))) {
         EXPECT_EQ(row["outcome"], "skipped") << name;
@@ -368,9 +381,11 @@ TEST(VrkbatchTest, TwoBatchesAtOnceTakeEachDrawingOnce) {
         const std::string real = folder.file("real" + std::to_string(attempt));
         copyDrawings(real);
         const std::string run = program("vrkbatch") + " --in-place --jobs 2 -q " + quoted(real);
-        const ProgramResult both = runProgram(run + " & " + run + "; s=$?; wait $! || s=$?; exit $s");
+        StartedProgram first(commandWords(run)), second(commandWords(run));
+        const ProgramResult one = first.finish(), other = second.finish();
         int solidified = 0;
-        EXPECT_EQ(both.status, 0) << both.err;
+        EXPECT_EQ(one.status, 0) << one.err;
+        EXPECT_EQ(other.status, 0) << other.err;
         for (const std::string& name : names) {
             const std::string original = readWholeFile(folder.file("real/" + name));
             const std::string backup = real + "/" + fs::path(name).stem().string() + ".bak";
@@ -403,8 +418,10 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
     for (const char* commands : {"--dry-run --commands 'vrk;SAVE'", "--out out --commands 'vrk;SAVEAS x.dxf'",
                                  "--in-place --commands 'vrk;QUIT'"}) {
         SCOPED_TRACE(commands);
-        const ProgramResult r = runProgram("cd " + quoted(folder.path()) + " && " + program("vrkbatch") + " " +
-                                           commands + " " + quoted(in + "/a.dxf"));
+        ProgramOptions inFolder;
+        inFolder.workingFolder = folder.path();
+        const ProgramResult r = runProgram(commandWords(program("vrkbatch") + " " + commands + " " + quoted(in + "/a.dxf")),
+                                           inFolder);
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
         EXPECT_EQ(folderEntries(folder.path()).size(), TempFolder::exists(folder.file("out")) ? 2u : 1u);
@@ -479,11 +496,13 @@ TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
     fs::create_directories(in);
     std::ofstream(in + "/a.dxf") << "dynamic";
     std::ofstream(in + "/b.dxf") << "hang";
-    const ProgramResult r = runProgram(program("vrkbatch") + " --jobs 1 --out " + quoted(folder.file("out")) +
-                                       " --host " + quoted(fakeHost(folder)) + " --report " +
-                                       quoted(folder.file("r.jsonl")) + " " + quoted(in) +
-                                       " & i=0; while [ ! -s " + folder.file("started.log") +
-                                       " ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; sleep 0.2; kill -HUP $!; wait $!");
+    StartedProgram batch(commandWords(program("vrkbatch") + " --jobs 1 --out " + quoted(folder.file("out")) + " --host " +
+                                      quoted(fakeHost(folder)) + " --report " + quoted(folder.file("r.jsonl")) + " " +
+                                      quoted(in)));
+    waitForLines(folder.file("started.log"), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    batch.sendSignal(SIGHUP);
+    const ProgramResult r = batch.finish();
     EXPECT_EQ(r.status, 130) << r.err;
     const auto rows = reportRows(folder.file("r.jsonl"));
     EXPECT_EQ(rows.size(), 1u);
@@ -640,10 +659,12 @@ TEST(VrkbatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
                                kBin + "/vrkhost \"$@\"\n";
     fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
 
-    const ProgramResult r = runProgram(program("vrkbatch") + " --jobs 2 --host " + quoted(host) + " --out " +
-                                       quoted(folder.file("out")) + " --report " + quoted(folder.file("r.jsonl")) +
-                                       " " + quoted(in) + " & i=0; while [ \"$(cat " + started + " 2>/dev/null | wc -l)\" -lt 2 ] && [ $i -lt 1200 ];"
-                                       " do sleep 0.1; i=$((i+1)); done; kill -TERM $!; wait $!");
+    StartedProgram batch(commandWords(program("vrkbatch") + " --jobs 2 --host " + quoted(host) + " --out " +
+                                      quoted(folder.file("out")) + " --report " + quoted(folder.file("r.jsonl")) + " " +
+                                      quoted(in)));
+    waitForLines(started, 2);
+    batch.sendSignal(SIGTERM);
+    const ProgramResult r = batch.finish();
     EXPECT_EQ(r.status, 130) << r.err;
     const auto rows = reportRows(folder.file("r.jsonl"));
     EXPECT_EQ(rows.size(), names.size()) << "the drawings before the hanging ones, which never finish";

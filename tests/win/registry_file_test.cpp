@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -6,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
 #include "tests/win/win_fixture.h"
 
 namespace {
@@ -14,26 +14,10 @@ class RegistryFileTest : public WinTest {
 protected:
     void SetUp() override {
         WinTest::SetUp();
-        char pattern[] = "/tmp/vrk-registry-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/registry.txt";
+        dir_ = folder_.path();
+        path_ = folder_.file("registry.txt");
     }
-    void TearDown() override {
-        for (const std::string& name : files()) unlink((dir_ + "/" + name).c_str());
-        rmdir(dir_.c_str());
-        WinTest::TearDown();
-    }
-    std::vector<std::string> files() const {
-        std::vector<std::string> names;
-        if (DIR* d = opendir(dir_.c_str())) {
-            while (dirent* e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                    names.push_back(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
+    std::vector<std::string> files() const { return folder_.entries(); }
     static std::string read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream out;
@@ -60,6 +44,7 @@ protected:
         RegCloseKey(key);
         return data;
     }
+    vrk::test::TempFolder folder_;
     std::string dir_, path_;
 };
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
 #include "tests/win/win_fixture.h"
 
 namespace {
@@ -23,18 +24,15 @@ class ShellTest : public WinTest {
 protected:
     void SetUp() override {
         WinTest::SetUp();
-        char pattern[] = "/tmp/vrk-shell-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        dir_ = folder_.path();
         if (const char* path = std::getenv("PATH")) oldPath_ = path;
         setenv("PATH", dir_.c_str(), 1);
     }
     void TearDown() override {
         setenv("PATH", oldPath_.c_str(), 1);
-        for (const char* name : {"xdg-open", "opened"}) unlink((dir_ + "/" + name).c_str());
-        rmdir(dir_.c_str());
         WinTest::TearDown();
     }
+    vrk::test::TempFolder folder_;
     std::string dir_, oldPath_;
 };
 
