@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "tools/vrkbatch/drawing_lock.h"
+#include "tools/platform/file_lock.h"
 #include "tools/vrkbatch/file_names.h"
 #include "tools/platform/process.h"
 
@@ -139,15 +139,15 @@ DrawingResult runDrawing(const Drawing& drawing, const BatchOptions& options, co
         result.error = drawing.skipReason;
         return finish();
     }
-    DrawingLock lock;
+    vrk::platform::FileLock lock;
     switch (lock.acquire(drawing.source, result.error)) {
-        case DrawingLock::State::Held:
+        case vrk::platform::FileLock::State::Held:
             break;
-        case DrawingLock::State::InUse:
+        case vrk::platform::FileLock::State::InUse:
             result.outcome = Outcome::Skipped;
             result.error = "in use by another run";
             return finish();
-        case DrawingLock::State::Failed:
+        case vrk::platform::FileLock::State::Failed:
             return finish();
     }
     std::error_code ec;
