@@ -2,6 +2,7 @@
 // vrkbatch, one table of exit statuses, a line for each file written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -26,6 +27,11 @@ std::string program(const std::string& name) {
     return "env PATH= LC_ALL=C " + (name.find('/') == std::string::npos ? kBin + "/" + name : name);
 }
 #endif
+std::string withoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
 const std::string kSample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
 
 TEST(HostProgramsTest, EveryProgramRefusesTheSameBadOptionsBeforeRunning) {
@@ -58,6 +64,7 @@ TEST(HostProgramsTest, EveryProgramRefusesTheSameBadOptionsBeforeRunning) {
         for (const char* bad : badOptions) {
             SCOPED_TRACE(std::string(p.name) + " " + bad);
             ProgramResult r = runProgram(program(p.name) + " " + bad + " " + p.rest);
+            r.err = withoutCarriageReturns(r.err);  // the Windows launchers write text, the host programs bytes
             EXPECT_EQ(r.status, 2);
             EXPECT_EQ(r.out, "");
             const std::string tryHelp = "\nTry '" + name + " --help'.\n";
@@ -70,6 +77,7 @@ TEST(HostProgramsTest, EveryProgramRefusesTheSameBadOptionsBeforeRunning) {
             EXPECT_FALSE(TempFolder::exists(folder.file("out")));
         }
         ProgramResult help = runProgram(program(p.name) + " --help");
+        help.out = withoutCarriageReturns(help.out);
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("\nEach option may be given once"), std::string::npos) << p.name;
         EXPECT_NE(help.out.find("\nExit status:\n  0    "), std::string::npos) << p.name;
