@@ -1,12 +1,8 @@
 #include "tools/options/host_options.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-
-#include "tools/options/exit_status.h"
 
 namespace vrk::options {
 
@@ -42,37 +38,12 @@ void addHostOptions(CLI::App& app, HostOptions& options) {
     app.set_version_flag("--version", app.get_name() + " (Varnikel) " VRK_VERSION, "show the version");
 }
 
-bool isR16Release(int release) {
-    return release <= 2006;
+void addQuietFlag(CLI::App& app, bool& quiet, const std::string& meaning) {
+    app.add_flag("-q,--quiet", quiet, meaning);
 }
 
-std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* usage) {
-    // An argument that begins with a slash is a path, also on Windows, not an option.
-    app.allow_windows_style_options(false);
-    // "--name=" gives the option an empty value; CLI11 would take the next argument instead.
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        const size_t length = std::strlen(argv[i]);
-        if (length > 3 && argv[i][0] == '-' && argv[i][1] == '-' && argv[i][length - 1] == '=' &&
-            std::strchr(argv[i], '=') == argv[i] + length - 1) {
-            std::fprintf(stderr, "%s: %.*s has an empty value\nTry '%s --help'.\n", app.get_name().c_str(),
-                         int(length - 1), argv[i], app.get_name().c_str());
-            return kExitUsage;
-        }
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(usage, stdout);
-        return kExitSuccess;
-    } catch (const CLI::CallForVersion& e) {
-        std::puts(e.what());
-        return kExitSuccess;
-    } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", app.get_name().c_str(), e.what(),
-                     app.get_name().c_str());
-        return kExitUsage;
-    }
-    return std::nullopt;
+bool isR16Release(int release) {
+    return release <= 2006;
 }
 
 }  // namespace vrk::options

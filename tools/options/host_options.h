@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -17,12 +18,10 @@ struct HostOptions {
 // so does an option given twice.
 void addHostOptions(CLI::App& app, HostOptions& options);
 
+// Adds -q/--quiet, which makes the program say less on standard error (meaning: what it leaves out).
+void addQuietFlag(CLI::App& app, bool& quiet, const std::string& meaning);
+
 // True for the releases whose hosts are R16 (narrow text).
 bool isR16Release(int release);
-
-// Parses the command line with app. Returns nothing when the program is to go on; otherwise the status
-// to exit with: 0 after printing usage for -h/--help, the usage error status after printing the reason
-// to standard error.
-std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* usage);
 
 }  // namespace vrk::options

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <thread>
 
-#include "tools/options/printable.h"
+#include "tools/options/parse.h"
 #include "tools/vrkbatch/report.h"
 
 namespace vrk::batch {
@@ -24,7 +24,8 @@ const char kDescription[] =
     "several at a time, each in its own process, so that a drawing that crashes or hangs its host costs\n"
     "only itself. PATH is a drawing or a folder (its .dxf drawings; --recursive descends).";
 
-const char kFooter[] =
+// What the option list leaves out.
+const char kDetails[] =
     "Results: each host saves its own drawing (vrkbatch writes no drawing itself), with the host's rules:\n"
     "a target is replaced whole or not at all, links are followed, read-only and special files are\n"
     "refused, a drawing changed on disk since it was read is not replaced. With --out DIR each result goes\n"
@@ -42,12 +43,7 @@ const char kFooter[] =
     "Report (--report FILE.csv or FILE.jsonl), one row per drawing: path, result, outcome (solidified,\n"
     "nothing to do, failed, timed out, skipped), message, dictionaries_before, invisible_before,\n"
     "dictionaries_after, invisible_after (block definitions with an extension dictionary and invisible\n"
-    "entities in definitions), bytes_before, bytes_after, seconds, error.\n"
-    "\n"
-    "Exit status: 0 every drawing succeeded (nothing to do and skipped count as success); 1 some failed\n"
-    "or timed out, or only DWG drawings were found; 2 a usage error; 130 interrupted (Ctrl-C, SIGTERM or\n"
-    "SIGHUP): no more drawings were started, the running hosts were stopped (asked first, killed after\n"
-    "2 s) and the report holds the drawings that finished.\n";
+    "entities in definitions), bytes_before, bytes_after, seconds, error.\n";
 
 // A number of seconds: finite and above 0 (not nan, inf or a number too large for a double).
 std::string checkSeconds(const std::string& text) {
@@ -57,17 +53,6 @@ std::string checkSeconds(const std::string& text) {
     if (text.empty() || end == nullptr || *end != '\0' || errno == ERANGE || !std::isfinite(value) || value <= 0)
         return "needs a number of seconds above 0";
     return std::string();
-}
-
-// "--out=" with nothing after the sign is a mistake, not a request to take the next argument.
-const char* emptyValue(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--") == 0) return nullptr;
-        const size_t length = std::strlen(arg);
-        if (length > 3 && arg[0] == '-' && arg[1] == '-' && arg[length - 1] == '=') return arg;
-    }
-    return nullptr;
 }
 
 std::vector<std::string> splitCommands(const std::string& text) {
@@ -97,9 +82,8 @@ bool readScript(const std::string& path, std::vector<std::string>& commands) {
 
 }  // namespace
 
-int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
+std::optional<int> parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     CLI::App app(kDescription, "vrkbatch");
-    app.footer(kFooter);
     app.get_formatter()->column_width(28);
 
     app.add_option("PATH", options.paths, "drawings and folders of drawings")->required();
@@ -129,38 +113,30 @@ int parseBatchOptions(int argc, char** argv, BatchOptions& options) {
     app.add_option("-t,--timeout", options.timeout, "seconds a drawing may take (default: no limit)")
         ->check(CLI::Validator([](std::string& text) { return checkSeconds(text); }, ""))
         ->type_name("SECONDS");
-    app.add_flag("-q,--quiet", options.quiet, "no progress and no summary; failures only");
+    vrk::options::addQuietFlag(app, options.quiet, "no progress and no summary; failures only");
     app.add_option("--report", options.report, "write a report, CSV or JSON Lines by the extension")
         ->type_name("FILE")->check([](const std::string& path) {
             return reportFormatOf(path) == ReportFormat::Unknown ? "the report's extension must be .csv or .jsonl"
                                                                  : "";
         });
 
-    // An argument that begins with a slash is a path, also on Windows, not an option.
-    app.allow_windows_style_options(false);
-    try {
-        if (const char* arg = emptyValue(argc, argv)) throw CLI::ValidationError(arg, "needs a value after the sign");
-        app.parse(argc, argv);
-        if (!options.dryRun && options.outDir.empty() && !options.inPlace)
-            throw CLI::RequiredError("--out DIR or --in-place (or --dry-run)");
-        std::error_code ec;
-        if (!options.outDir.empty() && fs::exists(fs::u8path(options.outDir), ec) &&
-            !fs::is_directory(fs::u8path(options.outDir), ec))
-            throw CLI::ValidationError("--out", options.outDir + " is not a folder");
-    } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
-        std::cerr << "vrkbatch: " << vrk::options::printable(e.what()) << "\nTry 'vrkbatch --help'.\n";
-        return kUsageError;
-    }
+    const std::string usage = app.help() + "\n" + kDetails;
+    if (const std::optional<int> status =
+            vrk::options::parseCommandLine(app, argc, argv, usage, vrk::options::kVrkbatch))
+        return status;
+    std::error_code ec;
+    if (!options.dryRun && options.outDir.empty() && !options.inPlace)
+        return vrk::options::reportUsageError(app.get_name(), "--out DIR or --in-place (or --dry-run) is required");
+    if (!options.outDir.empty() && fs::exists(fs::u8path(options.outDir), ec) &&
+        !fs::is_directory(fs::u8path(options.outDir), ec))
+        return vrk::options::reportUsageError(app.get_name(), "--out: " + options.outDir + " is not a folder");
     options.backup = !noBackup;
-    if (!script.empty() && !readScript(script, options.commands)) {
-        std::cerr << "vrkbatch: " << vrk::options::printable(script) << ": cannot read the script\n";
-        return kUsageError;
-    }
+    if (!script.empty() && !readScript(script, options.commands))
+        return vrk::options::reportUsageError(app.get_name(), "--script: cannot read " + script);
     if (!commands.empty()) options.commands = splitCommands(commands);
     if (script.empty() && commands.empty()) options.commands = {"vrk"};
     if (options.jobs == 0) options.jobs = std::max(1u, std::thread::hardware_concurrency());
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace vrk::batch

@@ -1,15 +1,13 @@
 // The command line of the batch program.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/options/host_options.h"
 
 namespace vrk::batch {
-
-// Exit statuses, as --help and README state them.
-enum ExitStatus { kAllSucceeded = 0, kSomeFailed = 1, kUsageError = 2, kInterrupted = 130 };
 
 struct BatchOptions {
     std::vector<std::string> paths;     // drawings and folders, as given (UTF-8)
@@ -29,8 +27,8 @@ struct BatchOptions {
     std::string report;                 // .csv or .jsonl; empty: no report
 };
 
-// Parses the arguments; returns -1 to go on, or the status to exit with after help or a usage error
+// Parses the arguments; returns nothing to go on, or the status to exit with after help or a usage error
 // (already printed).
-int parseBatchOptions(int argc, char** argv, BatchOptions& options);
+std::optional<int> parseBatchOptions(int argc, char** argv, BatchOptions& options);
 
 }  // namespace vrk::batch

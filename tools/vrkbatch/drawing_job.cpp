@@ -3,13 +3,14 @@
 #include <chrono>
 #include <cstdio>
 
-#include "tools/vrkbatch/drawing_lock.h"
+#include "tools/platform/file_lock.h"
 #include "tools/vrkbatch/file_names.h"
-#include "tools/vrkbatch/host_process.h"
+#include "tools/platform/process.h"
 
 namespace vrk::batch {
 
 namespace fs = std::filesystem;
+using vrk::platform::ProcessRun;
 
 namespace {
 
@@ -50,7 +51,7 @@ std::vector<std::string> hostArguments(const Drawing& drawing, const BatchOption
 }
 
 // Why a host that left no usable record failed: its standard error, else its exit status.
-std::string hostError(const HostRun& run, const std::string& reason) {
+std::string hostError(const ProcessRun& run, const std::string& reason) {
     const std::string err = oneLine(run.err);
     if (run.status != 0)
         return "the host ended with status " + std::to_string(run.status) + (err.empty() ? "" : ": " + err);
@@ -59,7 +60,7 @@ std::string hostError(const HostRun& run, const std::string& reason) {
 
 // The outcome from the host's record: its counts decide solidified or nothing to do; a failure keeps
 // the host's own reason and nothing that would read as success.
-void readRecord(const HostRun& run, const BatchOptions& options, DrawingResult& result) {
+void readRecord(const ProcessRun& run, const BatchOptions& options, DrawingResult& result) {
     vrk::record::HostRecord record;
     std::string reason;
     if (!vrk::record::parseRecord(trimmed(run.out), record, reason)) {
@@ -87,25 +88,25 @@ void readRecord(const HostRun& run, const BatchOptions& options, DrawingResult& 
 
 void runHostOn(const Drawing& drawing, const BatchOptions& options, const fs::path& host,
                const std::atomic<bool>& stop, DrawingResult& result) {
-    const HostRun run = runHost(host, hostArguments(drawing, options), options.timeout, stop);
+    const ProcessRun run = vrk::platform::runCaptured(host, hostArguments(drawing, options), options.timeout, stop);
     switch (run.end) {
-        case HostRun::End::NotStarted:
+        case ProcessRun::End::NotStarted:
             result.error = run.startError;
             return;
-        case HostRun::End::Crashed:
-            result.error = "the host " + describeCrash(run.status);
+        case ProcessRun::End::Crashed:
+            result.error = "the host " + vrk::platform::describeCrash(run.status);
             return;
-        case HostRun::End::TimedOut: {
+        case ProcessRun::End::TimedOut: {
             result.outcome = Outcome::TimedOut;
             char text[64];
             std::snprintf(text, sizeof(text), "stopped after %g s", options.timeout);
             result.error = text;
             return;
         }
-        case HostRun::End::Stopped:
+        case ProcessRun::End::Stopped:
             result.outcome = Outcome::Interrupted;
             return;
-        case HostRun::End::Exited:
+        case ProcessRun::End::Exited:
             readRecord(run, options, result);
             return;
     }
@@ -138,15 +139,15 @@ DrawingResult runDrawing(const Drawing& drawing, const BatchOptions& options, co
         result.error = drawing.skipReason;
         return finish();
     }
-    DrawingLock lock;
+    vrk::platform::FileLock lock;
     switch (lock.acquire(drawing.source, result.error)) {
-        case DrawingLock::State::Held:
+        case vrk::platform::FileLock::State::Held:
             break;
-        case DrawingLock::State::InUse:
+        case vrk::platform::FileLock::State::InUse:
             result.outcome = Outcome::Skipped;
             result.error = "in use by another run";
             return finish();
-        case DrawingLock::State::Failed:
+        case vrk::platform::FileLock::State::Failed:
             return finish();
     }
     std::error_code ec;

@@ -1,40 +1,30 @@
 // vrkbatch: runs the host program over many drawings, several at a time, and reports on each.
-#if defined(_WIN32)
-#include <windows.h>
-#include <shellapi.h>
-#endif
-
 #include <algorithm>
 #include <condition_variable>
 #include <iostream>
 #include <thread>
 
+#include "tools/options/exit_status.h"
 #include "tools/options/printable.h"
+#include "tools/platform/arguments.h"
+#include "tools/platform/interrupt.h"
+#include "tools/platform/own_path.h"
 #include "tools/vrkbatch/batch_options.h"
 #include "tools/vrkbatch/drawing_list.h"
 #include "tools/vrkbatch/file_names.h"
-#include "tools/vrkbatch/interrupt.h"
 #include "tools/vrkbatch/progress.h"
 #include "tools/vrkbatch/report.h"
 
 namespace vrk::batch {
 
 namespace fs = std::filesystem;
-using vrk::options::printable;
+using namespace vrk::options;
 
 namespace {
 
 // vrkhost beside this program.
 fs::path defaultHost() {
-#if defined(_WIN32)
-    std::vector<wchar_t> self(32768);
-    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-    return fs::path(std::wstring(self.data(), n)).parent_path() / L"vrkhost.exe";
-#else
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return (ec ? fs::path(".") : self.parent_path()) / "vrkhost";
-#endif
+    return vrk::platform::ownFolder() / ("vrkhost" VRK_PROGRAM_SUFFIX);
 }
 
 // Workers take the drawings in order; once interrupted they start no more.
@@ -107,9 +97,8 @@ private:
 
 int run(int argc, char** argv) {
     BatchOptions options;
-    const int usage = parseBatchOptions(argc, argv, options);
-    if (usage >= 0) return usage;
-    const std::atomic<bool>& interrupted = installInterruptHandler();
+    if (const std::optional<int> status = parseBatchOptions(argc, argv, options)) return *status;
+    const std::atomic<bool>& interrupted = vrk::platform::watchInterrupts();
 
     // The output folder exists before the inputs are listed, so that it is known and left out of them.
     if (!options.outDir.empty() && !options.dryRun) {
@@ -118,7 +107,7 @@ int run(int argc, char** argv) {
         if (ec) {
             std::cerr << "vrkbatch: " << printable(options.outDir) << ": cannot make the folder: " << ec.message()
                       << '\n';
-            return kSomeFailed;
+            return kExitFailed;
         }
     }
     std::vector<Drawing> drawings = listDrawings(options);
@@ -128,35 +117,17 @@ int run(int argc, char** argv) {
         std::none_of(drawings.begin(), drawings.end(), [](const Drawing& d) { return !d.dwg && !d.skipped; });
     Batch batch(options, std::move(drawings), interrupted);
     batch.run(onlyDwg);
-    int status = interrupted ? kInterrupted : batch.anyFailed() || onlyDwg ? kSomeFailed : kAllSucceeded;
+    int status = interrupted ? kExitInterrupted : batch.anyFailed() || onlyDwg ? kExitFailed : kExitSuccess;
     std::string error;
     if (!options.report.empty() && !writeReport(options.report, batch.rows(), error)) {
         std::cerr << "vrkbatch: " << printable(options.report) << ": " << error << '\n';
-        if (status == kAllSucceeded) status = kSomeFailed;
+        if (status == kExitSuccess) status = kExitFailed;
     }
     return status;
 }
 
 }  // namespace vrk::batch
 
-#if defined(_WIN32)
-// Arguments as UTF-8 from the wide command line, whatever the ANSI code page.
-int main() {
-    int argc = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
-        args.push_back(arg);
-    }
-    LocalFree(wide);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return vrk::batch::run(argc, argv.data());
+int main(int argc, char** argv) {
+    return vrk::platform::runWithUtf8Arguments(argc, argv, vrk::batch::run);
 }
-#else
-int main(int argc, char** argv) { return vrk::batch::run(argc, argv); }
-#endif

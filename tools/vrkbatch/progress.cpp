@@ -4,14 +4,7 @@
 
 #include "tools/options/printable.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#define isatty _isatty
-#define STDERR_FILENO 2
-#else
-#include <unistd.h>
-#endif
+#include "tools/platform/terminal.h"
 
 namespace vrk::batch {
 
@@ -30,13 +23,9 @@ std::string clock(double seconds) {
 }  // namespace
 
 Progress::Progress(size_t total, bool quiet)
-    : mTotal(total), mQuiet(quiet), mTerminal(isatty(STDERR_FILENO) != 0), mStart(std::chrono::steady_clock::now()) {
-#if defined(_WIN32)
-    // The progress line is redrawn with terminal sequences, which a console reads only when asked to.
-    DWORD mode = 0;
-    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
-    if (mTerminal && GetConsoleMode(console, &mode)) SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
-#endif
+    : mTotal(total), mQuiet(quiet), mTerminal(vrk::platform::isTerminal(2)), mStart(std::chrono::steady_clock::now()) {
+    // The progress line is redrawn with terminal sequences.
+    if (mTerminal) vrk::platform::enableTerminalSequences();
 }
 
 void Progress::started(const Drawing& drawing) {

@@ -12,20 +12,12 @@
 #endif
 #include "emulator/host.h"
 #include "tools/options/exit_status.h"
-#include "tools/options/system_locale.h"
+#include "tools/platform/arguments.h"
+#include "tools/platform/host_system.h"
+#include "tools/platform/terminal.h"
 #include "tools/vrkconvert/options.h"
-#include "tools/vrkhost/windows_main.h"
 #include "emulator/calls/host_calls.h"
 #include "emulator/text.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#include <shellapi.h>
-
-#include <vector>
-#endif
 
 namespace {
 
@@ -56,7 +48,7 @@ int run(int argc, char** argv) {
     vrk::convert::Options options;
     if (const std::optional<int> status = vrk::convert::parseOptions(argc, argv, options)) return *status;
     std::string error;
-    if (!applySystemLocale(options.host, error)) {
+    if (options.host.lcid && !vrk::platform::useSystemLocale(*options.host.lcid, error)) {
         std::cerr << "vrkconvert: " << error << '\n';
         return kExitUsage;
     }
@@ -102,14 +94,13 @@ int run(int argc, char** argv) {
         case CONVERSION_NOT_SAVED:
             return kExitNotWritten;
         default:
-            return kExitCommandFailed;
+            return kExitFailed;
     }
 }
 
 }  // namespace
 
-#if defined(_WIN32)
-int main() { return vrk::host::runWithUtf8Arguments(run); }
-#else
-int main(int argc, char** argv) { return run(argc, argv); }
-#endif
+int main(int argc, char** argv) {
+    vrk::platform::setUpHostStreams();
+    return vrk::platform::runWithUtf8Arguments(argc, argv, run);
+}

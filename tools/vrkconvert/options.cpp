@@ -1,19 +1,20 @@
 #include "tools/vrkconvert/options.h"
 
-#include <cstdio>
-#if defined(_WIN32)
-#include <string.h>
-#define strcasecmp _stricmp
-#else
-#include <strings.h>
-#endif
+#include <cctype>
 
-#include "tools/options/exit_status.h"
-#include "tools/options/tool_command_line.h"
+#include "tools/options/parse.h"
+#include "tools/launcher/tool_command_line.h"
 
 namespace vrk::convert {
 
 namespace {
+
+bool namesDwgFile(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string extension = name.substr(name.size() - 4);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".dwg";
+}
 
 const char kUsage[] =
     "Usage: vrkconvert [--release 2004|2005|2006|2007|2008] [--lcid N] [--ascii|--binary] [-q]\n"
@@ -36,26 +37,23 @@ const char kUsage[] =
     "  --ascii, --binary  write TARGET as ASCII or binary DXF (default: as SOURCE is)\n"
     "  -q, --quiet   no line on standard error when TARGET is written\n"
     "  -h, --help    show this help\n"
-    "  --version     show the version\n"
-    "\n"
-    "Each option may be given once.\n"
-    "\n" VRK_EXIT_STATUS_HELP;
+    "  --version     show the version\n";
 
 }  // namespace
 
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     CLI::App app("", "vrkconvert");
     vrk::options::addHostOptions(app, options.host);
-    app.add_flag("-q,--quiet", options.quiet)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    vrk::options::addQuietFlag(app, options.quiet, "no line when TARGET is written");
     CLI::Option* pAscii =
         app.add_flag_callback("--ascii", [&] { options.encoding = vrk::emu::SaveEncoding::Ascii; });
     CLI::Option* pBinary =
         app.add_flag_callback("--binary", [&] { options.encoding = vrk::emu::SaveEncoding::Binary; });
-    pAscii->excludes(pBinary)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    pBinary->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    pAscii->excludes(pBinary);
     app.add_option("SOURCE", options.source)->required();
     app.add_option("TARGET", options.target)->required();
-    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+    if (const std::optional<int> status =
+            vrk::options::parseCommandLine(app, argc, argv, kUsage, vrk::options::kVrkconvert))
         return status;
     std::string refusal;
     const std::string& target = options.target;
@@ -63,17 +61,16 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         refusal = "SOURCE is empty: it names no file";
     else if (target.empty())
         refusal = "TARGET is empty: it names no file";
-    else if (target.size() >= 4 && strcasecmp(target.c_str() + target.size() - 4, ".dwg") == 0)
+    else if (namesDwgFile(target))
         refusal = "TARGET " + target +
                   " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
     if (refusal.empty()) return std::nullopt;
-    std::fprintf(stderr, "vrkconvert: %s\nTry 'vrkconvert --help'.\n", refusal.c_str());
-    return vrk::options::kExitUsage;
+    return vrk::options::reportUsageError(app.get_name(), refusal);
 }
 
 }  // namespace vrk::convert
 
-std::optional<int> vrk::options::checkToolCommandLine(int argc, char** argv, int& release) {
+std::optional<int> vrk::launcher::checkToolCommandLine(int argc, char** argv, int& release) {
     vrk::convert::Options options;
     const std::optional<int> status = vrk::convert::parseOptions(argc, argv, options);
     release = options.host.release;

@@ -1,17 +1,11 @@
 #include "tools/vrkhost/console.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
 
 #include "emulator/host.h"
+#include "tools/platform/terminal.h"
 
 namespace vrk::host {
 
@@ -62,7 +56,7 @@ void Console::attach(bool capture) {
     mCapture = capture;
     gpConsole = this;
     vrk::emu::setPrintSink([this](const std::string& text) { print(text); });
-    if (!isatty(STDERR_FILENO)) return;
+    if (!vrk::platform::isTerminal(2)) return;
     auto label = std::make_shared<std::string>();
     vrk::emu::setStatusBarSink([label](const vrk::emu::StatusBarEvent& event) {
         switch (event.kind) {

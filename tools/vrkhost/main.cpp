@@ -1,14 +1,4 @@
 // The host program: an emulated CAD host with one drawing open and the Varnikel module loaded.
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#include <shellapi.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
-
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -17,14 +7,12 @@
 #include <vector>
 
 #include "emulator/host.h"
-#include "tools/vrkhost/windows_main.h"
 #include "emulator/rx/services.h"
 #include "emulator/calls/host_calls.h"
-#if !defined(_WIN32)
-#include "emulator/win/win_control.h"
-#endif
 #include "tools/options/exit_status.h"
-#include "tools/options/system_locale.h"
+#include "tools/platform/arguments.h"
+#include "tools/platform/host_system.h"
+#include "tools/platform/terminal.h"
 #include "emulator/db/drawing_files.h"
 #include "tools/record/host_record.h"
 #include "tools/vrkhost/drawing_info.h"
@@ -86,7 +74,7 @@ int statusOf(CommandResult result) {
         case CommandResult::NotWritten:
             return kExitNotWritten;
         default:
-            return kExitCommandFailed;
+            return kExitFailed;
     }
 }
 
@@ -168,7 +156,7 @@ int runCommands(Session& session, Console& console, CommandLines& lines, bool in
         std::string error;
         if (!splitCommandLine(line, command, error)) {
             console.printLine(error);
-            if (status == 0) status = kExitCommandFailed;
+            if (status == 0) status = kExitFailed;
         } else if (!command.name.empty()) {
             const CommandResult result = runCommand(session, console, command);
             if (result == CommandResult::Quit) break;
@@ -211,19 +199,17 @@ int saveForBatch(Session& session, const Options& options, vrk::record::HostReco
 
 int runSession(const Options& options, Console& console, vrk::record::HostRecord& record) {
     std::string error;
-    if (!vrk::options::applySystemLocale(options.host, error)) {
+    if (options.host.lcid && !vrk::platform::useSystemLocale(*options.host.lcid, error)) {
         reportError(error);
         return kExitUsage;
     }
-#if !defined(_WIN32)
     // Where Windows would show a dialog that nothing can open the help page.
-    vrk::win::setShellFailureSink([](const std::string& line) { reportNote(line); });
-#endif
+    vrk::platform::noteShellFailures([](const std::string& line) { reportNote(line); });
     CommandLines lines(options);
     if (options.batch) {
         vrk::emu::setSavesAllowed(false);
         lines.readAll();
-        if (!refuseSessionCommands(lines.all())) return kExitCommandFailed;
+        if (!refuseSessionCommands(lines.all())) return kExitFailed;
     }
     vrk::emu::setInputSource([&lines](std::string& line) { return lines.answer(line); });
 
@@ -242,7 +228,7 @@ int runSession(const Options& options, Console& console, vrk::record::HostRecord
         return kExitNoModule;
     }
 
-    const bool interactive = options.commands.empty() && !options.batch && isatty(STDIN_FILENO);
+    const bool interactive = options.commands.empty() && !options.batch && vrk::platform::isTerminal(0);
     int status = runCommands(session, console, lines, interactive, !interactive);
     if (options.batch) {
         record.after = countBlockContent(session.database());
@@ -294,8 +280,7 @@ int run(int argc, char** argv) {
 
 }  // namespace vrk::host
 
-#if defined(_WIN32)
-int main() { return vrk::host::runWithUtf8Arguments(vrk::host::run); }
-#else
-int main(int argc, char** argv) { return vrk::host::run(argc, argv); }
-#endif
+int main(int argc, char** argv) {
+    vrk::platform::setUpHostStreams();
+    return vrk::platform::runWithUtf8Arguments(argc, argv, vrk::host::run);
+}

@@ -1,9 +1,7 @@
 #include "tools/vrkhost/options.h"
 
-#include <cstdio>
-
-#include "tools/options/exit_status.h"
-#include "tools/options/tool_command_line.h"
+#include "tools/options/parse.h"
+#include "tools/launcher/tool_command_line.h"
 
 namespace vrk::host {
 
@@ -61,8 +59,6 @@ const char kUsage[] =
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
-    "Each option may be given once (-c any number of times).\n"
-    "\n"
     "A command line is a command name and its arguments, separated by blanks; an argument\n"
     "with blanks is written in double quotes (SAVEAS \"my drawing.dxf\"); inside quotes \\\"\n"
     "stands for a double quote (any other backslash is itself). A command given\n"
@@ -88,8 +84,7 @@ const char kUsage[] =
     "\n"
     "Commands given by -c or read from a file or pipe stop at the first one that fails: no\n"
     "later command runs (so no later SAVE or SAVEAS writes), and the status is not 0. A\n"
-    "UTF-8 byte-order mark at the start of standard input is skipped.\n"
-    "\n" VRK_EXIT_STATUS_HELP;
+    "UTF-8 byte-order mark at the start of standard input is skipped.\n";
 
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     CLI::App app("", "vrkhost");
@@ -97,21 +92,19 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     app.add_option("--module", options.module);
     app.add_option("--registry", options.registryFile);
     app.add_option("-c", options.commands)->allow_extra_args(false);
-    app.add_flag("-q,--quiet", options.quiet)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    vrk::options::addQuietFlag(app, options.quiet, "no line for each drawing saved");
     CLI::Option* pDrawing = app.add_option("DRAWING", options.drawing);
-    CLI::Option* pBatch =
-        app.add_flag("--batch", options.batch)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    CLI::Option* pSave =
-        app.add_flag("--save", options.save)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pBatch = app.add_flag("--batch", options.batch);
+    CLI::Option* pSave = app.add_flag("--save", options.save);
     CLI::Option* pSaveAs = app.add_option("--save-as", options.saveAs);
     CLI::Option* pBackup = app.add_option("--backup", options.backup);
-    CLI::Option* pNumbered = app.add_flag("--numbered-backup", options.numberedBackup)
-                                 ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* pNumbered = app.add_flag("--numbered-backup", options.numberedBackup);
     pSave->needs(pBatch)->excludes(pSaveAs);
     pSaveAs->needs(pBatch);
     pBackup->needs(pSave);
     pNumbered->needs(pBackup);
-    if (const std::optional<int> status = vrk::options::parseCommandLine(app, argc, argv, kUsage))
+    if (const std::optional<int> status =
+            vrk::options::parseCommandLine(app, argc, argv, kUsage, vrk::options::kVrkhost))
         return status;
     std::string refusal;
     if (pDrawing->count() > 0 && options.drawing.empty())
@@ -123,13 +116,12 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     else if (pBackup->count() > 0 && options.backup.empty())
         refusal = "--backup is empty: it names no file";
     if (refusal.empty()) return std::nullopt;
-    std::fprintf(stderr, "vrkhost: %s\nTry 'vrkhost --help'.\n", refusal.c_str());
-    return vrk::options::kExitUsage;
+    return vrk::options::reportUsageError(app.get_name(), refusal);
 }
 
 }  // namespace vrk::host
 
-std::optional<int> vrk::options::checkToolCommandLine(int argc, char** argv, int& release) {
+std::optional<int> vrk::launcher::checkToolCommandLine(int argc, char** argv, int& release) {
     vrk::host::Options options;
     const std::optional<int> status = vrk::host::parseOptions(argc, argv, options);
     release = options.host.release;

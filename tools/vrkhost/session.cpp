@@ -1,21 +1,12 @@
 #include "tools/vrkhost/session.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <iostream>
-#include <vector>
 
 #include "emulator/db/drawing_files.h"
 #include "emulator/host.h"
+#include "tools/platform/host_system.h"
+#include "tools/platform/own_path.h"
 #include "tools/vrkhost/console.h"
-#if !defined(_WIN32)
-#include "emulator/win/win_control.h"
-#endif
 
 namespace vrk::host {
 
@@ -24,32 +15,13 @@ Session::~Session() {
     vrk::emu::setWorkingDatabase(nullptr);
 }
 
-#if defined(_WIN32)
-// The real registry keeps its content by itself; a registry file belongs to the emulated one.
 bool Session::loadRegistry(std::string& error) {
-    if (mOptions.registryFile.empty()) return true;
-    error = "--registry needs the emulated registry; on Windows the real one is used";
-    return false;
-}
-
-bool Session::saveRegistry(std::string&) { return true; }
-#else
-bool Session::loadRegistry(std::string& error) {
-    if (mOptions.registryFile.empty() || access(mOptions.registryFile.c_str(), F_OK) != 0) return true;
-    std::string reason;
-    if (vrk::win::loadRegistry(mOptions.registryFile, &reason)) return true;
-    error = "cannot read the registry file " + mOptions.registryFile + ": " + reason;
-    return false;
+    return mOptions.registryFile.empty() || vrk::platform::loadRegistryFile(mOptions.registryFile, error);
 }
 
 bool Session::saveRegistry(std::string& error) {
-    std::string reason;
-    if (mOptions.registryFile.empty() || vrk::win::saveRegistry(mOptions.registryFile, &reason)) return true;
-    error = "cannot write the registry file " + mOptions.registryFile + ": " + reason +
-            " (the demand-load entries of this run are lost)";
-    return false;
+    return mOptions.registryFile.empty() || vrk::platform::saveRegistryFile(mOptions.registryFile, error);
 }
-#endif
 
 bool Session::newDrawing() {
     mpDb = std::make_unique<AcDbDatabase>(true, false);
@@ -105,18 +77,8 @@ std::string Session::unsavedChanges() const {
 
 std::string Session::modulePath() const {
     if (!mOptions.module.empty()) return mOptions.module;
-#if defined(_WIN32)
-    std::vector<wchar_t> self(32768);
-    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-    std::string folder = n > 0 ? vrk::emu::wideToUtf8(std::wstring(self.data(), n)) : std::string(".\\x");
-    folder = folder.substr(0, folder.find_last_of("\\/"));
-#else
-    std::vector<char> self(4096);
-    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
-    std::string folder = n > 0 ? std::string(self.data(), static_cast<size_t>(n)) : std::string("./x");
-    folder = folder.substr(0, folder.find_last_of('/'));
-#endif
-    const char* suffix = mOptions.host.release <= 2006 ? ".arx" : ".dll";
+    const std::string folder = vrk::platform::ownFolder().u8string();
+    const char* suffix = vrk::options::isR16Release(mOptions.host.release) ? ".arx" : ".dll";
     return folder + "/Varnikel_" + std::to_string(mOptions.host.release) + suffix;
 }
 

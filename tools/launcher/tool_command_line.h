@@ -5,10 +5,10 @@
 
 #include <optional>
 
-namespace vrk::options {
+namespace vrk::launcher {
 
 // Returns nothing when the host program is to be started for release; otherwise the status to exit
 // with (help was printed, or a usage error reported).
 std::optional<int> checkToolCommandLine(int argc, char** argv, int& release);
 
-}  // namespace vrk::options
+}  // namespace vrk::launcher
