@@ -4,7 +4,11 @@
 #include <string>
 
 #include "emulator/db/database_imp.h"
-#include "emulator/fs/atomic_file.h"
+#include "emulator/fs/file_identity.h"
+
+namespace vrk::fs {
+struct SaveFaults;
+}
 
 namespace vrk::emu {
 
