@@ -4,6 +4,14 @@
 
 namespace vrk::emu {
 
+namespace {
+
+auto isObject(const void* pObject) {
+    return [pObject](const std::pair<const void*, std::uint64_t>& open) { return open.first == pObject; };
+}
+
+}  // namespace
+
 HostCalls& HostCalls::instance() {
     static HostCalls calls;
     return calls;
@@ -66,7 +74,7 @@ void HostCalls::objectOpened(const void* pObject, std::uint64_t handle) {
 
 void HostCalls::objectClosed(const void* pObject) {
     --mOpenObjects;
-    auto it = std::find_if(mOpen.begin(), mOpen.end(), [&](const auto& open) { return open.first == pObject; });
+    auto it = std::find_if(mOpen.begin(), mOpen.end(), isObject(pObject));
     if (it != mOpen.end()) mOpen.erase(it);
 }
 
@@ -78,8 +86,7 @@ std::vector<std::uint64_t> HostCalls::openHandles() const {
 }
 
 void HostCalls::forgetOpenObject(const void* pObject) {
-    mOpen.erase(std::remove_if(mOpen.begin(), mOpen.end(), [&](const auto& open) { return open.first == pObject; }),
-                mOpen.end());
+    mOpen.erase(std::remove_if(mOpen.begin(), mOpen.end(), isObject(pObject)), mOpen.end());
 }
 
 }  // namespace vrk::emu

@@ -1,6 +1,7 @@
 // Observing and breaking the emulated host: a log of the host calls that may fail, fault injection
 // on any of them, and the count of objects left open and iterators left alive.  The programs use it
-// too: a command that leaves objects open fails.  Objects are known here by their handle only.
+// too: a command that leaves objects open fails.  Objects are known here by their handle, which the
+// database hands in; nothing here knows the database.
 #pragma once
 
 #include <cstdint>
