@@ -40,8 +40,8 @@ inline constexpr ExitStatusRow kExitStatuses[] = {
     {kExitFailed, "failed", kVrkhost, "a command failed or is unknown"},
     {kExitFailed, "failed", kVrkconvert, "the conversion reported no status"},
     {kExitFailed, "failed", kVrkbatch,
-     "a drawing failed or timed out, only DWG drawings were found, or the --out folder or the report could not "
-     "be made"},
+     "a drawing failed or timed out, only DWG drawings were found, the --out folder could not be made or the "
+     "report not written"},
     {kExitUsage, "usage", kVrkhost | kVrkconvert | kVrkbatch,
      "usage error: an unknown or repeated option, a bad value, a missing or extra argument"},
     {kExitNotRead, "not read", kVrkhost | kVrkconvert,

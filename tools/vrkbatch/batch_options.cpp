@@ -4,10 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <thread>
 
 #include "tools/options/parse.h"
