@@ -91,14 +91,23 @@ std::string cannotPutInPlace(const std::string& why) {
     return "cannot put the new file in place: " + why;
 }
 
-}  // namespace
-
 const char kAppeared[] = "a file appeared there while the drawing was being saved and was left alone";
+
+}  // namespace
 
 bool failWith(SaveError& err, SaveStatus status, std::string reason) {
     err.status = status;
     err.reason = std::move(reason);
     return false;
+}
+
+bool beginSave(const std::string& target, SaveError& err, SaveChecks* checks, SaveTarget& place) {
+    err = SaveError{};
+    if (checks) checks->backupMade.clear();
+    std::string refusal;
+    if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
+    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
+    return true;
 }
 
 SaveError fillAndFlush(int fd, const Produce& produce, const SaveFaults* faults) {

@@ -42,7 +42,6 @@ bool moveInPlace(const std::string& temp, const std::string& target, bool replac
 }  // namespace save
 
 using save::failWith;
-using save::kAppeared;
 
 namespace {
 
@@ -95,12 +94,8 @@ bool nameUnnamed(int fd, const std::string& folder, std::string& temp) {
 
 bool saveAtomically(const std::string& target, const Produce& produce, SaveError& err, const SaveFaults* faults,
                     FileIdentity* saved, SaveChecks* checks) {
-    err = SaveError{};
-    if (checks) checks->backupMade.clear();
     SaveTarget place;
-    std::string refusal;
-    if (!resolveSaveTarget(target, place, refusal)) return failWith(err, SaveStatus::Refused, refusal);
-    if (checks && checks->absent && place.exists) return failWith(err, SaveStatus::Changed, kAppeared);
+    if (!save::beginSave(target, err, checks, place)) return false;
     const std::string folder = folderOf(place.path);
 
     std::string temp;  // the temporary file's name, once it has one

@@ -11,8 +11,10 @@ namespace vrk::fs::save {
 
 // Both platforms.
 
-extern const char kAppeared[];
 bool failWith(SaveError& err, SaveStatus status, std::string reason);
+// The checks made before anything is written: err cleared, target resolved into place (links followed,
+// what cannot be saved to refused) and, where checks asks for it, still absent.
+bool beginSave(const std::string& target, SaveError& err, SaveChecks* checks, SaveTarget& place);
 // Writes what produce gives into the open temporary file and flushes it to disk.
 SaveError fillAndFlush(int fd, const Produce& produce, const SaveFaults* faults);
 // Renames the complete temporary file over place under the save lock, after the checks; on failure
