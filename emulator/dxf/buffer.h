@@ -12,7 +12,7 @@ namespace vrk::dxf {
 class Buffer {
 public:
     Buffer() = default;
-    Buffer(std::unique_ptr<char[]> data, std::size_t size) : data_(std::move(data)), size_(data_ ? size : 0) {}
+    Buffer(std::unique_ptr<char[]> data, std::size_t size) : mData(std::move(data)), mSize(mData ? size : 0) {}
 
     static Buffer copyOf(std::string_view bytes) {
         if (bytes.empty()) return Buffer();
@@ -21,12 +21,12 @@ public:
         return Buffer(std::move(data), bytes.size());
     }
 
-    const char* data() const { return data_ ? data_.get() : ""; }
-    std::size_t size() const { return size_; }
+    const char* data() const { return mData ? mData.get() : ""; }
+    std::size_t size() const { return mSize; }
 
 private:
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
+    std::unique_ptr<char[]> mData;
+    std::size_t mSize = 0;
 };
 
 }  // namespace vrk::dxf

@@ -12,7 +12,7 @@ Document::Document() = default;
 Document::~Document() = default;
 
 std::size_t Document::prefixEnd() const {
-    return records_.empty() ? trailerBegin_ : records_[0].begin;
+    return mRecords.empty() ? mTrailerBegin : mRecords[0].begin;
 }
 
 bool Document::findValue(RecordIndex i, int code, std::string_view& out) const {
@@ -72,65 +72,65 @@ const Span* spanHolding(const std::vector<Span>& spans, RecordIndex i) {
 }  // namespace
 
 std::vector<Handle> Document::reactors(RecordIndex i) const {
-    if (!records_[i].has(kFlagReactors)) return {};
+    if (!mRecords[i].has(kFlagReactors)) return {};
     return groupHandles(*this, i, "{ACAD_REACTORS", 330);
 }
 
 std::vector<Handle> Document::blockReferences(RecordIndex i) const {
-    if (!records_[i].has(kFlagBlkrefs)) return {};
+    if (!mRecords[i].has(kFlagBlkrefs)) return {};
     return groupHandles(*this, i, "{BLKREFS", 331);
 }
 
 const SectionInfo* Document::section(SectionId id) const {
-    for (const SectionInfo& s : sections_) {
+    for (const SectionInfo& s : mSections) {
         if (s.id == id) return &s;
     }
     return nullptr;
 }
 
 const SectionInfo* Document::sectionOf(RecordIndex i) const {
-    return spanHolding(sections_, i);
+    return spanHolding(mSections, i);
 }
 
 const TableInfo* Document::table(std::string_view name) const {
-    for (const TableInfo& t : tables_) {
+    for (const TableInfo& t : mTables) {
         if (t.name == name) return &t;
     }
     return nullptr;
 }
 
 const TableInfo* Document::tableOf(RecordIndex i) const {
-    return spanHolding(tables_, i);
+    return spanHolding(mTables, i);
 }
 
 RecordIndex Document::enclosingBlock(RecordIndex i) const {
     auto it = std::upper_bound(
-        blocks_.begin(), blocks_.end(), i,
+        mBlocks.begin(), mBlocks.end(), i,
         [](RecordIndex x, const std::pair<RecordIndex, RecordIndex>& b) { return x < b.first; });
-    if (it == blocks_.begin()) return kNoRecord;
+    if (it == mBlocks.begin()) return kNoRecord;
     --it;
     return i <= it->second ? it->first : kNoRecord;
 }
 
 RecordIndex Document::headerVar(std::string_view name) const {
-    auto it = headerVars_.find(name);
-    return it == headerVars_.end() ? kNoRecord : it->second;
+    auto it = mHeaderVars.find(name);
+    return it == mHeaderVars.end() ? kNoRecord : it->second;
 }
 
 const LayerInfo* Document::layer(std::string_view name) const {
-    for (const LayerInfo& l : layers_) {
+    for (const LayerInfo& l : mLayers) {
         if (l.name == name) return &l;
     }
     return nullptr;
 }
 
 int Document::blockRecordSlot(RecordIndex blockRecord) const {
-    auto it = blockRecordSlots_.find(blockRecord);
-    return it == blockRecordSlots_.end() ? -1 : it->second;
+    auto it = mBlockRecordSlots.find(blockRecord);
+    return it == mBlockRecordSlots.end() ? -1 : it->second;
 }
 
 int Document::entityBlockSlot(RecordIndex e) const {
-    const Record& r = records_[e];
+    const Record& r = mRecords[e];
     if (r.kind != RecordKind::Entity) return -1;
     if (r.has(kFlagPart)) return entityBlockSlot(r.parent);
     RecordIndex owner = find(r.owner);
@@ -140,63 +140,63 @@ int Document::entityBlockSlot(RecordIndex e) const {
     }
     if (r.parent != kNoRecord) {  // in BLOCKS without a usable 330: the block it sits in
         auto it = std::lower_bound(
-            blocks_.begin(), blocks_.end(), r.parent,
+            mBlocks.begin(), mBlocks.end(), r.parent,
             [](const std::pair<RecordIndex, RecordIndex>& b, RecordIndex x) { return b.first < x; });
-        if (it != blocks_.end() && it->first == r.parent)
-            return blockSlots_[std::size_t(it - blocks_.begin())];
+        if (it != mBlocks.end() && it->first == r.parent)
+            return mBlockSlots[std::size_t(it - mBlocks.begin())];
         return -1;
     }
-    for (std::size_t s = 0; s < blockRecords_.size(); ++s) {  // ENTITIES without a usable 330
-        if (equalsIgnoreCase(blockRecords_[s].name, "*Model_Space")) return int(s);
+    for (std::size_t s = 0; s < mBlockRecords.size(); ++s) {  // ENTITIES without a usable 330
+        if (equalsIgnoreCase(mBlockRecords[s].name, "*Model_Space")) return int(s);
     }
     return -1;
 }
 
 void Document::buildEntityIndex() const {
-    if (entityIndexBuilt_) return;
+    if (mEntityIndexBuilt) return;
     // Two passes (count, then place) instead of a list of pairs: no transient copy of every entity.
-    const std::size_t slots = blockRecords_.size();
-    entityOffsets_.assign(slots + 1, 0);
+    const std::size_t slots = mBlockRecords.size();
+    mEntityOffsets.assign(slots + 1, 0);
     auto forEach = [&](auto&& fn) {
-        for (RecordIndex i = 0; i < records_.size(); ++i) {
-            const Record& r = records_[i];
+        for (RecordIndex i = 0; i < mRecords.size(); ++i) {
+            const Record& r = mRecords[i];
             if (r.kind != RecordKind::Entity || r.has(kFlagPart)) continue;
             int slot = entityBlockSlot(i);
             if (slot >= 0) fn(std::size_t(slot), i);
         }
     };
-    forEach([&](std::size_t slot, RecordIndex) { ++entityOffsets_[slot + 1]; });
-    for (std::size_t s = 0; s < slots; ++s) entityOffsets_[s + 1] += entityOffsets_[s];
-    entityList_.assign(entityOffsets_[slots], kNoRecord);
-    std::vector<std::uint32_t> fill(entityOffsets_.begin(), entityOffsets_.end() - 1);
-    forEach([&](std::size_t slot, RecordIndex i) { entityList_[fill[slot]++] = i; });
-    entityIndexBuilt_ = true;
+    forEach([&](std::size_t slot, RecordIndex) { ++mEntityOffsets[slot + 1]; });
+    for (std::size_t s = 0; s < slots; ++s) mEntityOffsets[s + 1] += mEntityOffsets[s];
+    mEntityList.assign(mEntityOffsets[slots], kNoRecord);
+    std::vector<std::uint32_t> fill(mEntityOffsets.begin(), mEntityOffsets.end() - 1);
+    forEach([&](std::size_t slot, RecordIndex i) { mEntityList[fill[slot]++] = i; });
+    mEntityIndexBuilt = true;
 }
 
 IndexSpan Document::blockEntities(std::size_t slot) const {
     buildEntityIndex();
-    if (slot >= blockRecords_.size()) return {};
-    return IndexSpan{entityList_.data() + entityOffsets_[slot],
-                     entityOffsets_[slot + 1] - entityOffsets_[slot]};
+    if (slot >= mBlockRecords.size()) return {};
+    return IndexSpan{mEntityList.data() + mEntityOffsets[slot],
+                     mEntityOffsets[slot + 1] - mEntityOffsets[slot]};
 }
 
 void Document::releaseEntityIndex() const {
-    std::vector<std::uint32_t>().swap(entityOffsets_);
-    std::vector<RecordIndex>().swap(entityList_);
-    entityIndexBuilt_ = false;
+    std::vector<std::uint32_t>().swap(mEntityOffsets);
+    std::vector<RecordIndex>().swap(mEntityList);
+    mEntityIndexBuilt = false;
 }
 
 std::vector<RecordIndex> Document::parts(RecordIndex entity) const {
     std::vector<RecordIndex> out;
     for (RecordIndex i = entity + 1;
-         i < records_.size() && records_[i].has(kFlagPart) && records_[i].parent == entity; ++i) {
+         i < mRecords.size() && mRecords[i].has(kFlagPart) && mRecords[i].parent == entity; ++i) {
         out.push_back(i);
     }
     return out;
 }
 
 bool Document::isInsert(RecordIndex i) const {
-    return records_[i].type == kWtInsert;
+    return mRecords[i].type == kWtInsert;
 }
 
 int Document::insertColumns(RecordIndex i) const {
@@ -210,8 +210,8 @@ int Document::insertRows(RecordIndex i) const {
 }
 
 bool Document::isDictionary(RecordIndex i) const {
-    std::uint16_t t = records_[i].type;
-    return records_[i].kind == RecordKind::Object && (t == kWtDictionary || t == kWtDictionaryWithDefault);
+    std::uint16_t t = mRecords[i].type;
+    return mRecords[i].kind == RecordKind::Object && (t == kWtDictionary || t == kWtDictionaryWithDefault);
 }
 
 RecordIndex Document::namedObjectsDictionary() const {
@@ -257,33 +257,33 @@ void Document::forEachDictionaryEntry(RecordIndex i, const std::function<void(co
 }
 
 void Document::forEachOwnership(const std::function<void(RecordIndex, RecordIndex)>& add) const {
-    const std::size_t n = records_.size();
+    const std::size_t n = mRecords.size();
     for (RecordIndex i = 0; i < n; ++i) {
-        const Record& r = records_[i];
+        const Record& r = mRecords[i];
         if (r.owner != kNoHandle) {
             RecordIndex o = find(r.owner);
             if (o != kNoRecord && o != i) add(o, i);
         }
         if (r.xdict != kNoHandle) {
             RecordIndex x = find(r.xdict);
-            if (x != kNoRecord && x != i && records_[x].owner != r.handle) add(i, x);
+            if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
         }
-        if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != records_[r.parent].handle))
+        if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle))
             add(r.parent, i);
         if (isDictionary(i)) {
             forEachDictionaryEntry(i, [&](const DictionaryEntry& e) {
                 if (!e.hardOwner) return;
                 RecordIndex x = find(e.handle);
-                if (x != kNoRecord && x != i && records_[x].owner != r.handle) add(i, x);
+                if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
             });
         }
     }
     // A block record owns its BLOCK span even where 330s are missing or name something else.
-    for (const BlockRecordInfo& b : blockRecords_) {
+    for (const BlockRecordInfo& b : mBlockRecords) {
         if (b.blockBegin == kNoRecord) continue;
-        const Handle h = records_[b.record].handle;
+        const Handle h = mRecords[b.record].handle;
         for (RecordIndex i = b.blockBegin; i <= b.blockEnd; ++i) {
-            const Record& r = records_[i];
+            const Record& r = mRecords[i];
             if (r.has(kFlagPart) || r.owner == h || i == b.record) continue;
             add(b.record, i);
         }
@@ -291,26 +291,26 @@ void Document::forEachOwnership(const std::function<void(RecordIndex, RecordInde
 }
 
 void Document::buildOwnership() const {
-    if (ownershipBuilt_) return;
+    if (mOwnershipBuilt) return;
     // Counting pass, then placing pass: linear, and no transient list of edges. The guards in
     // forEachOwnership keep duplicates out.
-    const std::size_t n = records_.size();
-    ownedOffsets_.assign(n + 1, 0);
-    forEachOwnership([&](RecordIndex owner, RecordIndex) { ++ownedOffsets_[owner + 1]; });
-    for (std::size_t i = 0; i < n; ++i) ownedOffsets_[i + 1] += ownedOffsets_[i];
-    ownedList_.assign(ownedOffsets_[n], kNoRecord);
+    const std::size_t n = mRecords.size();
+    mOwnedOffsets.assign(n + 1, 0);
+    forEachOwnership([&](RecordIndex owner, RecordIndex) { ++mOwnedOffsets[owner + 1]; });
+    for (std::size_t i = 0; i < n; ++i) mOwnedOffsets[i + 1] += mOwnedOffsets[i];
+    mOwnedList.assign(mOwnedOffsets[n], kNoRecord);
     // Place each edge at its owner's cursor (offsets[owner] walks to the next owner's start), then shift
     // the offsets back: saves a cursor array as large as the record list.
     forEachOwnership(
-        [&](RecordIndex owner, RecordIndex owned) { ownedList_[ownedOffsets_[owner]++] = owned; });
-    for (std::size_t i = n; i > 0; --i) ownedOffsets_[i] = ownedOffsets_[i - 1];
-    ownedOffsets_[0] = 0;
-    ownershipBuilt_ = true;
+        [&](RecordIndex owner, RecordIndex owned) { mOwnedList[mOwnedOffsets[owner]++] = owned; });
+    for (std::size_t i = n; i > 0; --i) mOwnedOffsets[i] = mOwnedOffsets[i - 1];
+    mOwnedOffsets[0] = 0;
+    mOwnershipBuilt = true;
 }
 
 IndexSpan Document::ownedDirectly(RecordIndex i) const {
     buildOwnership();
-    return IndexSpan{ownedList_.data() + ownedOffsets_[i], ownedOffsets_[i + 1] - ownedOffsets_[i]};
+    return IndexSpan{mOwnedList.data() + mOwnedOffsets[i], mOwnedOffsets[i + 1] - mOwnedOffsets[i]};
 }
 
 std::vector<RecordIndex> Document::ownedClosure(RecordIndex root) const {

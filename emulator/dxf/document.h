@@ -101,34 +101,34 @@ public:
     public:
         iterator() = default;
         iterator(const char* data, std::size_t b, std::size_t e, std::uint64_t line, Encoding encoding)
-            : reader_(data, b, e, line, encoding) {
+            : mReader(data, b, e, line, encoding) {
             advance();
         }
-        const Tag& operator*() const { return tag_; }
-        const Tag* operator->() const { return &tag_; }
+        const Tag& operator*() const { return mTag; }
+        const Tag* operator->() const { return &mTag; }
         iterator& operator++() {
             advance();
             return *this;
         }
-        bool operator!=(const iterator& o) const { return done_ != o.done_; }
-        bool operator==(const iterator& o) const { return done_ == o.done_; }
+        bool operator!=(const iterator& o) const { return mDone != o.mDone; }
+        bool operator==(const iterator& o) const { return mDone == o.mDone; }
 
     private:
-        void advance() { done_ = reader_.next(tag_) != TagReader::Status::Ok; }
-        TagReader reader_{nullptr, 0, 0};
-        Tag tag_;
-        bool done_ = true;
+        void advance() { mDone = mReader.next(mTag) != TagReader::Status::Ok; }
+        TagReader mReader{nullptr, 0, 0};
+        Tag mTag;
+        bool mDone = true;
     };
     TagRange(const char* data, std::size_t b, std::size_t e, std::uint64_t line, Encoding encoding)
-        : data_(data), b_(b), e_(e), line_(line), encoding_(encoding) {}
-    iterator begin() const { return iterator(data_, b_, e_, line_, encoding_); }
+        : mData(data), mB(b), mE(e), mLine(line), mEncoding(encoding) {}
+    iterator begin() const { return iterator(mData, mB, mE, mLine, mEncoding); }
     iterator end() const { return iterator(); }
 
 private:
-    const char* data_;
-    std::size_t b_, e_;
-    std::uint64_t line_;
-    Encoding encoding_;
+    const char* mData;
+    std::size_t mB, mE;
+    std::uint64_t mLine;
+    Encoding mEncoding;
 };
 
 class Document {
@@ -139,37 +139,37 @@ public:
     Document& operator=(const Document&) = delete;
 
     // --- The file as a whole ------------------------------------------------------------------------
-    std::string_view bytes() const { return std::string_view(buffer_.data(), buffer_.size()); }
-    const std::string& path() const { return path_; }          // as given to the reader ("" for in-memory)
-    std::string_view acadVersion() const { return acadver_; }  // "AC1032"
-    int versionNumber() const { return version_; }             // 1032
-    bool usesUtf8() const { return version_ >= 1021; }         // AC1021 and later store UTF-8
-    std::string_view codePage() const { return codepage_; }    // $DWGCODEPAGE, e.g. "ANSI_1252"
-    Handle handseed() const { return handseed_; }              // $HANDSEED (0 if absent)
-    Handle maxHandle() const { return maxHandle_; }            // largest record handle
-    Encoding encoding() const { return encoding_; }            // ASCII or binary, as read
-    bool crlf() const { return crlf_; }                        // ASCII: the first line ends in CR LF
+    std::string_view bytes() const { return std::string_view(mBuffer.data(), mBuffer.size()); }
+    const std::string& path() const { return mPath; }          // as given to the reader ("" for in-memory)
+    std::string_view acadVersion() const { return mAcadver; }  // "AC1032"
+    int versionNumber() const { return mVersion; }             // 1032
+    bool usesUtf8() const { return mVersion >= 1021; }         // AC1021 and later store UTF-8
+    std::string_view codePage() const { return mCodepage; }    // $DWGCODEPAGE, e.g. "ANSI_1252"
+    Handle handseed() const { return mHandseed; }              // $HANDSEED (0 if absent)
+    Handle maxHandle() const { return mMaxHandle; }            // largest record handle
+    Encoding encoding() const { return mEncoding; }            // ASCII or binary, as read
+    bool crlf() const { return mCrlf; }                        // ASCII: the first line ends in CR LF
     std::size_t prefixEnd() const;  // bytes before the first record (BOM, comments, binary sentinel)
-    std::size_t trailerBegin() const { return trailerBegin_; }  // bytes after 0 EOF
+    std::size_t trailerBegin() const { return mTrailerBegin; }  // bytes after 0 EOF
 
     // --- Records ------------------------------------------------------------------------------------
-    std::size_t recordCount() const { return records_.size(); }
-    const Record& record(RecordIndex i) const { return records_[i]; }
-    std::string_view typeName(RecordIndex i) const { return typeNames_[records_[i].type]; }
-    std::size_t recordBegin(RecordIndex i) const { return records_[i].begin; }
+    std::size_t recordCount() const { return mRecords.size(); }
+    const Record& record(RecordIndex i) const { return mRecords[i]; }
+    std::string_view typeName(RecordIndex i) const { return mTypeNames[mRecords[i].type]; }
+    std::size_t recordBegin(RecordIndex i) const { return mRecords[i].begin; }
     std::size_t recordEnd(RecordIndex i) const {
-        return i + 1 < records_.size() ? records_[i + 1].begin : trailerBegin_;
+        return i + 1 < mRecords.size() ? mRecords[i + 1].begin : mTrailerBegin;
     }
     std::string_view recordBytes(RecordIndex i) const {
-        return std::string_view(buffer_.data() + recordBegin(i), recordEnd(i) - recordBegin(i));
+        return std::string_view(mBuffer.data() + recordBegin(i), recordEnd(i) - recordBegin(i));
     }
     TagRange tags(RecordIndex i) const {
         // Line numbers are not kept per record (8 bytes a record, millions of records): tags read
         // here count lines from 0.
-        return TagRange(buffer_.data(), recordBegin(i), recordEnd(i), 0, encoding_);
+        return TagRange(mBuffer.data(), recordBegin(i), recordEnd(i), 0, mEncoding);
     }
     // The record with this handle, or kNoRecord.
-    RecordIndex find(Handle h) const { return handles_.find(h, records_); }
+    RecordIndex find(Handle h) const { return mHandles.find(h, mRecords); }
 
     // First value of the group code in the record (the type tag is code 0); false when absent. The
     // value as stored: text for strings in either encoding; use intValue for numbers.
@@ -182,25 +182,25 @@ public:
     std::vector<Handle> blockReferences(RecordIndex i) const;
 
     // --- Where a record sits ------------------------------------------------------------------------
-    const std::vector<SectionInfo>& sections() const { return sections_; }
+    const std::vector<SectionInfo>& sections() const { return mSections; }
     const SectionInfo* section(SectionId id) const;     // first such section, or nullptr
     const SectionInfo* sectionOf(RecordIndex i) const;  // nullptr for EOF
-    const std::vector<TableInfo>& tables() const { return tables_; }
+    const std::vector<TableInfo>& tables() const { return mTables; }
     const TableInfo* table(std::string_view name) const;  // nullptr when absent
     const TableInfo* tableOf(RecordIndex i) const;        // for TABLE, entries and ENDTAB
     // The BLOCK record whose span holds record i (BLOCK..ENDBLK inclusive), or kNoRecord.
     RecordIndex enclosingBlock(RecordIndex i) const;
     // Every BLOCK record with its ENDBLK, in file order (paired to a block record or not).
-    const std::vector<std::pair<RecordIndex, RecordIndex>>& blockSpans() const { return blocks_; }
+    const std::vector<std::pair<RecordIndex, RecordIndex>>& blockSpans() const { return mBlocks; }
 
     // --- Header ---------------------------------------------------------------------------------------
     RecordIndex headerVar(std::string_view name) const;  // "$ACADVER" -> record, or kNoRecord
 
     // --- Classes, layers, block records -------------------------------------------------------------
-    const std::vector<ClassInfo>& classes() const { return classes_; }
-    const std::vector<LayerInfo>& layers() const { return layers_; }
+    const std::vector<ClassInfo>& classes() const { return mClasses; }
+    const std::vector<LayerInfo>& layers() const { return mLayers; }
     const LayerInfo* layer(std::string_view name) const;  // exact, case-sensitive match on raw bytes
-    const std::vector<BlockRecordInfo>& blockRecords() const { return blockRecords_; }
+    const std::vector<BlockRecordInfo>& blockRecords() const { return mBlockRecords; }
     // Index into blockRecords() of the BLOCK_RECORD entry with this record index, or -1.
     int blockRecordSlot(RecordIndex blockRecord) const;
 
@@ -215,8 +215,8 @@ public:
     // The block record slot an entity belongs to, or -1.
     int entityBlockSlot(RecordIndex entity) const;
     std::string_view entityLayer(RecordIndex i) const { return value(i, 8); }  // "" means layer "0"
-    bool invisible(RecordIndex i) const { return records_[i].has(kFlagInvisible); }
-    bool isPart(RecordIndex i) const { return records_[i].has(kFlagPart); }
+    bool invisible(RecordIndex i) const { return mRecords[i].has(kFlagInvisible); }
+    bool isPart(RecordIndex i) const { return mRecords[i].has(kFlagPart); }
     bool isInsert(RecordIndex i) const;
     // ATTRIB/VERTEX/SEQEND records following an INSERT or POLYLINE, in file order.
     std::vector<RecordIndex> parts(RecordIndex entity) const;
@@ -243,36 +243,36 @@ private:
     void buildOwnership() const;
     void forEachOwnership(const std::function<void(RecordIndex, RecordIndex)>& add) const;
 
-    Buffer buffer_;
-    std::string path_;
-    std::vector<Record> records_;
-    std::vector<std::string_view> typeNames_;
-    HandleIndex handles_;
-    std::size_t trailerBegin_ = 0;
-    std::string_view acadver_, codepage_;
-    int version_ = 0;
-    Handle handseed_ = kNoHandle;
-    Handle maxHandle_ = kNoHandle;
-    bool crlf_ = false;
-    Encoding encoding_ = Encoding::Ascii;
+    Buffer mBuffer;
+    std::string mPath;
+    std::vector<Record> mRecords;
+    std::vector<std::string_view> mTypeNames;
+    HandleIndex mHandles;
+    std::size_t mTrailerBegin = 0;
+    std::string_view mAcadver, mCodepage;
+    int mVersion = 0;
+    Handle mHandseed = kNoHandle;
+    Handle mMaxHandle = kNoHandle;
+    bool mCrlf = false;
+    Encoding mEncoding = Encoding::Ascii;
 
-    std::vector<SectionInfo> sections_;
-    std::vector<TableInfo> tables_;
-    std::vector<std::pair<RecordIndex, RecordIndex>> blocks_;  // BLOCK and ENDBLK records in file order
-    std::vector<int> blockSlots_;  // per blocks_ entry: its block record slot, or -1
-    std::unordered_map<std::string_view, RecordIndex> headerVars_;
-    std::vector<ClassInfo> classes_;
-    std::vector<LayerInfo> layers_;
-    std::vector<BlockRecordInfo> blockRecords_;
-    std::unordered_map<RecordIndex, int> blockRecordSlots_;
+    std::vector<SectionInfo> mSections;
+    std::vector<TableInfo> mTables;
+    std::vector<std::pair<RecordIndex, RecordIndex>> mBlocks;  // BLOCK and ENDBLK records in file order
+    std::vector<int> mBlockSlots;  // per mBlocks entry: its block record slot, or -1
+    std::unordered_map<std::string_view, RecordIndex> mHeaderVars;
+    std::vector<ClassInfo> mClasses;
+    std::vector<LayerInfo> mLayers;
+    std::vector<BlockRecordInfo> mBlockRecords;
+    std::unordered_map<RecordIndex, int> mBlockRecordSlots;
 
     // Lazy indexes.
-    mutable bool entityIndexBuilt_ = false;
-    mutable std::vector<std::uint32_t> entityOffsets_;  // per block record slot, into entityList_
-    mutable std::vector<RecordIndex> entityList_;
-    mutable bool ownershipBuilt_ = false;
-    mutable std::vector<std::uint32_t> ownedOffsets_;  // per record, into ownedList_
-    mutable std::vector<RecordIndex> ownedList_;
+    mutable bool mEntityIndexBuilt = false;
+    mutable std::vector<std::uint32_t> mEntityOffsets;  // per block record slot, into mEntityList
+    mutable std::vector<RecordIndex> mEntityList;
+    mutable bool mOwnershipBuilt = false;
+    mutable std::vector<std::uint32_t> mOwnedOffsets;  // per record, into mOwnedList
+    mutable std::vector<RecordIndex> mOwnedList;
 };
 
 }  // namespace vrk::dxf

@@ -38,23 +38,23 @@ bool takesHandle(RecordKind k) {
 
 }  // namespace
 
-DocumentBuilder::DocumentBuilder(Document& doc, ReadError& err) : d_(doc), err_(err) {
+DocumentBuilder::DocumentBuilder(Document& doc, ReadError& err) : mD(doc), mErr(err) {
     for (std::uint16_t i = 0; i < kWellKnownCount; ++i) {
-        d_.typeNames_.push_back(kWellKnownNames[i]);
-        typeIds_.emplace(kWellKnownNames[i], i);
+        mD.mTypeNames.push_back(kWellKnownNames[i]);
+        mTypeIds.emplace(kWellKnownNames[i], i);
     }
 }
 
 bool DocumentBuilder::fail(ReadStatus status, std::string reason, std::uint64_t line) {
-    err_.status = status;
-    err_.reason = std::move(reason);
-    err_.line = line;
+    mErr.status = status;
+    mErr.reason = std::move(reason);
+    mErr.line = line;
     return false;
 }
 
 bool DocumentBuilder::failAt(ReadStatus status, std::string reason, std::uint64_t offset) {
     fail(status, std::move(reason), 0);
-    err_.offset = offset;
+    mErr.offset = offset;
     return false;
 }
 
@@ -63,13 +63,13 @@ bool DocumentBuilder::fail(ReadStatus status, std::string reason, const Tag& t) 
 }
 
 bool DocumentBuilder::failInRecord(ReadStatus status, std::string reason) {
-    if (d_.encoding_ == Encoding::Binary) return failAt(status, std::move(reason), recordBegin_);
-    return fail(status, std::move(reason), recordLine_);
+    if (mD.mEncoding == Encoding::Binary) return failAt(status, std::move(reason), mRecordBegin);
+    return fail(status, std::move(reason), mRecordLine);
 }
 
 // Before R13 binary files wrote group codes in one byte; those releases are refused as in ASCII.
 bool DocumentBuilder::refuseOneByteCodes() {
-    std::string_view bytes = d_.bytes().substr(kBinarySentinel.size());
+    std::string_view bytes = mD.bytes().substr(kBinarySentinel.size());
     std::string release = "binary with one-byte group codes";
     const std::size_t at = bytes.substr(0, 256).find(std::string_view("$ACADVER\0\1", 10));
     if (at != std::string_view::npos) {
@@ -83,47 +83,47 @@ bool DocumentBuilder::refuseOneByteCodes() {
 
 // A file that does not even start like a drawing (a picture, a text) gets no line-numbered detail.
 bool DocumentBuilder::notADrawing() {
-    const std::string_view bytes = d_.bytes();
-    err_.dwg = bytes.size() >= 6 && bytes.substr(0, 4) == "AC10" && std::isdigit(static_cast<unsigned char>(bytes[4])) &&
+    const std::string_view bytes = mD.bytes();
+    mErr.dwg = bytes.size() >= 6 && bytes.substr(0, 4) == "AC10" && std::isdigit(static_cast<unsigned char>(bytes[4])) &&
                std::isdigit(static_cast<unsigned char>(bytes[5]));
     return fail(ReadStatus::Malformed, "not a DXF drawing (it does not begin with 0 SECTION)", 0);
 }
 
 std::uint16_t DocumentBuilder::intern(std::string_view name) {
     // Records of one type tend to come in runs: try the last one before hashing.
-    if (lastType_ < d_.typeNames_.size() && d_.typeNames_[lastType_] == name) return lastType_;
-    auto it = typeIds_.find(name);
-    if (it != typeIds_.end()) return lastType_ = it->second;
-    if (d_.typeNames_.size() >= 0xFFFF) return kWtUnknown;  // a hostile file; the bytes stay intact anyway
-    auto id = std::uint16_t(d_.typeNames_.size());
-    d_.typeNames_.push_back(name);
-    typeIds_.emplace(name, id);
+    if (mLastType < mD.mTypeNames.size() && mD.mTypeNames[mLastType] == name) return mLastType;
+    auto it = mTypeIds.find(name);
+    if (it != mTypeIds.end()) return mLastType = it->second;
+    if (mD.mTypeNames.size() >= 0xFFFF) return kWtUnknown;  // a hostile file; the bytes stay intact anyway
+    auto id = std::uint16_t(mD.mTypeNames.size());
+    mD.mTypeNames.push_back(name);
+    mTypeIds.emplace(name, id);
     return id;
 }
 
 bool DocumentBuilder::build(Buffer bytes, const std::string& path) {
-    d_.buffer_ = std::move(bytes);
-    d_.path_ = path;
+    mD.mBuffer = std::move(bytes);
+    mD.mPath = path;
     if (!scan()) return false;
     return indexHandles() && finishIndexes();
 }
 
 bool DocumentBuilder::scan() {
-    const char* data = d_.buffer_.data();
-    const std::size_t n = d_.buffer_.size();
+    const char* data = mD.mBuffer.data();
+    const std::size_t n = mD.mBuffer.size();
     std::size_t start = 0;
-    if (d_.bytes().substr(0, kBinarySentinel.size()) == kBinarySentinel) {
-        d_.encoding_ = Encoding::Binary;
+    if (mD.bytes().substr(0, kBinarySentinel.size()) == kBinarySentinel) {
+        mD.mEncoding = Encoding::Binary;
         start = kBinarySentinel.size();
         // The first group is 0 SECTION: two zero bytes from R13 on, one before.
         if (n > start + 1 && data[start] == 0 && data[start + 1] != 0) return refuseOneByteCodes();
     } else {
         if (n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) start = 3;
         if (const void* nl = std::memchr(data, '\n', n)) {
-            d_.crlf_ = nl != data && static_cast<const char*>(nl)[-1] == '\r';
+            mD.mCrlf = nl != data && static_cast<const char*>(nl)[-1] == '\r';
         }
     }
-    const bool binary = d_.encoding_ == Encoding::Binary;
+    const bool binary = mD.mEncoding == Encoding::Binary;
     // Where reading stopped at the end of the data, for messages.
     auto failAtEnd = [&](const TagReader& reader, std::string reason) {
         return binary ? failAt(ReadStatus::Malformed, std::move(reason), n)
@@ -131,43 +131,43 @@ bool DocumentBuilder::scan() {
     };
     // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
     // only: pages nobody writes are never backed by memory.
-    d_.records_.reserve(n / 48 + 16);
+    mD.mRecords.reserve(n / 48 + 16);
 
-    TagReader reader(data, start, n, 1, d_.encoding_);
+    TagReader reader(data, start, n, 1, mD.mEncoding);
     Tag t;
     for (;;) {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
         if (st == TagReader::Status::Error) {
-            if (d_.records_.empty() && !binary) return notADrawing();
+            if (mD.mRecords.empty() && !binary) return notADrawing();
             return binary ? failAt(ReadStatus::Malformed, reader.error(), reader.errorOffset())
                           : fail(ReadStatus::Malformed, reader.error(), reader.line());
         }
         if (t.code == 0) {
-            if (d_.records_.empty() && !binary && trimBlanks(t.value) != "SECTION") return notADrawing();
+            if (mD.mRecords.empty() && !binary && trimBlanks(t.value) != "SECTION") return notADrawing();
             if (!startRecord(t)) return false;
-            if (eofSeen_) {
-                d_.trailerBegin_ = t.end;
+            if (mEofSeen) {
+                mD.mTrailerBegin = t.end;
                 return closeRecord();
             }
             continue;
         }
-        if (t.code == 9 && inSection_ && section_ == SectionId::Header && !needSectionName_) {
+        if (t.code == 9 && mInSection && mSection == SectionId::Header && !mNeedSectionName) {
             if (!startHeaderVar(t)) return false;
             continue;
         }
-        if (!open_) {
+        if (!mOpen) {
             if (t.code == 999) continue;  // comments before the first section
-            if (d_.records_.empty() && !binary) return notADrawing();
+            if (mD.mRecords.empty() && !binary) return notADrawing();
             return fail(ReadStatus::Malformed, "expected 0 SECTION", t);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
     // A binary file carries the sentinel, so it is a drawing file, if an empty one.
-    if (d_.records_.empty()) return binary ? failAtEnd(reader, "no records") : notADrawing();
-    if (inSection_) {
-        std::string name = d_.sections_.empty() ? std::string("?") : std::string(d_.sections_.back().name);
+    if (mD.mRecords.empty()) return binary ? failAtEnd(reader, "no records") : notADrawing();
+    if (mInSection) {
+        std::string name = mD.mSections.empty() ? std::string("?") : std::string(mD.mSections.back().name);
         return failAtEnd(reader, "missing ENDSEC of section " + name + " (file truncated?)");
     }
     return failAtEnd(reader, "missing 0 EOF (file truncated?)");
@@ -175,77 +175,77 @@ bool DocumentBuilder::scan() {
 
 bool DocumentBuilder::startRecord(const Tag& t) {
     if (!closeRecord()) return false;
-    if (d_.records_.size() >= kNoRecord - 1) return fail(ReadStatus::Malformed, "too many records", t);
-    const auto index = RecordIndex(d_.records_.size());
+    if (mD.mRecords.size() >= kNoRecord - 1) return fail(ReadStatus::Malformed, "too many records", t);
+    const auto index = RecordIndex(mD.mRecords.size());
     Record r;
     r.begin = t.begin;
-    recordLine_ = t.line;
-    recordBegin_ = t.begin;
+    mRecordLine = t.line;
+    mRecordBegin = t.begin;
     r.type = intern(trimBlanks(t.value));
     const std::uint16_t type = r.type;
 
-    if (!inSection_) {
+    if (!mInSection) {
         if (type == kWtSection) {
             r.kind = RecordKind::SectionBegin;
-            inSection_ = true;
-            needSectionName_ = true;
+            mInSection = true;
+            mNeedSectionName = true;
         } else if (type == kWtEof) {
             r.kind = RecordKind::Eof;
-            eofSeen_ = true;
+            mEofSeen = true;
         } else {
             return fail(ReadStatus::Malformed, "'" + std::string(t.value) + "' outside a section", t);
         }
     } else if (type == kWtSection || type == kWtEof) {
         return fail(ReadStatus::Malformed,
-                    "missing ENDSEC of section " + std::string(d_.sections_.back().name), t);
+                    "missing ENDSEC of section " + std::string(mD.mSections.back().name), t);
     } else if (type == kWtEndsec) {
-        if (tableOpen_) {
+        if (mTableOpen) {
             return fail(ReadStatus::Malformed,
-                        "missing ENDTAB of table " + std::string(d_.tables_.back().name), t);
+                        "missing ENDTAB of table " + std::string(mD.mTables.back().name), t);
         }
-        if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
+        if (mBlockOpen != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
         r.kind = RecordKind::SectionEnd;
-        d_.sections_.back().end = index;
-        inSection_ = false;
+        mD.mSections.back().end = index;
+        mInSection = false;
     } else {
-        switch (section_) {
+        switch (mSection) {
             case SectionId::Classes:
                 r.kind = type == kWtClass ? RecordKind::Class : RecordKind::Raw;
                 break;
             case SectionId::Tables:
                 if (type == kWtTable) {
-                    if (tableOpen_) {
+                    if (mTableOpen) {
                         return fail(ReadStatus::Malformed,
-                                    "missing ENDTAB of table " + std::string(d_.tables_.back().name), t);
+                                    "missing ENDTAB of table " + std::string(mD.mTables.back().name), t);
                     }
                     r.kind = RecordKind::TableBegin;
-                    tableOpen_ = true;
-                    needTableName_ = true;
-                    d_.tables_.push_back(TableInfo{{}, index, kNoRecord});
+                    mTableOpen = true;
+                    mNeedTableName = true;
+                    mD.mTables.push_back(TableInfo{{}, index, kNoRecord});
                 } else if (type == kWtEndtab) {
-                    if (!tableOpen_) return fail(ReadStatus::Malformed, "ENDTAB without TABLE", t);
+                    if (!mTableOpen) return fail(ReadStatus::Malformed, "ENDTAB without TABLE", t);
                     r.kind = RecordKind::TableEnd;
-                    d_.tables_.back().end = index;
-                    tableOpen_ = false;
+                    mD.mTables.back().end = index;
+                    mTableOpen = false;
                 } else {
-                    if (!tableOpen_) return fail(ReadStatus::Malformed, "table entry outside TABLE", t);
+                    if (!mTableOpen) return fail(ReadStatus::Malformed, "table entry outside TABLE", t);
                     r.kind = RecordKind::TableEntry;
                 }
                 break;
             case SectionId::Blocks:
                 if (type == kWtBlock) {
-                    if (blockOpen_ != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
+                    if (mBlockOpen != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
                     r.kind = RecordKind::BlockBegin;
-                    blockOpen_ = index;
+                    mBlockOpen = index;
                 } else if (type == kWtEndblk) {
-                    if (blockOpen_ == kNoRecord)
+                    if (mBlockOpen == kNoRecord)
                         return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t);
                     r.kind = RecordKind::BlockEnd;
-                    r.parent = blockOpen_;
-                    d_.blocks_.emplace_back(blockOpen_, index);
-                    blockOpen_ = kNoRecord;
+                    r.parent = mBlockOpen;
+                    mD.mBlocks.emplace_back(mBlockOpen, index);
+                    mBlockOpen = kNoRecord;
                 } else {
-                    if (blockOpen_ == kNoRecord) {
+                    if (mBlockOpen == kNoRecord) {
                         return fail(ReadStatus::Malformed, "entity outside BLOCK ... ENDBLK", t);
                     }
                     r.kind = RecordKind::Entity;
@@ -265,43 +265,43 @@ bool DocumentBuilder::startRecord(const Tag& t) {
 
     if (r.kind == RecordKind::Entity) {
         const bool partType = type == kWtAttrib || type == kWtVertex || type == kWtSeqend;
-        if (partType && lastMain_ != kNoRecord) {
-            r.parent = lastMain_;
+        if (partType && mLastMain != kNoRecord) {
+            r.parent = mLastMain;
             r.flags |= kFlagPart;
-            if (type == kWtSeqend) lastMain_ = kNoRecord;
+            if (type == kWtSeqend) mLastMain = kNoRecord;
         } else {
-            lastMain_ = (type == kWtInsert || type == kWtPolyline) ? index : kNoRecord;
-            r.parent = blockOpen_;
+            mLastMain = (type == kWtInsert || type == kWtPolyline) ? index : kNoRecord;
+            r.parent = mBlockOpen;
         }
     } else {
-        lastMain_ = kNoRecord;
+        mLastMain = kNoRecord;
     }
 
-    d_.records_.push_back(r);
-    open_ = true;
-    haveHandle_ = haveOwner_ = inXdata_ = false;
-    group_ = kNone;
-    takesHandle_ = takesHandle(r.kind);
+    mD.mRecords.push_back(r);
+    mOpen = true;
+    mHaveHandle = mHaveOwner = mInXdata = false;
+    mGroup = kNone;
+    mTakesHandle = takesHandle(r.kind);
     return true;
 }
 
 bool DocumentBuilder::startHeaderVar(const Tag& t) {
     if (!closeRecord()) return false;
-    const auto index = RecordIndex(d_.records_.size());
+    const auto index = RecordIndex(mD.mRecords.size());
     Record r;
     r.begin = t.begin;
-    recordLine_ = t.line;
-    recordBegin_ = t.begin;
+    mRecordLine = t.line;
+    mRecordBegin = t.begin;
     r.kind = RecordKind::HeaderVar;
     std::string_view name = trimBlanks(t.value);
     r.type = intern(name);
-    d_.headerVars_.emplace(name, index);
-    d_.records_.push_back(r);
-    open_ = true;
-    haveHandle_ = haveOwner_ = inXdata_ = false;
-    group_ = kNone;
-    takesHandle_ = false;
-    lastMain_ = kNoRecord;
+    mD.mHeaderVars.emplace(name, index);
+    mD.mRecords.push_back(r);
+    mOpen = true;
+    mHaveHandle = mHaveOwner = mInXdata = false;
+    mGroup = kNone;
+    mTakesHandle = false;
+    mLastMain = kNoRecord;
     return true;
 }
 
@@ -321,88 +321,88 @@ bool DocumentBuilder::checkVersion(std::string_view v, const Tag& line) {
         return fail(ReadStatus::Unsupported,
                     "drawing release " + std::string(v) + " is not supported (AC1015 to AC1032 are)", line);
     }
-    d_.acadver_ = v;
-    d_.version_ = int(num);
+    mD.mAcadver = v;
+    mD.mVersion = int(num);
     return true;
 }
 
 bool DocumentBuilder::applyTag(const Tag& t) {
-    Record& r = d_.records_.back();
+    Record& r = mD.mRecords.back();
     switch (t.code) {
         case 2:
-            if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
+            if (mNeedSectionName && r.kind == RecordKind::SectionBegin) {
                 std::string_view name = trimBlanks(t.value);
                 SectionId id = sectionIdOf(name);
                 if (id != SectionId::Other) {
-                    for (const SectionInfo& s : d_.sections_) {
+                    for (const SectionInfo& s : mD.mSections) {
                         if (s.id == id) {
                             return fail(ReadStatus::Malformed,
                                         "section " + std::string(name) + " appears twice", t);
                         }
                     }
                 }
-                d_.sections_.push_back(SectionInfo{id, name, RecordIndex(d_.records_.size() - 1), kNoRecord});
-                section_ = id;
-                needSectionName_ = false;
-            } else if (needTableName_ && r.kind == RecordKind::TableBegin) {
-                d_.tables_.back().name = trimBlanks(t.value);
-                needTableName_ = false;
+                mD.mSections.push_back(SectionInfo{id, name, RecordIndex(mD.mRecords.size() - 1), kNoRecord});
+                mSection = id;
+                mNeedSectionName = false;
+            } else if (mNeedTableName && r.kind == RecordKind::TableBegin) {
+                mD.mTables.back().name = trimBlanks(t.value);
+                mNeedTableName = false;
             }
             break;
         case 5:
-            if (takesHandle_ && !haveHandle_ && !inXdata_ && r.type != kWtDimstyle) {
+            if (mTakesHandle && !mHaveHandle && !mInXdata && r.type != kWtDimstyle) {
                 if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
                     return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t);
                 }
-                haveHandle_ = true;
+                mHaveHandle = true;
             } else if (r.kind == RecordKind::HeaderVar && r.type == kWtHandseed) {
-                if (!parseHandle(t.value, d_.handseed_)) {
+                if (!parseHandle(t.value, mD.mHandseed)) {
                     return fail(ReadStatus::Malformed, "bad $HANDSEED '" + std::string(t.value) + "'",
                                 t);
                 }
             }
             break;
         case 105:
-            if (takesHandle_ && !haveHandle_ && r.type == kWtDimstyle) {
+            if (mTakesHandle && !mHaveHandle && r.type == kWtDimstyle) {
                 if (!parseHandle(t.value, r.handle) || r.handle == kNoHandle) {
                     return fail(ReadStatus::Malformed, "bad handle '" + std::string(t.value) + "'", t);
                 }
-                haveHandle_ = true;
+                mHaveHandle = true;
             }
             break;
         case 102: {
-            if (inXdata_) break;
+            if (mInXdata) break;
             std::string_view v = trimBlanks(t.value);
             if (!v.empty() && v[0] == '{') {
                 if (v == "{ACAD_REACTORS") {
-                    group_ = kReactors;
+                    mGroup = kReactors;
                     r.flags |= kFlagReactors;
                 } else if (v == "{ACAD_XDICTIONARY") {
-                    group_ = kXdict;
+                    mGroup = kXdict;
                 } else if (v == "{BLKREFS") {
-                    group_ = kBlkrefs;
+                    mGroup = kBlkrefs;
                     r.flags |= kFlagBlkrefs;
                 } else {
-                    group_ = kOtherGroup;
+                    mGroup = kOtherGroup;
                 }
             } else if (v == "}") {
-                group_ = kNone;
+                mGroup = kNone;
             }
             break;
         }
         case 330:
-            if (!inXdata_ && group_ == kNone && !haveOwner_ && takesHandle_) {
+            if (!mInXdata && mGroup == kNone && !mHaveOwner && mTakesHandle) {
                 if (!parseHandle(t.value, r.owner)) {
                     return fail(ReadStatus::Malformed, "bad owner handle '" + std::string(t.value) + "'",
                                 t);
                 }
-                haveOwner_ = true;
+                mHaveOwner = true;
             } else {
                 r.flags |= kFlagPointers;
             }
             break;
         case 360:
-            if (!inXdata_ && group_ == kXdict && r.xdict == kNoHandle) {
+            if (!mInXdata && mGroup == kXdict && r.xdict == kNoHandle) {
                 if (!parseHandle(t.value, r.xdict)) {
                     return fail(ReadStatus::Malformed,
                                 "bad extension dictionary handle '" + std::string(t.value) + "'", t);
@@ -412,22 +412,22 @@ bool DocumentBuilder::applyTag(const Tag& t) {
             }
             break;
         case 60:
-            if (r.kind == RecordKind::Entity && !inXdata_) {
+            if (r.kind == RecordKind::Entity && !mInXdata) {
                 long long v = 0;
                 if (integerValue(t, v) && v == 1) r.flags |= kFlagInvisible;
             }
             break;
         case 1:
-            if (r.kind == RecordKind::HeaderVar && r.type == kWtAcadver && d_.version_ == 0) {
+            if (r.kind == RecordKind::HeaderVar && r.type == kWtAcadver && mD.mVersion == 0) {
                 if (!checkVersion(t.value, t)) return false;
             }
             break;
         case 3:
             if (r.kind == RecordKind::HeaderVar && r.type == kWtDwgcodepage)
-                d_.codepage_ = trimBlanks(t.value);
+                mD.mCodepage = trimBlanks(t.value);
             break;
         case 1001:
-            inXdata_ = true;
+            mInXdata = true;
             r.flags |= kFlagXdata;
             break;
         default:
@@ -439,44 +439,44 @@ bool DocumentBuilder::applyTag(const Tag& t) {
 
 // Records keep no line number; an error message counts the lines before the offset.
 std::string DocumentBuilder::where(std::uint64_t offset) const {
-    if (d_.encoding_ == Encoding::Binary) return "byte " + std::to_string(offset);
-    const char* data = d_.buffer_.data();
+    if (mD.mEncoding == Encoding::Binary) return "byte " + std::to_string(offset);
+    const char* data = mD.mBuffer.data();
     return "line " + std::to_string(1 + std::count(data, data + offset, '\n'));
 }
 
 bool DocumentBuilder::closeRecord() {
-    if (!open_) return true;
-    open_ = false;
-    Record& r = d_.records_.back();
-    if (needSectionName_ && r.kind == RecordKind::SectionBegin) {
+    if (!mOpen) return true;
+    mOpen = false;
+    Record& r = mD.mRecords.back();
+    if (mNeedSectionName && r.kind == RecordKind::SectionBegin) {
         return failInRecord(ReadStatus::Malformed, "SECTION without a name");
     }
-    if (r.kind == RecordKind::TableBegin && needTableName_) {
-        needTableName_ = false;  // a nameless table is odd but harmless: its bytes are kept
+    if (r.kind == RecordKind::TableBegin && mNeedTableName) {
+        mNeedTableName = false;  // a nameless table is odd but harmless: its bytes are kept
     }
-    if (r.kind == RecordKind::SectionEnd && d_.sections_.back().id == SectionId::Header && d_.version_ == 0) {
+    if (r.kind == RecordKind::SectionEnd && mD.mSections.back().id == SectionId::Header && mD.mVersion == 0) {
         return failInRecord(ReadStatus::Unsupported,
                             "no $ACADVER in HEADER: R12 or older drawing files are not supported");
     }
-    if (haveHandle_) {
-        ++handleCount_;
-        if (r.handle > d_.maxHandle_) d_.maxHandle_ = r.handle;
+    if (mHaveHandle) {
+        ++mHandleCount;
+        if (r.handle > mD.mMaxHandle) mD.mMaxHandle = r.handle;
     }
     return true;
 }
 
 // Once the records are known the index is sized exactly, and made in one go.
 bool DocumentBuilder::indexHandles() {
-    d_.handles_.reserve(handleCount_);
-    for (RecordIndex i = 0; i < d_.records_.size(); ++i) {
-        const Record& r = d_.records_[i];
+    mD.mHandles.reserve(mHandleCount);
+    for (RecordIndex i = 0; i < mD.mRecords.size(); ++i) {
+        const Record& r = mD.mRecords[i];
         if (r.handle == kNoHandle) continue;
-        RecordIndex other = d_.handles_.insert(i, d_.records_);
+        RecordIndex other = mD.mHandles.insert(i, mD.mRecords);
         if (other != kNoRecord) {
             const std::string reason = "duplicate handle " + formatHandle(r.handle) + " (also at " +
-                                       where(d_.records_[other].begin) + ")";
-            if (d_.encoding_ == Encoding::Binary) return failAt(ReadStatus::Malformed, reason, r.begin);
-            const char* data = d_.buffer_.data();
+                                       where(mD.mRecords[other].begin) + ")";
+            if (mD.mEncoding == Encoding::Binary) return failAt(ReadStatus::Malformed, reason, r.begin);
+            const char* data = mD.mBuffer.data();
             return fail(ReadStatus::Malformed, reason, 1 + std::count(data, data + r.begin, '\n'));
         }
     }
@@ -484,7 +484,7 @@ bool DocumentBuilder::indexHandles() {
 }
 
 bool DocumentBuilder::finishIndexes() {
-    if (d_.version_ == 0) {
+    if (mD.mVersion == 0) {
         return fail(ReadStatus::Unsupported,
                     "no $ACADVER in HEADER: R12 or older drawing files are not supported", 0);
     }
@@ -496,62 +496,62 @@ bool DocumentBuilder::finishIndexes() {
                      {SectionId::Entities, "ENTITIES"},
                      {SectionId::Objects, "OBJECTS"}};
     for (const auto& req : kRequired) {
-        if (d_.section(req.id) == nullptr) {
+        if (mD.section(req.id) == nullptr) {
             return fail(ReadStatus::Malformed, std::string("missing section ") + req.name, 0);
         }
     }
 
-    for (RecordIndex i = 0; i < d_.records_.size(); ++i) {
-        const Record& r = d_.records_[i];
+    for (RecordIndex i = 0; i < mD.mRecords.size(); ++i) {
+        const Record& r = mD.mRecords[i];
         if (r.kind == RecordKind::Class) {
             ClassInfo c;
             c.record = i;
-            c.dxfName = d_.value(i, 1);
-            c.cppName = d_.value(i, 2);
-            c.appName = d_.value(i, 3);
+            c.dxfName = mD.value(i, 1);
+            c.cppName = mD.value(i, 2);
+            c.appName = mD.value(i, 3);
             long long v = 0;
-            if (d_.intValue(i, 90, v)) c.proxyFlags = v;
-            if (d_.intValue(i, 91, v)) c.instanceCount = v;
-            if (d_.intValue(i, 280, v)) c.wasProxy = v != 0;
-            if (d_.intValue(i, 281, v)) c.isEntity = v != 0;
-            d_.classes_.push_back(c);
+            if (mD.intValue(i, 90, v)) c.proxyFlags = v;
+            if (mD.intValue(i, 91, v)) c.instanceCount = v;
+            if (mD.intValue(i, 280, v)) c.wasProxy = v != 0;
+            if (mD.intValue(i, 281, v)) c.isEntity = v != 0;
+            mD.mClasses.push_back(c);
         } else if (r.kind == RecordKind::TableEntry && r.type == kWtLayer) {
             LayerInfo l;
             l.record = i;
-            l.name = d_.value(i, 2);
+            l.name = mD.value(i, 2);
             long long v = 0;
-            if (d_.intValue(i, 62, v)) l.color = int(v);
-            if (d_.intValue(i, 70, v)) l.flags = int(v);
-            d_.layers_.push_back(l);
+            if (mD.intValue(i, 62, v)) l.color = int(v);
+            if (mD.intValue(i, 70, v)) l.flags = int(v);
+            mD.mLayers.push_back(l);
         } else if (r.kind == RecordKind::TableEntry && r.type == kWtBlockRecord) {
             BlockRecordInfo b;
             b.record = i;
-            b.name = d_.value(i, 2);
-            d_.blockRecordSlots_.emplace(i, int(d_.blockRecords_.size()));
-            d_.blockRecords_.push_back(b);
+            b.name = mD.value(i, 2);
+            mD.mBlockRecordSlots.emplace(i, int(mD.mBlockRecords.size()));
+            mD.mBlockRecords.push_back(b);
         }
     }
 
     // Pair each BLOCK with its block record: by owner, or by name for files that leave 330 out.
-    d_.blockSlots_.assign(d_.blocks_.size(), -1);
-    for (std::size_t k = 0; k < d_.blocks_.size(); ++k) {
-        const RecordIndex b = d_.blocks_[k].first;
+    mD.mBlockSlots.assign(mD.mBlocks.size(), -1);
+    for (std::size_t k = 0; k < mD.mBlocks.size(); ++k) {
+        const RecordIndex b = mD.mBlocks[k].first;
         int slot = -1;
-        RecordIndex owner = d_.find(d_.records_[b].owner);
-        if (owner != kNoRecord) slot = d_.blockRecordSlot(owner);
+        RecordIndex owner = mD.find(mD.mRecords[b].owner);
+        if (owner != kNoRecord) slot = mD.blockRecordSlot(owner);
         if (slot < 0) {
-            std::string_view name = d_.value(b, 2);
-            for (std::size_t s = 0; s < d_.blockRecords_.size(); ++s) {
-                if (equalsIgnoreCase(d_.blockRecords_[s].name, name)) {
+            std::string_view name = mD.value(b, 2);
+            for (std::size_t s = 0; s < mD.mBlockRecords.size(); ++s) {
+                if (equalsIgnoreCase(mD.mBlockRecords[s].name, name)) {
                     slot = int(s);
                     break;
                 }
             }
         }
-        if (slot >= 0 && d_.blockRecords_[std::size_t(slot)].blockBegin == kNoRecord) {
-            d_.blockRecords_[std::size_t(slot)].blockBegin = b;
-            d_.blockRecords_[std::size_t(slot)].blockEnd = d_.blocks_[k].second;
-            d_.blockSlots_[k] = slot;
+        if (slot >= 0 && mD.mBlockRecords[std::size_t(slot)].blockBegin == kNoRecord) {
+            mD.mBlockRecords[std::size_t(slot)].blockBegin = b;
+            mD.mBlockRecords[std::size_t(slot)].blockEnd = mD.mBlocks[k].second;
+            mD.mBlockSlots[k] = slot;
         }
     }
     return true;

@@ -35,32 +35,32 @@ private:
     bool indexHandles();
     bool finishIndexes();
 
-    Document& d_;
-    ReadError& err_;
-    std::unordered_map<std::string_view, std::uint16_t> typeIds_;
-    std::uint16_t lastType_ = 0;
+    Document& mD;
+    ReadError& mErr;
+    std::unordered_map<std::string_view, std::uint16_t> mTypeIds;
+    std::uint16_t mLastType = 0;
 
     // Position in the file's structure.
-    bool inSection_ = false;
-    bool needSectionName_ = false;
-    bool needTableName_ = false;
-    bool tableOpen_ = false;
-    bool eofSeen_ = false;
-    SectionId section_ = SectionId::Other;
-    RecordIndex blockOpen_ = kNoRecord;
-    RecordIndex lastMain_ = kNoRecord;
+    bool mInSection = false;
+    bool mNeedSectionName = false;
+    bool mNeedTableName = false;
+    bool mTableOpen = false;
+    bool mEofSeen = false;
+    SectionId mSection = SectionId::Other;
+    RecordIndex mBlockOpen = kNoRecord;
+    RecordIndex mLastMain = kNoRecord;
 
     // State of the record being read.
-    bool open_ = false;
-    std::uint64_t recordLine_ = 0;   // line of the open record's first group (ASCII)
-    std::uint64_t recordBegin_ = 0;  // its offset
+    bool mOpen = false;
+    std::uint64_t mRecordLine = 0;   // line of the open record's first group (ASCII)
+    std::uint64_t mRecordBegin = 0;  // its offset
     std::string where(std::uint64_t offset) const;  // "line 12" or "byte 96"
-    bool haveHandle_ = false;
-    bool haveOwner_ = false;
-    bool inXdata_ = false;
-    Group group_ = kNone;
-    bool takesHandle_ = false;
-    std::size_t handleCount_ = 0;
+    bool mHaveHandle = false;
+    bool mHaveOwner = false;
+    bool mInXdata = false;
+    Group mGroup = kNone;
+    bool mTakesHandle = false;
+    std::size_t mHandleCount = 0;
 };
 
 }  // namespace vrk::dxf

@@ -3,17 +3,17 @@
 namespace vrk::dxf {
 
 void EditSet::setLayerSwitches(Handle layer, LayerSwitches s) {
-    RecordEdit& e = edits_[layer];
+    RecordEdit& e = mEdits[layer];
     e.hasLayerSwitches = true;
     e.layer = s;
 }
 
 void EditSet::setValue(Handle h, int code, std::string raw, int occurrence) {
-    edits_[h].values.push_back(ValueEdit{code, occurrence, std::move(raw)});
+    mEdits[h].values.push_back(ValueEdit{code, occurrence, std::move(raw)});
 }
 
 void EditSet::setHeaderValue(std::string name, int code, std::string raw, int occurrence) {
-    headerEdits_[std::move(name)].push_back(ValueEdit{code, occurrence, std::move(raw)});
+    mHeaderEdits[std::move(name)].push_back(ValueEdit{code, occurrence, std::move(raw)});
 }
 
 }  // namespace vrk::dxf

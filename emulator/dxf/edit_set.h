@@ -38,9 +38,9 @@ public:
     // Leaves the object out of the written file together with everything it owns (extension dictionary
     // tree, hard-owned dictionary entries, ATTRIB/VERTEX/SEQEND parts, and for a block record its BLOCK,
     // ENDBLK and entities). References to left-out objects are mended by the writer.
-    void leaveOut(Handle h) { leftOut_.push_back(h); }
+    void leaveOut(Handle h) { mLeftOut.push_back(h); }
     // The object no longer names its extension dictionary (the dictionary itself stays unless left out).
-    void releaseExtensionDictionary(Handle h) { edits_[h].releaseXdict = true; }
+    void releaseExtensionDictionary(Handle h) { mEdits[h].releaseXdict = true; }
     // Sets a LAYER record's off, frozen and locked switches.
     void setLayerSwitches(Handle layer, LayerSwitches s);
     // Replaces the value of the n-th group with this code in the record (no effect if it has none).
@@ -49,31 +49,31 @@ public:
     void setHeaderValue(std::string name, int code, std::string raw, int occurrence = 0);
     // The written $HANDSEED will be at least this (for handles handed out after reading).
     void raiseHandseed(Handle atLeast) {
-        if (atLeast > minHandseed_) minHandseed_ = atLeast;
+        if (atLeast > mMinHandseed) mMinHandseed = atLeast;
     }
 
     // Writes the drawing in this encoding rather than the one it was read in: every record is then
     // written anew, each value converted exactly.
-    void writeAs(Encoding encoding) { encoding_ = encoding; }
-    const std::optional<Encoding>& encoding() const { return encoding_; }
+    void writeAs(Encoding encoding) { mEncoding = encoding; }
+    const std::optional<Encoding>& encoding() const { return mEncoding; }
 
     // No change to the drawing's content (the encoding aside).
     bool empty() const {
-        return leftOut_.empty() && edits_.empty() && headerEdits_.empty() && minHandseed_ == 0;
+        return mLeftOut.empty() && mEdits.empty() && mHeaderEdits.empty() && mMinHandseed == 0;
     }
-    const std::vector<Handle>& leftOut() const { return leftOut_; }
-    const std::unordered_map<Handle, RecordEdit>& recordEdits() const { return edits_; }
+    const std::vector<Handle>& leftOut() const { return mLeftOut; }
+    const std::unordered_map<Handle, RecordEdit>& recordEdits() const { return mEdits; }
     const std::unordered_map<std::string, std::vector<ValueEdit>>& headerEdits() const {
-        return headerEdits_;
+        return mHeaderEdits;
     }
-    Handle minHandseed() const { return minHandseed_; }
+    Handle minHandseed() const { return mMinHandseed; }
 
 private:
-    std::vector<Handle> leftOut_;
-    std::unordered_map<Handle, RecordEdit> edits_;
-    std::unordered_map<std::string, std::vector<ValueEdit>> headerEdits_;
-    Handle minHandseed_ = kNoHandle;
-    std::optional<Encoding> encoding_;
+    std::vector<Handle> mLeftOut;
+    std::unordered_map<Handle, RecordEdit> mEdits;
+    std::unordered_map<std::string, std::vector<ValueEdit>> mHeaderEdits;
+    Handle mMinHandseed = kNoHandle;
+    std::optional<Encoding> mEncoding;
 };
 
 }  // namespace vrk::dxf

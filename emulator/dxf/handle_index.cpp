@@ -24,8 +24,8 @@ std::uint64_t randomSeed() {
 }  // namespace
 
 std::size_t HandleIndex::home(Handle h) const {
-    if (!scattered_) return std::size_t(h ^ (h >> 21) ^ (h >> 42));
-    h ^= seed_;
+    if (!mScattered) return std::size_t(h ^ (h >> 21) ^ (h >> 42));
+    h ^= mSeed;
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdULL;
     h ^= h >> 33;
@@ -37,48 +37,48 @@ std::size_t HandleIndex::home(Handle h) const {
 void HandleIndex::reserve(std::size_t n) {
     std::size_t cap = 16;
     while (cap * 7 < n * 10) cap <<= 1;
-    if (cap > slots_.size() && count_ == 0) slots_.assign(cap, 0);
+    if (cap > mSlots.size() && mCount == 0) mSlots.assign(cap, 0);
 }
 
 void HandleIndex::rehash(std::size_t capacity, const std::vector<Record>& records) {
     std::vector<std::uint32_t> old;
-    old.swap(slots_);
-    slots_.assign(capacity, 0);
-    const std::size_t mask = slots_.size() - 1;
+    old.swap(mSlots);
+    mSlots.assign(capacity, 0);
+    const std::size_t mask = mSlots.size() - 1;
     for (std::uint32_t v : old) {
         if (v == 0) continue;
         std::size_t s = home(records[v - 1].handle) & mask;
-        while (slots_[s] != 0) s = (s + 1) & mask;
-        slots_[s] = v;
+        while (mSlots[s] != 0) s = (s + 1) & mask;
+        mSlots[s] = v;
     }
 }
 
 RecordIndex HandleIndex::insert(RecordIndex i, const std::vector<Record>& records) {
-    if ((count_ + 1) * 10 > slots_.size() * 7)  // at most 70% full
-        rehash(slots_.empty() ? 16 : slots_.size() * 2, records);
+    if ((mCount + 1) * 10 > mSlots.size() * 7)  // at most 70% full
+        rehash(mSlots.empty() ? 16 : mSlots.size() * 2, records);
     const Handle h = records[i].handle;
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = mSlots.size() - 1;
     std::size_t s = home(h) & mask;
-    for (std::size_t probes = 0; slots_[s] != 0; s = (s + 1) & mask) {
-        const RecordIndex other = slots_[s] - 1;
+    for (std::size_t probes = 0; mSlots[s] != 0; s = (s + 1) & mask) {
+        const RecordIndex other = mSlots[s] - 1;
         if (records[other].handle == h) return other;
-        if (++probes == kLongProbe && !scattered_) {
-            scattered_ = true;
-            seed_ = randomSeed();
-            rehash(slots_.size(), records);
+        if (++probes == kLongProbe && !mScattered) {
+            mScattered = true;
+            mSeed = randomSeed();
+            rehash(mSlots.size(), records);
             return insert(i, records);
         }
     }
-    slots_[s] = i + 1;
-    ++count_;
+    mSlots[s] = i + 1;
+    ++mCount;
     return kNoRecord;
 }
 
 RecordIndex HandleIndex::find(Handle h, const std::vector<Record>& records) const {
-    if (slots_.empty() || h == kNoHandle) return kNoRecord;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t s = home(h) & mask; slots_[s] != 0; s = (s + 1) & mask) {
-        const RecordIndex i = slots_[s] - 1;
+    if (mSlots.empty() || h == kNoHandle) return kNoRecord;
+    const std::size_t mask = mSlots.size() - 1;
+    for (std::size_t s = home(h) & mask; mSlots[s] != 0; s = (s + 1) & mask) {
+        const RecordIndex i = mSlots[s] - 1;
         if (records[i].handle == h) return i;
     }
     return kNoRecord;

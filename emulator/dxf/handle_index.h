@@ -17,9 +17,9 @@ public:
     // kNoRecord when the handle was new.
     RecordIndex insert(RecordIndex i, const std::vector<Record>& records);
     RecordIndex find(Handle h, const std::vector<Record>& records) const;
-    std::size_t size() const { return count_; }
+    std::size_t size() const { return mCount; }
     // Whether the index gave up folding handles for a seeded hash (see insert()).
-    bool scattered() const { return scattered_; }
+    bool scattered() const { return mScattered; }
 
 private:
     // Handles are mostly handed out in sequence: folding keeps neighbours in neighbouring slots, so
@@ -30,10 +30,10 @@ private:
     std::size_t home(Handle h) const;
     void rehash(std::size_t capacity, const std::vector<Record>& records);
 
-    std::vector<std::uint32_t> slots_;  // 0 = empty; else record index + 1
-    std::size_t count_ = 0;
-    bool scattered_ = false;
-    std::uint64_t seed_ = 0;
+    std::vector<std::uint32_t> mSlots;  // 0 = empty; else record index + 1
+    std::size_t mCount = 0;
+    bool mScattered = false;
+    std::uint64_t mSeed = 0;
 };
 
 }  // namespace vrk::dxf

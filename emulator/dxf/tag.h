@@ -40,86 +40,86 @@ public:
     // Reads [begin, end) of data; firstLine numbers the line at begin (ASCII only).
     TagReader(const char* data, std::size_t begin, std::size_t end, std::uint64_t firstLine = 1,
               Encoding encoding = Encoding::Ascii) noexcept
-        : data_(data), pos_(begin), end_(end), line_(firstLine), binary_(encoding == Encoding::Binary) {}
+        : mData(data), mPos(begin), mEnd(end), mLine(firstLine), mBinary(encoding == Encoding::Binary) {}
 
     // Next tag; End at the end of the range; Error (see error()) on a malformed group, after which the
     // reader stays in error.
     Status next(Tag& tag) noexcept {
-        if (failed_) return Status::Error;
-        if (pos_ >= end_) return Status::End;
-        return binary_ ? nextBinary(tag) : nextAscii(tag);
+        if (mFailed) return Status::Error;
+        if (mPos >= mEnd) return Status::End;
+        return mBinary ? nextBinary(tag) : nextAscii(tag);
     }
 
-    const char* error() const noexcept { return error_ != nullptr ? error_ : message_; }
-    std::uint64_t line() const noexcept { return line_; }  // line of the next (or failing) group
-    std::size_t position() const noexcept { return pos_; }
-    std::size_t errorOffset() const noexcept { return errorOffset_; }  // where the failing group begins
+    const char* error() const noexcept { return mError != nullptr ? mError : mMessage; }
+    std::uint64_t line() const noexcept { return mLine; }  // line of the next (or failing) group
+    std::size_t position() const noexcept { return mPos; }
+    std::size_t errorOffset() const noexcept { return mErrorOffset; }  // where the failing group begins
 
 private:
     Status fail(const char* why) noexcept {
-        error_ = why;
-        errorOffset_ = pos_;
-        pos_ = end_;
-        failed_ = true;
+        mError = why;
+        mErrorOffset = mPos;
+        mPos = mEnd;
+        mFailed = true;
         return Status::Error;
     }
     inline Status nextAscii(Tag& tag) noexcept;
     inline Status nextBinary(Tag& tag) noexcept;
 
-    const char* data_;
-    std::size_t pos_;
-    std::size_t end_;
-    std::uint64_t line_;
-    bool binary_;
-    const char* error_ = nullptr;
-    std::size_t errorOffset_ = 0;
-    bool failed_ = false;
-    char message_[64] = {};
+    const char* mData;
+    std::size_t mPos;
+    std::size_t mEnd;
+    std::uint64_t mLine;
+    bool mBinary;
+    const char* mError = nullptr;
+    std::size_t mErrorOffset = 0;
+    bool mFailed = false;
+    char mMessage[64] = {};
 };
 
 inline TagReader::Status TagReader::nextBinary(Tag& tag) noexcept {
-    const auto* p = reinterpret_cast<const unsigned char*>(data_);
-    if (end_ - pos_ < 2) return fail("group code cut short (file truncated)");
-    const int code = p[pos_] | (p[pos_ + 1] << 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(mData);
+    if (mEnd - mPos < 2) return fail("group code cut short (file truncated)");
+    const int code = p[mPos] | (p[mPos + 1] << 8);
     const ValueType type = valueTypeOf(code);
     if (type == ValueType::Unknown) {
-        std::snprintf(message_, sizeof message_, "unknown group code %d", code);
-        return fail(nullptr);  // error() gives message_, also in a copy of this reader
+        std::snprintf(mMessage, sizeof mMessage, "unknown group code %d", code);
+        return fail(nullptr);  // error() gives mMessage, also in a copy of this reader
     }
-    std::size_t vb = pos_ + 2;
+    std::size_t vb = mPos + 2;
     std::size_t ve = 0;
     std::size_t next = 0;
     if (type == ValueType::String) {
-        const void* nul = vb < end_ ? std::memchr(data_ + vb, 0, end_ - vb) : nullptr;
+        const void* nul = vb < mEnd ? std::memchr(mData + vb, 0, mEnd - vb) : nullptr;
         if (nul == nullptr) return fail("string without its terminator (file truncated)");
-        ve = std::size_t(static_cast<const char*>(nul) - data_);
+        ve = std::size_t(static_cast<const char*>(nul) - mData);
         next = ve + 1;
     } else if (type == ValueType::Chunk) {
-        if (vb >= end_) return fail("binary chunk without its length (file truncated)");
+        if (vb >= mEnd) return fail("binary chunk without its length (file truncated)");
         const std::size_t length = p[vb];
         ++vb;
-        if (end_ - vb < length) return fail("binary chunk runs past the end of the file");
+        if (mEnd - vb < length) return fail("binary chunk runs past the end of the file");
         ve = next = vb + length;
     } else {
         const std::size_t size = binaryValueSize(type);
-        if (end_ - vb < size) return fail("value cut short (file truncated)");
+        if (mEnd - vb < size) return fail("value cut short (file truncated)");
         ve = next = vb + size;
     }
     tag.code = code;
-    tag.value = std::string_view(data_ + vb, ve - vb);
-    tag.begin = pos_;
+    tag.value = std::string_view(mData + vb, ve - vb);
+    tag.begin = mPos;
     tag.valueBegin = vb;
     tag.end = next;
     tag.line = 0;
     tag.binary = true;
-    pos_ = next;
+    mPos = next;
     return Status::Ok;
 }
 
 inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     // Code lines are a few bytes: parse them in place rather than searching for the line end first.
-    const char* const end = data_ + end_;
-    const char* q = data_ + pos_;
+    const char* const end = mData + mEnd;
+    const char* q = mData + mPos;
     while (q < end && (*q == ' ' || *q == '\t')) ++q;
     const char* const digits = q;
     int code = 0;
@@ -135,10 +135,10 @@ inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     if (*q != '\n') return fail("group code is not a number");
     if (noDigits) return fail("empty group code line");
     if (code > kMaxGroupCode) return fail("group code out of range");
-    const std::size_t vb = std::size_t(q - data_) + 1;
-    if (vb >= end_) return fail("group code without a value (file truncated)");
+    const std::size_t vb = std::size_t(q - mData) + 1;
+    if (vb >= mEnd) return fail("group code without a value (file truncated)");
     // Most values are short too; memchr pays off only for long ones.
-    const char* v = data_ + vb;
+    const char* v = mData + vb;
     const char* lim = end - v > 24 ? v + 24 : end;
     const char* nl = v;
     while (nl < lim && *nl != '\n') ++nl;
@@ -146,18 +146,18 @@ inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
         nl = static_cast<const char*>(std::memchr(lim, '\n', std::size_t(end - lim)));
         if (nl == nullptr) nl = end;
     }
-    std::size_t ve = std::size_t(nl - data_);
-    const std::size_t next = nl < end ? ve + 1 : end_;
-    if (ve > vb && data_[ve - 1] == '\r') --ve;
+    std::size_t ve = std::size_t(nl - mData);
+    const std::size_t next = nl < end ? ve + 1 : mEnd;
+    if (ve > vb && mData[ve - 1] == '\r') --ve;
     tag.code = code;
     tag.value = std::string_view(v, ve - vb);
-    tag.begin = pos_;
+    tag.begin = mPos;
     tag.valueBegin = vb;
     tag.end = next;
-    tag.line = line_;
+    tag.line = mLine;
     tag.binary = false;
-    line_ += 2;
-    pos_ = next;
+    mLine += 2;
+    mPos = next;
     return Status::Ok;
 }
 

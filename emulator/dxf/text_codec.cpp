@@ -161,15 +161,15 @@ TextCodec TextCodec::forDocument(const Document& doc) {
 }
 
 TextCodec::TextCodec(bool utf8, std::string codePage)
-    : utf8_(utf8), codePage_(std::move(codePage)), conv_(std::make_unique<Converters>()) {
-    if (utf8_) return;
-    conv_->toUtf8 = iconv_open("UTF-8", codePage_.c_str());
-    conv_->fromUtf8 = iconv_open(codePage_.c_str(), "UTF-8");
-    if (conv_->toUtf8 == kNoIconv || conv_->fromUtf8 == kNoIconv) {
-        conv_ = std::make_unique<Converters>();
-        codePage_ = "CP1252";
-        conv_->toUtf8 = iconv_open("UTF-8", "CP1252");
-        conv_->fromUtf8 = iconv_open("CP1252", "UTF-8");
+    : mUtf8(utf8), mCodePage(std::move(codePage)), mConv(std::make_unique<Converters>()) {
+    if (mUtf8) return;
+    mConv->toUtf8 = iconv_open("UTF-8", mCodePage.c_str());
+    mConv->fromUtf8 = iconv_open(mCodePage.c_str(), "UTF-8");
+    if (mConv->toUtf8 == kNoIconv || mConv->fromUtf8 == kNoIconv) {
+        mConv = std::make_unique<Converters>();
+        mCodePage = "CP1252";
+        mConv->toUtf8 = iconv_open("UTF-8", "CP1252");
+        mConv->fromUtf8 = iconv_open("CP1252", "UTF-8");
     }
 }
 
@@ -183,7 +183,7 @@ bool TextCodec::decode(std::string_view raw, std::string& out) const {
     bool ok = true;
     auto plain = [&](std::string_view run) {
         if (run.empty()) return;
-        if (utf8_) {
+        if (mUtf8) {
             for (std::size_t i = 0; i < run.size();) {
                 char32_t cp = 0;
                 std::size_t len = utf8Char(run, i, cp);
@@ -198,7 +198,7 @@ bool TextCodec::decode(std::string_view raw, std::string& out) const {
             }
             return;
         }
-        ok &= convert(conv_->toUtf8, run, out, [](std::string_view, std::string& o) {
+        ok &= convert(mConv->toUtf8, run, out, [](std::string_view, std::string& o) {
             appendUtf8(o, 0xFFFD);
             return std::size_t(1);
         });
@@ -252,7 +252,7 @@ bool TextCodec::encode(std::string_view utf8, std::string& out) const {
     out.clear();
     out.reserve(utf8.size());
     bool ok = true;
-    if (utf8_) {
+    if (mUtf8) {
         for (std::size_t i = 0; i < utf8.size();) {
             char32_t cp = 0;
             std::size_t len = utf8Char(utf8, i, cp);
@@ -266,7 +266,7 @@ bool TextCodec::encode(std::string_view utf8, std::string& out) const {
         }
         return ok;
     }
-    convert(conv_->fromUtf8, utf8, out, [&](std::string_view rest, std::string& o) -> std::size_t {
+    convert(mConv->fromUtf8, utf8, out, [&](std::string_view rest, std::string& o) -> std::size_t {
         char32_t cp = 0;
         std::size_t len = utf8Char(rest, 0, cp);
         if (len == 0) {

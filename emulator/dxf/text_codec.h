@@ -27,8 +27,8 @@ public:
     TextCodec(TextCodec&&) noexcept;
     TextCodec& operator=(TextCodec&&) noexcept;
 
-    bool utf8() const { return utf8_; }
-    const std::string& codePage() const { return codePage_; }
+    bool utf8() const { return mUtf8; }
+    const std::string& codePage() const { return mCodePage; }
 
     // File bytes -> UTF-8, expanding \U+XXXX and \M+nXXXX. Bytes that do not decode become U+FFFD;
     // returns false when that happened (out is still filled).
@@ -50,9 +50,9 @@ public:
 
 private:
     struct Converters;
-    bool utf8_;
-    std::string codePage_;
-    std::unique_ptr<Converters> conv_;
+    bool mUtf8;
+    std::string mCodePage;
+    std::unique_ptr<Converters> mConv;
 };
 
 // Appends the UTF-8 form of a code point (U+FFFD for invalid ones).

@@ -24,129 +24,129 @@ std::string formatIntLike(const Tag& old, long long v) {
 class Writer {
 public:
     Writer(const Document& d, const EditSet& e, Sink& s)
-        : d_(d), e_(e), sink_(s), data_(d.bytes().data()), to_(e.encoding().value_or(d.encoding())) {}
+        : mD(d), mE(e), mSink(s), mData(d.bytes().data()), mTo(e.encoding().value_or(d.encoding())) {}
 
     bool run(std::string& error, WriteStats& stats);
 
 private:
     void resolve();
     bool leftOut(Handle h) const {
-        RecordIndex i = d_.find(h);
-        return i != kNoRecord && (state_[i] & kLeftOut);
+        RecordIndex i = mD.find(h);
+        return i != kNoRecord && (mState[i] & kLeftOut);
     }
     bool refersToLeftOut(RecordIndex i) const;
     void rewrite(RecordIndex i);
-    void emitRaw(const Tag& t) { scratch_.append(data_ + t.begin, t.end - t.begin); }
+    void emitRaw(const Tag& t) { mScratch.append(mData + t.begin, t.end - t.begin); }
     void emitValue(const Tag& t, std::string_view v) {
         if (t.binary) {
-            scratch_.append(data_ + t.begin, 2);  // the group code as read
+            mScratch.append(mData + t.begin, 2);  // the group code as read
             if (valueTypeOf(t.code) == ValueType::String) {  // edits give text as stored
-                scratch_.append(v);
-                scratch_.push_back('\0');
-            } else if (!appendValue(scratch_, t.code, v, Encoding::Binary, error_)) {
+                mScratch.append(v);
+                mScratch.push_back('\0');
+            } else if (!appendValue(mScratch, t.code, v, Encoding::Binary, mError)) {
                 emitRaw(t);
             }
             return;
         }
-        scratch_.append(data_ + t.begin, t.valueBegin - t.begin);
-        scratch_.append(v);
-        scratch_.append(t.valueLineEnd(data_));
+        mScratch.append(mData + t.begin, t.valueBegin - t.begin);
+        mScratch.append(v);
+        mScratch.append(t.valueLineEnd(mData));
     }
     bool put(const char* p, std::size_t n) {
-        stats_.bytes += n;
-        return n == 0 || sink_.write(p, n);
+        mStats.bytes += n;
+        return n == 0 || mSink.write(p, n);
     }
     // Writes whole tags, converted when the target encoding is not the one read.
     bool putTags(const char* p, std::size_t n) {
-        if (to_ == d_.encoding()) return put(p, n);
-        converted_.clear();
-        return transcode(p, n, d_.encoding(), to_, converted_, error_,
+        if (mTo == mD.encoding()) return put(p, n);
+        mConverted.clear();
+        return transcode(p, n, mD.encoding(), mTo, mConverted, mError,
                          [this](const std::string& out) { return put(out.data(), out.size()); });
     }
 
-    const Document& d_;
-    const EditSet& e_;
-    Sink& sink_;
-    const char* data_;
-    std::vector<std::uint8_t> state_;
-    std::unordered_map<RecordIndex, const RecordEdit*> recordEdits_;
-    std::unordered_map<RecordIndex, const std::vector<ValueEdit>*> headerEdits_;
-    bool anyLeftOut_ = false;
-    RecordIndex seedRecord_ = kNoRecord;
-    Handle newSeed_ = kNoHandle;
-    std::string scratch_;
-    WriteStats stats_;
-    const Encoding to_;
-    std::string converted_;
-    std::string error_;  // a value that could not be written in the target encoding
+    const Document& mD;
+    const EditSet& mE;
+    Sink& mSink;
+    const char* mData;
+    std::vector<std::uint8_t> mState;
+    std::unordered_map<RecordIndex, const RecordEdit*> mRecordEdits;
+    std::unordered_map<RecordIndex, const std::vector<ValueEdit>*> mHeaderEdits;
+    bool mAnyLeftOut = false;
+    RecordIndex mSeedRecord = kNoRecord;
+    Handle mNewSeed = kNoHandle;
+    std::string mScratch;
+    WriteStats mStats;
+    const Encoding mTo;
+    std::string mConverted;
+    std::string mError;  // a value that could not be written in the target encoding
 };
 
 void Writer::resolve() {
-    const std::size_t n = d_.recordCount();
-    state_.assign(n, 0);
+    const std::size_t n = mD.recordCount();
+    mState.assign(n, 0);
     std::vector<RecordIndex> queue;
     auto leaveOutWithOwned = [&](RecordIndex root) {
-        if (state_[root] & kLeftOut) return false;
-        state_[root] |= kLeftOut;
+        if (mState[root] & kLeftOut) return false;
+        mState[root] |= kLeftOut;
         queue.assign(1, root);
         while (!queue.empty()) {
             RecordIndex i = queue.back();
             queue.pop_back();
-            ++stats_.recordsLeftOut;
-            for (RecordIndex c : d_.ownedDirectly(i)) {
-                if (state_[c] & kLeftOut) continue;
-                state_[c] |= kLeftOut;
+            ++mStats.recordsLeftOut;
+            for (RecordIndex c : mD.ownedDirectly(i)) {
+                if (mState[c] & kLeftOut) continue;
+                mState[c] |= kLeftOut;
                 queue.push_back(c);
             }
         }
         return true;
     };
-    for (Handle h : e_.leftOut()) {
-        RecordIndex root = d_.find(h);
+    for (Handle h : mE.leftOut()) {
+        RecordIndex root = mD.find(h);
         if (root != kNoRecord) leaveOutWithOwned(root);
     }
     // A BLOCK..ENDBLK or TABLE..ENDTAB span that lost its first or last record (an owner named by 330
     // was left out) goes whole: half a span does not read back.
-    if (stats_.recordsLeftOut > 0) {
+    if (mStats.recordsLeftOut > 0) {
         for (bool changed = true; changed;) {
             changed = false;
             auto sweep = [&](RecordIndex first, RecordIndex last) {
-                if (first == kNoRecord || last == kNoRecord || !((state_[first] | state_[last]) & kLeftOut)) return;
+                if (first == kNoRecord || last == kNoRecord || !((mState[first] | mState[last]) & kLeftOut)) return;
                 for (RecordIndex i = first; i <= last; ++i) changed |= leaveOutWithOwned(i);
             };
-            for (const auto& [first, last] : d_.blockSpans()) sweep(first, last);
-            for (const TableInfo& t : d_.tables()) sweep(t.begin, t.end);
+            for (const auto& [first, last] : mD.blockSpans()) sweep(first, last);
+            for (const TableInfo& t : mD.tables()) sweep(t.begin, t.end);
         }
     }
-    anyLeftOut_ = stats_.recordsLeftOut > 0;
-    for (const auto& [h, edit] : e_.recordEdits()) {
-        RecordIndex i = d_.find(h);
-        if (i == kNoRecord || (state_[i] & kLeftOut)) continue;
-        state_[i] |= kEdited;
-        recordEdits_[i] = &edit;
+    mAnyLeftOut = mStats.recordsLeftOut > 0;
+    for (const auto& [h, edit] : mE.recordEdits()) {
+        RecordIndex i = mD.find(h);
+        if (i == kNoRecord || (mState[i] & kLeftOut)) continue;
+        mState[i] |= kEdited;
+        mRecordEdits[i] = &edit;
     }
-    for (const auto& [name, values] : e_.headerEdits()) {
-        RecordIndex i = d_.headerVar(name);
+    for (const auto& [name, values] : mE.headerEdits()) {
+        RecordIndex i = mD.headerVar(name);
         if (i == kNoRecord) continue;
-        state_[i] |= kEdited;
-        headerEdits_[i] = &values;
+        mState[i] |= kEdited;
+        mHeaderEdits[i] = &values;
     }
-    Handle needed = d_.maxHandle() + 1;
-    if (e_.minHandseed() > needed) needed = e_.minHandseed();
-    if (d_.handseed() < needed) {
-        seedRecord_ = d_.headerVar("$HANDSEED");
-        if (seedRecord_ != kNoRecord) {
-            state_[seedRecord_] |= kEdited;
-            newSeed_ = needed;
+    Handle needed = mD.maxHandle() + 1;
+    if (mE.minHandseed() > needed) needed = mE.minHandseed();
+    if (mD.handseed() < needed) {
+        mSeedRecord = mD.headerVar("$HANDSEED");
+        if (mSeedRecord != kNoRecord) {
+            mState[mSeedRecord] |= kEdited;
+            mNewSeed = needed;
         }
     }
 }
 
 bool Writer::refersToLeftOut(RecordIndex i) const {
-    const Record& r = d_.record(i);
+    const Record& r = mD.record(i);
     if (leftOut(r.owner) || leftOut(r.xdict)) return true;
     if (!r.has(kFlagPointers)) return false;  // spares reading the tags of most entities again
-    for (const Tag& t : d_.tags(i)) {
+    for (const Tag& t : mD.tags(i)) {
         if (!isPointerCode(t.code)) continue;
         Handle h = kNoHandle;
         if (parseHandle(t.value, h) && leftOut(h)) return true;
@@ -158,17 +158,17 @@ void Writer::rewrite(RecordIndex i) {
     enum Group { kNone, kReactors, kXdict, kBlkrefs, kOther };
     const RecordEdit* re = nullptr;
     const std::vector<ValueEdit>* values = nullptr;
-    if (auto it = recordEdits_.find(i); it != recordEdits_.end()) {
+    if (auto it = mRecordEdits.find(i); it != mRecordEdits.end()) {
         re = it->second;
         if (!re->values.empty()) values = &re->values;
     }
-    if (auto it = headerEdits_.find(i); it != headerEdits_.end()) values = it->second;
-    const Record& r = d_.record(i);
-    const bool isDict = d_.isDictionary(i);
+    if (auto it = mHeaderEdits.find(i); it != mHeaderEdits.end()) values = it->second;
+    const Record& r = mD.record(i);
+    const bool isDict = mD.isDictionary(i);
     const bool dropXdict =
-        (re && re->releaseXdict) || (anyLeftOut_ && r.xdict != kNoHandle && leftOut(r.xdict));
+        (re && re->releaseXdict) || (mAnyLeftOut && r.xdict != kNoHandle && leftOut(r.xdict));
 
-    scratch_.clear();
+    mScratch.clear();
     Group group = kNone;
     bool dropping = false;
     std::size_t groupStart = 0;
@@ -179,15 +179,15 @@ void Writer::rewrite(RecordIndex i) {
     Tag heldKey;
     bool holding = false;
 
-    for (const Tag& t : d_.tags(i)) {
+    for (const Tag& t : mD.tags(i)) {
         if (t.code == 1001) inXdata = true;
 
         if (holding) {
             holding = false;
             if (!inXdata && group == kNone && (t.code == 350 || t.code == 360)) {
                 Handle h = kNoHandle;
-                if (anyLeftOut_ && parseHandle(t.value, h) && leftOut(h)) {
-                    ++stats_.referencesMended;
+                if (mAnyLeftOut && parseHandle(t.value, h) && leftOut(h)) {
+                    ++mStats.referencesMended;
                     continue;  // key and handle both go
                 }
                 emitRaw(heldKey);
@@ -204,7 +204,7 @@ void Writer::rewrite(RecordIndex i) {
                         : v == "{ACAD_XDICTIONARY" ? kXdict
                         : v == "{BLKREFS"          ? kBlkrefs
                                                    : kOther;
-                groupStart = scratch_.size();
+                groupStart = mScratch.size();
                 groupKept = groupDropped = 0;
                 dropping = group == kXdict && dropXdict;
                 if (!dropping) emitRaw(t);
@@ -214,7 +214,7 @@ void Writer::rewrite(RecordIndex i) {
                 bool emptied =
                     (group == kReactors || group == kBlkrefs) && groupKept == 0 && groupDropped > 0;
                 if (emptied)
-                    scratch_.resize(groupStart);
+                    mScratch.resize(groupStart);
                 else if (!dropping)
                     emitRaw(t);
                 group = kNone;
@@ -260,9 +260,9 @@ void Writer::rewrite(RecordIndex i) {
                 continue;
             }
         }
-        if (i == seedRecord_ && t.code == 5 && !seenSeed) {
+        if (i == mSeedRecord && t.code == 5 && !seenSeed) {
             seenSeed = true;
-            emitValue(t, formatHandle(newSeed_));
+            emitValue(t, formatHandle(mNewSeed));
             continue;
         }
         if (isDict && !inXdata && group == kNone && t.code == 3) {
@@ -270,10 +270,10 @@ void Writer::rewrite(RecordIndex i) {
             holding = true;
             continue;
         }
-        if (anyLeftOut_ && isPointerCode(t.code)) {
+        if (mAnyLeftOut && isPointerCode(t.code)) {
             Handle h = kNoHandle;
             if (parseHandle(t.value, h) && leftOut(h)) {
-                ++stats_.referencesMended;
+                ++mStats.referencesMended;
                 if ((group == kReactors && t.code == 330) || (group == kBlkrefs && t.code == 331)) {
                     ++groupDropped;
                     continue;
@@ -290,56 +290,56 @@ void Writer::rewrite(RecordIndex i) {
 }
 
 bool Writer::run(std::string& error, WriteStats& stats) {
-    const bool converting = to_ != d_.encoding();
-    const bool plain = !converting && e_.empty() && d_.handseed() > d_.maxHandle();
-    const std::string_view all = d_.bytes();
+    const bool converting = mTo != mD.encoding();
+    const bool plain = !converting && mE.empty() && mD.handseed() > mD.maxHandle();
+    const std::string_view all = mD.bytes();
     bool ok = true;
     if (plain) {
         ok = put(all.data(), all.size());
     } else {
         resolve();
-        std::size_t runBegin = 0, runEnd = d_.prefixEnd();  // bytes waiting to be copied as read
+        std::size_t runBegin = 0, runEnd = mD.prefixEnd();  // bytes waiting to be copied as read
         if (converting) {
             // The binary sentinel, or the comments before the first record of an ASCII file (its BOM
             // is left out: binary text needs none).
             std::size_t from = 0;
-            if (d_.encoding() == Encoding::Binary) from = runEnd;
+            if (mD.encoding() == Encoding::Binary) from = runEnd;
             else if (all.substr(0, 3) == "\xEF\xBB\xBF") from = 3;
-            if (to_ == Encoding::Binary) ok = put(kBinarySentinel.data(), kBinarySentinel.size());
+            if (mTo == Encoding::Binary) ok = put(kBinarySentinel.data(), kBinarySentinel.size());
             runBegin = from;
         }
-        const std::size_t n = d_.recordCount();
+        const std::size_t n = mD.recordCount();
         for (RecordIndex i = 0; ok && i < n; ++i) {
-            const std::uint8_t st = state_[i];
-            const bool verbatim = !(st & kLeftOut) && !(st & kEdited) && !(anyLeftOut_ && refersToLeftOut(i));
+            const std::uint8_t st = mState[i];
+            const bool verbatim = !(st & kLeftOut) && !(st & kEdited) && !(mAnyLeftOut && refersToLeftOut(i));
             if (verbatim) {
-                if (runEnd != d_.recordBegin(i)) {
-                    ok = putTags(data_ + runBegin, runEnd - runBegin);
-                    runBegin = d_.recordBegin(i);
+                if (runEnd != mD.recordBegin(i)) {
+                    ok = putTags(mData + runBegin, runEnd - runBegin);
+                    runBegin = mD.recordBegin(i);
                 }
-                runEnd = d_.recordEnd(i);
+                runEnd = mD.recordEnd(i);
                 continue;
             }
-            ok = ok && putTags(data_ + runBegin, runEnd - runBegin);
-            runBegin = runEnd = d_.recordEnd(i);
+            ok = ok && putTags(mData + runBegin, runEnd - runBegin);
+            runBegin = runEnd = mD.recordEnd(i);
             if (ok && !(st & kLeftOut)) {
                 rewrite(i);
-                ++stats_.recordsRewritten;
-                ok = error_.empty() && putTags(scratch_.data(), scratch_.size());
+                ++mStats.recordsRewritten;
+                ok = mError.empty() && putTags(mScratch.data(), mScratch.size());
             }
         }
         if (ok) {
-            if (runEnd != d_.trailerBegin()) {
-                ok = putTags(data_ + runBegin, runEnd - runBegin);
-                runBegin = d_.trailerBegin();
+            if (runEnd != mD.trailerBegin()) {
+                ok = putTags(mData + runBegin, runEnd - runBegin);
+                runBegin = mD.trailerBegin();
             }
             // Bytes after 0 EOF are kept as read, but are no tags to convert.
-            if (ok && converting) ok = putTags(data_ + runBegin, d_.trailerBegin() - runBegin);
-            else if (ok) ok = put(data_ + runBegin, all.size() - runBegin);
+            if (ok && converting) ok = putTags(mData + runBegin, mD.trailerBegin() - runBegin);
+            else if (ok) ok = put(mData + runBegin, all.size() - runBegin);
         }
     }
-    if (!ok) error = error_.empty() ? sink_.error() : error_;
-    stats = stats_;
+    if (!ok) error = mError.empty() ? mSink.error() : mError;
+    stats = mStats;
     return ok;
 }
 

@@ -16,28 +16,28 @@ namespace {
 // Buffered writes to a file descriptor; spans larger than the buffer go straight through.
 class FileSink : public Sink {
 public:
-    FileSink(int fd, const SaveFaults* faults) : fd_(fd), faults_(faults) { buf_.reserve(kBufSize); }
+    FileSink(int fd, const SaveFaults* faults) : mFd(fd), mFaults(faults) { mBuf.reserve(kBufSize); }
 
     bool write(const char* p, std::size_t n) override {
-        if (failed_) return false;
-        if (buf_.size() + n <= kBufSize) {
-            buf_.insert(buf_.end(), p, p + n);
+        if (mFailed) return false;
+        if (mBuf.size() + n <= kBufSize) {
+            mBuf.insert(mBuf.end(), p, p + n);
             return true;
         }
         if (!flushBuffer()) return false;
         if (n >= kBufSize) return writeAll(p, n);
-        buf_.insert(buf_.end(), p, p + n);
+        mBuf.insert(mBuf.end(), p, p + n);
         return true;
     }
 
     bool flushBuffer() {
-        if (buf_.empty()) return !failed_;
-        bool ok = writeAll(buf_.data(), buf_.size());
-        buf_.clear();
+        if (mBuf.empty()) return !mFailed;
+        bool ok = writeAll(mBuf.data(), mBuf.size());
+        mBuf.clear();
         return ok;
     }
 
-    std::string error() const override { return error_; }
+    std::string error() const override { return mError; }
 
 private:
     static constexpr std::size_t kBufSize = 1 << 18;
@@ -46,17 +46,17 @@ private:
     bool writeAll(const char* p, std::size_t n) {
         while (n > 0) {
             std::size_t chunk = n;
-            if (faults_ && faults_->failWriteAtByte >= 0) {
-                auto limit = std::uint64_t(faults_->failWriteAtByte);
-                if (written_ >= limit) return fail(ENOSPC);
-                if (written_ + chunk > limit) chunk = std::size_t(limit - written_);
+            if (mFaults && mFaults->failWriteAtByte >= 0) {
+                auto limit = std::uint64_t(mFaults->failWriteAtByte);
+                if (mWritten >= limit) return fail(ENOSPC);
+                if (mWritten + chunk > limit) chunk = std::size_t(limit - mWritten);
             }
-            const long w = io::writeSome(fd_, p, chunk);
+            const long w = io::writeSome(mFd, p, chunk);
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) return fail(w < 0 ? errno : EIO);
             p += w;
             n -= std::size_t(w);
-            written_ += std::uint64_t(w);
+            mWritten += std::uint64_t(w);
         }
         startWriteback();
         return true;
@@ -64,23 +64,23 @@ private:
     // Hands what is written so far to the disk without waiting: the flush before the rename then has
     // little left to wait for.
     void startWriteback() {
-        if (written_ - handedToDisk_ < kWritebackStep) return;
-        io::startWriteback(fd_, handedToDisk_, written_);
-        handedToDisk_ = written_;
+        if (mWritten - mHandedToDisk < kWritebackStep) return;
+        io::startWriteback(mFd, mHandedToDisk, mWritten);
+        mHandedToDisk = mWritten;
     }
     bool fail(int e) {
-        failed_ = true;
-        error_ = std::string("cannot write: ") + std::strerror(e);
+        mFailed = true;
+        mError = std::string("cannot write: ") + std::strerror(e);
         return false;
     }
 
-    int fd_;
-    const SaveFaults* faults_;
-    std::vector<char> buf_;
-    std::uint64_t written_ = 0;
-    std::uint64_t handedToDisk_ = 0;
-    bool failed_ = false;
-    std::string error_;
+    int mFd;
+    const SaveFaults* mFaults;
+    std::vector<char> mBuf;
+    std::uint64_t mWritten = 0;
+    std::uint64_t mHandedToDisk = 0;
+    bool mFailed = false;
+    std::string mError;
 };
 
 const char kChangedOnDisk[] =

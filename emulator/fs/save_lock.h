@@ -28,19 +28,19 @@ public:
     // locked; vanished is set when nothing is at path now.
     bool acquire(const std::string& path, std::string& reason, bool& vanished);
     // The locked file as it is now.
-    const FileIdentity& locked() const { return locked_; }
+    const FileIdentity& locked() const { return mLocked; }
     // True when path still leads to the locked file (another save may have replaced it while this one
     // waited for the lock).
     bool stillAt(const std::string& path) const {
         FileIdentity now;
-        return identifyFile(path, now) && now.sameFileAs(locked_);
+        return identifyFile(path, now) && now.sameFileAs(mLocked);
     }
     // The open locked file (a descriptor, POSIX) or the mutex held (a HANDLE, Windows).
-    std::intptr_t handle() const { return handle_; }
+    std::intptr_t handle() const { return mHandle; }
 
 private:
-    std::intptr_t handle_ = -1;
-    FileIdentity locked_;
+    std::intptr_t mHandle = -1;
+    FileIdentity mLocked;
 };
 
 }  // namespace vrk::fs

@@ -17,7 +17,7 @@ constexpr std::uint64_t kSaveLockOffset = 0x4000000000000000ull;
 
 SaveLock::~SaveLock() {
     // Closing the last descriptor of the open file description releases its lock.
-    if (handle_ >= 0) ::close(int(handle_));
+    if (mHandle >= 0) ::close(int(mHandle));
 }
 
 bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanished) {
@@ -37,12 +37,12 @@ bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanis
     int rc;
     while ((rc = ::fcntl(fd, F_OFD_SETLKW, &byte)) != 0 && errno == EINTR) {
     }
-    if (rc != 0 || !identifyOpenFile(fd, locked_)) {
+    if (rc != 0 || !identifyOpenFile(fd, mLocked)) {
         reason = std::string("cannot lock it: ") + std::strerror(errno);
         ::close(fd);
         return false;
     }
-    handle_ = fd;
+    mHandle = fd;
     return true;
 }
 

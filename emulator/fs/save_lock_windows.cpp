@@ -7,8 +7,8 @@
 namespace vrk::fs {
 
 SaveLock::~SaveLock() {
-    if (handle_ == -1) return;
-    HANDLE h = reinterpret_cast<HANDLE>(handle_);
+    if (mHandle == -1) return;
+    HANDLE h = reinterpret_cast<HANDLE>(mHandle);
     ReleaseMutex(h);
     CloseHandle(h);
 }
@@ -37,9 +37,9 @@ bool SaveLock::acquire(const std::string& path, std::string& reason, bool& vanis
         CloseHandle(h);
         return false;
     }
-    handle_ = reinterpret_cast<std::intptr_t>(h);
+    mHandle = reinterpret_cast<std::intptr_t>(h);
     FileIdentity now;
-    locked_ = identifyFile(path, now) && now.sameFileAs(id) ? now : id;
+    mLocked = identifyFile(path, now) && now.sameFileAs(id) ? now : id;
     return true;
 }
 

@@ -19,7 +19,7 @@ public:
     RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
 
 private:
-    bool armed_ = false;
+    bool mArmed = false;
 };
 
 }  // namespace vrk::fs

@@ -33,7 +33,7 @@ RemoveOnSignal::RemoveOnSignal(const std::string& path) {
     if (path.size() >= sizeof(gPath)) return;
     std::memcpy(gPath, path.c_str(), path.size() + 1);
     gArmed = 1;
-    armed_ = true;
+    mArmed = true;
     for (int i = 0; i < kSignalCount; ++i) {
         gPrevious[i] = std::signal(kSignals[i], removeAndRaise);
         // A signal the caller ignores (nohup) stays ignored: it ends nothing, so nothing is left.
@@ -42,7 +42,7 @@ RemoveOnSignal::RemoveOnSignal(const std::string& path) {
 }
 
 RemoveOnSignal::~RemoveOnSignal() {
-    if (!armed_) return;
+    if (!mArmed) return;
     gArmed = 0;
     for (int i = 0; i < kSignalCount; ++i)
         if (gPrevious[i] != SIG_ERR) std::signal(kSignals[i], gPrevious[i]);

@@ -31,11 +31,11 @@ RemoveOnSignal::RemoveOnSignal(const std::string& path) {
     if (text.size() >= sizeof(gPath) / sizeof(gPath[0])) return;
     std::memcpy(gPath, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     InterlockedExchange(&gArmed, 1);
-    armed_ = SetConsoleCtrlHandler(removeAndExit, TRUE) != 0;
+    mArmed = SetConsoleCtrlHandler(removeAndExit, TRUE) != 0;
 }
 
 RemoveOnSignal::~RemoveOnSignal() {
-    if (!armed_) return;
+    if (!mArmed) return;
     InterlockedExchange(&gArmed, 0);
     SetConsoleCtrlHandler(removeAndExit, FALSE);
 }

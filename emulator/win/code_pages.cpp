@@ -44,17 +44,17 @@ bool isDoubleByte(UINT resolved) {
 // One iconv descriptor for the length of one conversion.
 class Iconv {
 public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Iconv(const char* to, const char* from) : mCd(iconv_open(to, from)) {}
     ~Iconv() {
-        if (ok()) iconv_close(cd_);
+        if (ok()) iconv_close(mCd);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return cd_; }
+    bool ok() const { return mCd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return mCd; }
 
 private:
-    iconv_t cd_;
+    iconv_t mCd;
 };
 
 // What Windows gives for a byte that starts no character: single-byte code pages pass the byte

@@ -14,10 +14,10 @@ class RegistryFileTest : public WinTest {
 protected:
     void SetUp() override {
         WinTest::SetUp();
-        dir_ = folder_.path();
-        path_ = folder_.file("registry.txt");
+        mDir = mFolder.path();
+        mPath = mFolder.file("registry.txt");
     }
-    std::vector<std::string> files() const { return folder_.entries(); }
+    std::vector<std::string> files() const { return mFolder.entries(); }
     static std::string read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream out;
@@ -44,8 +44,8 @@ protected:
         RegCloseKey(key);
         return data;
     }
-    vrk::test::TempFolder folder_;
-    std::string dir_, path_;
+    vrk::test::TempFolder mFolder;
+    std::string mDir, mPath;
 };
 
 TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
@@ -74,12 +74,12 @@ TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
         ERROR_SUCCESS);
     RegCloseKey(key);
 
-    ASSERT_TRUE(vrk::win::saveRegistry(path_));
-    const std::string saved = read(path_);
+    ASSERT_TRUE(vrk::win::saveRegistry(mPath));
+    const std::string saved = read(mPath);
     vrk::win::resetRegistry();
-    ASSERT_TRUE(vrk::win::loadRegistry(path_));
-    ASSERT_TRUE(vrk::win::saveRegistry(path_));
-    EXPECT_EQ(read(path_), saved);
+    ASSERT_TRUE(vrk::win::loadRegistry(mPath));
+    ASSERT_TRUE(vrk::win::saveRegistry(mPath));
+    EXPECT_EQ(read(mPath), saved);
 
     const wchar_t* path = L"software\\var \"NIKEL\"\\2004";
     DWORD type = 0;
@@ -117,26 +117,26 @@ TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
     for (const char* text : {"", "vrk-registry 2\n", "vrk-registry 1\nsz \"A\" \"b\\0\"\n",
                              "vrk-registry 1\nkey \"HKEY_NOWHERE\\\\X\"\n",
                              "vrk-registry 1\nkey \"HKEY_USERS\\\\X\"\nsz \"A\" \"unclosed\n"}) {
-        write(path_, text);
-        EXPECT_FALSE(vrk::win::loadRegistry(path_)) << text;
+        write(mPath, text);
+        EXPECT_FALSE(vrk::win::loadRegistry(mPath)) << text;
     }
-    EXPECT_FALSE(vrk::win::loadRegistry(dir_ + "/missing.txt"));
+    EXPECT_FALSE(vrk::win::loadRegistry(mDir + "/missing.txt"));
     EXPECT_EQ(vrk::win::openKeyCount(), 1u);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryFileTest, SaveReplacesTheTargetOrLeavesNothing) {
-    write(path_, "vrk-registry 1\n# old content, longer than the text of an empty registry\n");
-    ASSERT_TRUE(vrk::win::saveRegistry(path_));
-    EXPECT_EQ(read(path_), "vrk-registry 1\n");
+    write(mPath, "vrk-registry 1\n# old content, longer than the text of an empty registry\n");
+    ASSERT_TRUE(vrk::win::saveRegistry(mPath));
+    EXPECT_EQ(read(mPath), "vrk-registry 1\n");
     EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
-    unlink(path_.c_str());
+    unlink(mPath.c_str());
 
-    EXPECT_FALSE(vrk::win::saveRegistry(dir_ + "/no/such/dir/registry.txt"));
+    EXPECT_FALSE(vrk::win::saveRegistry(mDir + "/no/such/dir/registry.txt"));
     // A directory in the target's place cannot be replaced by the rename.
-    ASSERT_EQ(mkdir(path_.c_str(), 0755), 0);
-    EXPECT_FALSE(vrk::win::saveRegistry(path_));
-    rmdir(path_.c_str());
+    ASSERT_EQ(mkdir(mPath.c_str(), 0755), 0);
+    EXPECT_FALSE(vrk::win::saveRegistry(mPath));
+    rmdir(mPath.c_str());
     EXPECT_TRUE(files().empty());
 }
 
@@ -147,13 +147,13 @@ namespace {
 // Two processes on one registry file: what the other saved after this one loaded stays, what this one
 // changed wins.
 TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
-    write(path_,
+    write(mPath,
           "vrk-registry 1\n"
           "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
           "dword \"Kept\" 0x00000001\n"
           "dword \"Dropped\" 0x00000002\n"
           "dword \"Changed\" 0x00000003\n");
-    ASSERT_TRUE(vrk::win::loadRegistry(path_));
+    ASSERT_TRUE(vrk::win::loadRegistry(mPath));
     HKEY key = nullptr;
     ASSERT_EQ(
         RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -167,7 +167,7 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
     RegCloseKey(key);
 
     // Meanwhile another host program saved its own entries.
-    write(path_,
+    write(mPath,
           "vrk-registry 1\n"
           "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
           "dword \"Kept\" 0x00000001\n"
@@ -176,8 +176,8 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
           "dword \"Theirs\" 0x00000004\n"
           "key \"HKEY_CURRENT_USER\\\\Other\\\\R17\"\n");
     std::string reason;
-    ASSERT_TRUE(vrk::win::saveRegistry(path_, &reason)) << reason;
-    EXPECT_EQ(read(path_),
+    ASSERT_TRUE(vrk::win::saveRegistry(mPath, &reason)) << reason;
+    EXPECT_EQ(read(mPath),
               "vrk-registry 1\n"
               "key \"HKEY_CURRENT_USER\\\\Mine\"\n"
               "key \"HKEY_CURRENT_USER\\\\Other\"\n"
@@ -190,10 +190,10 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
     EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
 
     // A file that is no registry is left alone, and the reason given.
-    write(path_, "not a registry\n");
-    EXPECT_FALSE(vrk::win::saveRegistry(path_, &reason));
+    write(mPath, "not a registry\n");
+    EXPECT_FALSE(vrk::win::saveRegistry(mPath, &reason));
     EXPECT_EQ(reason, "it is not a registry file");
-    EXPECT_EQ(read(path_), "not a registry\n");
+    EXPECT_EQ(read(mPath), "not a registry\n");
 }
 
 // The registry file is saved like a drawing: through a link to the file it leads to (made when it is
@@ -204,7 +204,7 @@ TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    const std::string link = dir_ + "/link.txt";
+    const std::string link = mDir + "/link.txt";
     ASSERT_EQ(symlink("registry.txt", link.c_str()), 0);
     for (int round = 0; round < 2; ++round) {  // missing, then there
         std::string reason;
@@ -212,17 +212,17 @@ TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
         struct stat st {};
         ASSERT_EQ(lstat(link.c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode));
-        EXPECT_NE(read(path_).find("Varnikel"), std::string::npos);
+        EXPECT_NE(read(mPath).find("Varnikel"), std::string::npos);
     }
     EXPECT_EQ(files().size(), 2u);
 
-    write(path_, "vrk-registry 1\n");
-    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    write(mPath, "vrk-registry 1\n");
+    ASSERT_EQ(chmod(mPath.c_str(), 0444), 0);
     std::string reason;
     EXPECT_FALSE(vrk::win::saveRegistry(link, &reason));
     EXPECT_NE(reason.find("read-only"), std::string::npos) << reason;
-    EXPECT_EQ(read(path_), "vrk-registry 1\n");
-    chmod(path_.c_str(), 0644);
+    EXPECT_EQ(read(mPath), "vrk-registry 1\n");
+    chmod(mPath.c_str(), 0644);
 }
 
 }  // namespace

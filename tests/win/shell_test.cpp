@@ -24,16 +24,16 @@ class ShellTest : public WinTest {
 protected:
     void SetUp() override {
         WinTest::SetUp();
-        dir_ = folder_.path();
-        if (const char* path = std::getenv("PATH")) oldPath_ = path;
-        setenv("PATH", dir_.c_str(), 1);
+        mDir = mFolder.path();
+        if (const char* path = std::getenv("PATH")) mOldPath = path;
+        setenv("PATH", mDir.c_str(), 1);
     }
     void TearDown() override {
-        setenv("PATH", oldPath_.c_str(), 1);
+        setenv("PATH", mOldPath.c_str(), 1);
         WinTest::TearDown();
     }
-    vrk::test::TempFolder folder_;
-    std::string dir_, oldPath_;
+    vrk::test::TempFolder mFolder;
+    std::string mDir, mOldPath;
 };
 
 TEST_F(ShellTest, ObserverSeesTheCallInsteadOfALaunch) {
@@ -70,9 +70,9 @@ TEST_F(ShellTest, NoOpenerMeansFileNotFoundAndSaysSo) {
 }
 
 TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {
-    const std::string opener = dir_ + "/xdg-open";
-    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > \"" << dir_ << "/opened.tmp\"\n/bin/mv \"" << dir_
-                          << "/opened.tmp\" \"" << dir_ << "/opened\"\necho noise\necho noise >&2\n";
+    const std::string opener = mDir + "/xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > \"" << mDir << "/opened.tmp\"\n/bin/mv \"" << mDir
+                          << "/opened.tmp\" \"" << mDir << "/opened\"\necho noise\necho noise >&2\n";
     ASSERT_EQ(chmod(opener.c_str(), 0755), 0);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -86,7 +86,7 @@ TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {
 
     std::string opened;
     for (int i = 0; i < 500 && opened.empty(); ++i) {
-        std::ifstream in(dir_ + "/opened");
+        std::ifstream in(mDir + "/opened");
         std::getline(in, opened);
         if (opened.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -13,32 +13,32 @@ std::string hex(Handle h) {
 void Emitter::code(int c) {
     char buf[16];
     int n = std::snprintf(buf, sizeof buf, "%3d\n", c);
-    out_.append(buf, std::size_t(n));
+    mOut.append(buf, std::size_t(n));
 }
 
 void Emitter::str(int c, std::string_view v) {
     code(c);
-    out_.append(v);
-    out_ += '\n';
+    mOut.append(v);
+    mOut += '\n';
 }
 
 void Emitter::integer(int c, long long v) {
     code(c);
     char buf[32];
     int n = std::snprintf(buf, sizeof buf, "%6lld\n", v);
-    out_.append(buf, std::size_t(n));
+    mOut.append(buf, std::size_t(n));
 }
 
 void Emitter::real(int c, double v) {
     code(c);
     char buf[40];
     int n = std::snprintf(buf, sizeof buf, "%.6g", v);
-    out_.append(buf, std::size_t(n));
+    mOut.append(buf, std::size_t(n));
     // Reals are written with a decimal point, as the CAD program does.
     bool dot = false;
     for (int i = 0; i < n; ++i) dot |= buf[i] == '.' || buf[i] == 'e';
-    if (!dot) out_ += ".0";
-    out_ += '\n';
+    if (!dot) mOut += ".0";
+    mOut += '\n';
 }
 
 void Emitter::handle(int c, Handle h) {

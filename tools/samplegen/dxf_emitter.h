@@ -13,7 +13,7 @@ using Handle = std::uint64_t;
 
 class Emitter {
 public:
-    explicit Emitter(std::string& out) : out_(out) {}
+    explicit Emitter(std::string& out) : mOut(out) {}
 
     void str(int code, std::string_view v);
     void integer(int code, long long v);
@@ -27,7 +27,7 @@ public:
 
 private:
     void code(int c);
-    std::string& out_;
+    std::string& mOut;
 };
 
 std::string hex(Handle h);

@@ -65,11 +65,11 @@ struct Dyn {
 class Generator {
 public:
     explicit Generator(const Options& o)
-        : o_(o), rng_(o.seed), next_(o.firstHandle < 0x20 ? 0x20 : o.firstHandle) {}
+        : mO(o), mRng(o.seed), mNext(o.firstHandle < 0x20 ? 0x20 : o.firstHandle) {}
     std::string run();
 
 private:
-    Handle alloc() { return next_++; }
+    Handle alloc() { return mNext++; }
     void plan();
     void tables(Emitter& e);
     void table(Emitter& e, const char* name, Handle h, int count, const char* subclass = nullptr);
@@ -90,47 +90,47 @@ private:
     void classes(Emitter& e);
     void header(Emitter& e);
 
-    Options o_;
-    Rng rng_;
-    Handle next_;
-    int anonCounter_ = 1;
+    Options mO;
+    Rng mRng;
+    Handle mNext;
+    int mAnonCounter = 1;
 
-    Handle vportTable_ = 0, ltypeTable_ = 0, layerTable_ = 0, styleTable_ = 0, viewTable_ = 0, ucsTable_ = 0,
-           appidTable_ = 0, dimstyleTable_ = 0, brTable_ = 0;
-    Handle vport_ = 0, ltByBlock_ = 0, ltByLayer_ = 0, ltContinuous_ = 0, style_ = 0, dimstyle_ = 0;
-    Handle layers_[kLayerCount] = {};
-    Handle appids_[4] = {};
-    Handle msBr_ = 0, msBlock_ = 0, msEnd_ = 0, psBr_ = 0, psBlock_ = 0, psEnd_ = 0, msLayout_ = 0,
-           psLayout_ = 0;
-    Handle root_ = 0, groupDict_ = 0, layoutDict_ = 0, plotStyleDict_ = 0, placeholder_ = 0;
-    Handle tagBr_ = 0, tagBlock_ = 0, tagEnd_ = 0, tagAttdef_ = 0, tagInsert_ = 0, tagAttrib_ = 0,
-           tagSeqend_ = 0;
-    Handle minsert_ = 0;
-    Handle bigBr_ = 0, bigBlock_ = 0, bigEnd_ = 0, bigInsert_ = 0;
-    std::vector<Dyn> dyns_;
+    Handle mVportTable = 0, mLtypeTable = 0, mLayerTable = 0, mStyleTable = 0, mViewTable = 0, mUcsTable = 0,
+           mAppidTable = 0, mDimstyleTable = 0, mBrTable = 0;
+    Handle mVport = 0, mLtByBlock = 0, mLtByLayer = 0, mLtContinuous = 0, mStyle = 0, mDimstyle = 0;
+    Handle mLayers[kLayerCount] = {};
+    Handle mAppids[4] = {};
+    Handle mMsBr = 0, mMsBlock = 0, mMsEnd = 0, mPsBr = 0, mPsBlock = 0, mPsEnd = 0, mMsLayout = 0,
+           mPsLayout = 0;
+    Handle mRoot = 0, mGroupDict = 0, mLayoutDict = 0, mPlotStyleDict = 0, mPlaceholder = 0;
+    Handle mTagBr = 0, mTagBlock = 0, mTagEnd = 0, mTagAttdef = 0, mTagInsert = 0, mTagAttrib = 0,
+           mTagSeqend = 0;
+    Handle mMinsert = 0;
+    Handle mBigBr = 0, mBigBlock = 0, mBigEnd = 0, mBigInsert = 0;
+    std::vector<Dyn> mDyns;
 };
 
 void Generator::plan() {
     for (Handle* h :
-         {&vportTable_,   &ltypeTable_,    &layerTable_,    &styleTable_,  &viewTable_, &ucsTable_,
-          &appidTable_,   &dimstyleTable_, &brTable_,       &vport_,       &ltByBlock_, &ltByLayer_,
-          &ltContinuous_, &style_,         &dimstyle_,      &msBr_,        &msBlock_,   &msEnd_,
-          &psBr_,         &psBlock_,       &psEnd_,         &msLayout_,    &psLayout_,  &root_,
-          &groupDict_,    &layoutDict_,    &plotStyleDict_, &placeholder_, &tagBr_,     &tagBlock_,
-          &tagEnd_,       &tagAttdef_,     &tagInsert_,     &tagAttrib_,   &tagSeqend_, &minsert_}) {
+         {&mVportTable,   &mLtypeTable,    &mLayerTable,    &mStyleTable,  &mViewTable, &mUcsTable,
+          &mAppidTable,   &mDimstyleTable, &mBrTable,       &mVport,       &mLtByBlock, &mLtByLayer,
+          &mLtContinuous, &mStyle,         &mDimstyle,      &mMsBr,        &mMsBlock,   &mMsEnd,
+          &mPsBr,         &mPsBlock,       &mPsEnd,         &mMsLayout,    &mPsLayout,  &mRoot,
+          &mGroupDict,    &mLayoutDict,    &mPlotStyleDict, &mPlaceholder, &mTagBr,     &mTagBlock,
+          &mTagEnd,       &mTagAttdef,     &mTagInsert,     &mTagAttrib,   &mTagSeqend, &mMinsert}) {
         *h = alloc();
     }
-    for (Handle& h : layers_) h = alloc();
-    for (Handle& h : appids_) h = alloc();
-    if (o_.bigBlockEntities > 0) {
-        bigBr_ = alloc();
-        bigBlock_ = alloc();
-        bigEnd_ = alloc();
-        bigInsert_ = alloc();
+    for (Handle& h : mLayers) h = alloc();
+    for (Handle& h : mAppids) h = alloc();
+    if (mO.bigBlockEntities > 0) {
+        mBigBr = alloc();
+        mBigBlock = alloc();
+        mBigEnd = alloc();
+        mBigInsert = alloc();
     }
-    dyns_.resize(std::size_t(o_.blocks < 0 ? 0 : o_.blocks));
-    for (std::size_t k = 0; k < dyns_.size(); ++k) {
-        Dyn& d = dyns_[k];
+    mDyns.resize(std::size_t(mO.blocks < 0 ? 0 : mO.blocks));
+    for (std::size_t k = 0; k < mDyns.size(); ++k) {
+        Dyn& d = mDyns[k];
         char name[32];
         std::snprintf(name, sizeof name, "DynDoor_%zu", k + 1);
         d.name = name;
@@ -138,16 +138,16 @@ void Generator::plan() {
                           &d.nestedBr, &d.nestedBlock, &d.nestedEnd}) {
             *h = alloc();
         }
-        d.reps.resize(std::size_t(o_.representations < 0 ? 0 : o_.representations));
+        d.reps.resize(std::size_t(mO.representations < 0 ? 0 : mO.representations));
         for (std::size_t r = 0; r < d.reps.size(); ++r) {
             Rep& rep = d.reps[r];
-            rep.name = "*U" + std::to_string(anonCounter_++);
+            rep.name = "*U" + std::to_string(mAnonCounter++);
             rep.state = int(r % kStates);
             for (Handle* h :
                  {&rep.br, &rep.block, &rep.endblk, &rep.xdict, &rep.repDict, &rep.repData, &rep.nested}) {
                 *h = alloc();
             }
-            rep.inserts.resize(std::size_t(o_.referencesPerRep < 0 ? 0 : o_.referencesPerRep));
+            rep.inserts.resize(std::size_t(mO.referencesPerRep < 0 ? 0 : mO.referencesPerRep));
             for (Insert& in : rep.inserts) {
                 for (Handle* h : {&in.h, &in.xdict, &in.repDict, &in.repData, &in.cache}) *h = alloc();
             }
@@ -170,7 +170,7 @@ void Generator::table(Emitter& e, const char* name, Handle h, int count, const c
 
 void Generator::blockRecord(Emitter& e, Handle h, const std::string& name, Handle layout, Handle xdict,
                             const std::vector<Handle>& blkrefs, int flags, bool dynamicName, Handle repOf) {
-    e.head("BLOCK_RECORD", h, brTable_, {}, xdict);
+    e.head("BLOCK_RECORD", h, mBrTable, {}, xdict);
     e.str(100, "AcDbSymbolTableRecord");
     e.str(100, "AcDbBlockTableRecord");
     e.str(2, name);
@@ -190,7 +190,7 @@ void Generator::blockRecord(Emitter& e, Handle h, const std::string& name, Handl
         char guid[64];
         std::snprintf(guid, sizeof guid, "{%08llX-0000-4000-8000-%012llX}",
                       (unsigned long long)(h & 0xFFFFFFFF),
-                      (unsigned long long)(rng_.next() & 0xFFFFFFFFFFFFULL));
+                      (unsigned long long)(mRng.next() & 0xFFFFFFFFFFFFULL));
         e.str(1000, guid);
     }
     if (repOf != 0) {
@@ -204,8 +204,8 @@ void Generator::tables(Emitter& e) {
     e.str(0, "SECTION");
     e.str(2, "TABLES");
 
-    table(e, "VPORT", vportTable_, 1);
-    e.head("VPORT", vport_, vportTable_);
+    table(e, "VPORT", mVportTable, 1);
+    e.head("VPORT", mVport, mVportTable);
     e.str(100, "AcDbSymbolTableRecord");
     e.str(100, "AcDbViewportTableRecord");
     e.str(2, "*Active");
@@ -217,25 +217,25 @@ void Generator::tables(Emitter& e) {
     e.real(41, 1.5);
     e.str(0, "ENDTAB");
 
-    table(e, "LTYPE", ltypeTable_, 3);
+    table(e, "LTYPE", mLtypeTable, 3);
     const std::pair<Handle, const char*> ltypes[] = {
-        {ltByBlock_, "ByBlock"}, {ltByLayer_, "ByLayer"}, {ltContinuous_, "Continuous"}};
+        {mLtByBlock, "ByBlock"}, {mLtByLayer, "ByLayer"}, {mLtContinuous, "Continuous"}};
     for (const auto& [h, name] : ltypes) {
-        e.head("LTYPE", h, ltypeTable_);
+        e.head("LTYPE", h, mLtypeTable);
         e.str(100, "AcDbSymbolTableRecord");
         e.str(100, "AcDbLinetypeTableRecord");
         e.str(2, name);
         e.integer(70, 0);
-        e.str(3, h == ltContinuous_ ? "Solid line" : "");
+        e.str(3, h == mLtContinuous ? "Solid line" : "");
         e.integer(72, 65);
         e.integer(73, 0);
         e.real(40, 0);
     }
     e.str(0, "ENDTAB");
 
-    table(e, "LAYER", layerTable_, kLayerCount);
+    table(e, "LAYER", mLayerTable, kLayerCount);
     for (int i = 0; i < kLayerCount; ++i) {
-        e.head("LAYER", layers_[i], layerTable_);
+        e.head("LAYER", mLayers[i], mLayerTable);
         e.str(100, "AcDbSymbolTableRecord");
         e.str(100, "AcDbLayerTableRecord");
         e.str(2, kLayers[i].name);
@@ -244,12 +244,12 @@ void Generator::tables(Emitter& e) {
         e.str(6, "Continuous");
         if (i == kLayerDefpoints) e.integer(290, 0);
         e.integer(370, -3);
-        e.handle(390, placeholder_);
+        e.handle(390, mPlaceholder);
     }
     e.str(0, "ENDTAB");
 
-    table(e, "STYLE", styleTable_, 1);
-    e.head("STYLE", style_, styleTable_);
+    table(e, "STYLE", mStyleTable, 1);
+    e.head("STYLE", mStyle, mStyleTable);
     e.str(100, "AcDbSymbolTableRecord");
     e.str(100, "AcDbTextStyleTableRecord");
     e.str(2, "Standard");
@@ -263,14 +263,14 @@ void Generator::tables(Emitter& e) {
     e.str(4, "");
     e.str(0, "ENDTAB");
 
-    table(e, "VIEW", viewTable_, 0);
+    table(e, "VIEW", mViewTable, 0);
     e.str(0, "ENDTAB");
-    table(e, "UCS", ucsTable_, 0);
+    table(e, "UCS", mUcsTable, 0);
     e.str(0, "ENDTAB");
 
-    table(e, "APPID", appidTable_, 4);
+    table(e, "APPID", mAppidTable, 4);
     for (int i = 0; i < 4; ++i) {
-        e.head("APPID", appids_[i], appidTable_);
+        e.head("APPID", mAppids[i], mAppidTable);
         e.str(100, "AcDbSymbolTableRecord");
         e.str(100, "AcDbRegAppTableRecord");
         e.str(2, kAppIds[i]);
@@ -278,21 +278,21 @@ void Generator::tables(Emitter& e) {
     }
     e.str(0, "ENDTAB");
 
-    table(e, "DIMSTYLE", dimstyleTable_, 1, "AcDbDimStyleTable");
-    e.head("DIMSTYLE", dimstyle_, dimstyleTable_, {}, 0, 105);
+    table(e, "DIMSTYLE", mDimstyleTable, 1, "AcDbDimStyleTable");
+    e.head("DIMSTYLE", mDimstyle, mDimstyleTable, {}, 0, 105);
     e.str(100, "AcDbSymbolTableRecord");
     e.str(100, "AcDbDimStyleTableRecord");
     e.str(2, "Standard");
     e.integer(70, 0);
-    e.handle(340, style_);
+    e.handle(340, mStyle);
     e.str(0, "ENDTAB");
 
-    table(e, "BLOCK_RECORD", brTable_, 0);
-    blockRecord(e, msBr_, "*Model_Space", msLayout_, 0, {}, 0, false, 0);
-    blockRecord(e, psBr_, "*Paper_Space", psLayout_, 0, {}, 0, false, 0);
-    blockRecord(e, tagBr_, "TitleTag", 0, 0, {tagInsert_}, 2, false, 0);
-    if (bigBr_) blockRecord(e, bigBr_, "BigBlock", 0, 0, {bigInsert_}, 0, false, 0);
-    for (const Dyn& d : dyns_) {
+    table(e, "BLOCK_RECORD", mBrTable, 0);
+    blockRecord(e, mMsBr, "*Model_Space", mMsLayout, 0, {}, 0, false, 0);
+    blockRecord(e, mPsBr, "*Paper_Space", mPsLayout, 0, {}, 0, false, 0);
+    blockRecord(e, mTagBr, "TitleTag", 0, 0, {mTagInsert}, 2, false, 0);
+    if (mBigBr) blockRecord(e, mBigBr, "BigBlock", 0, 0, {mBigInsert}, 0, false, 0);
+    for (const Dyn& d : mDyns) {
         // Only representations are inserted; the definition's own list names none.
         blockRecord(e, d.br, d.name, 0, d.xdict, {}, 0, true, 0);
         std::vector<Handle> nestedRefs{d.nested};
@@ -333,22 +333,22 @@ void Generator::entity(Emitter& e, Handle h, Handle owner, int layer, bool invis
     e.str(100, "AcDbEntity");
     e.str(8, kLayers[layer].name);
     if (invisible) e.integer(60, 1);
-    const double x = rng_.uniform(-50, 50), y = rng_.uniform(-50, 50);
+    const double x = mRng.uniform(-50, 50), y = mRng.uniform(-50, 50);
     switch (kind) {
         case 0:
             e.str(100, "AcDbLine");
             e.point(10, x, y);
-            e.point(11, x + rng_.uniform(1, 20), y + rng_.uniform(1, 20));
+            e.point(11, x + mRng.uniform(1, 20), y + mRng.uniform(1, 20));
             break;
         case 1:
         case 2:
             e.str(100, "AcDbCircle");
             e.point(10, x, y);
-            e.real(40, rng_.uniform(0.5, 10));
+            e.real(40, mRng.uniform(0.5, 10));
             if (kind == 2) {
                 e.str(100, "AcDbArc");
-                e.real(50, rng_.uniform(0, 180));
-                e.real(51, rng_.uniform(180, 360));
+                e.real(50, mRng.uniform(0, 180));
+                e.real(51, mRng.uniform(180, 360));
             }
             break;
         case 3:
@@ -394,13 +394,13 @@ int layerFor(std::size_t j) {
 void Generator::blocks(Emitter& e) {
     e.str(0, "SECTION");
     e.str(2, "BLOCKS");
-    blockBegin(e, msBlock_, msBr_, "*Model_Space", 0);
-    blockEnd(e, msEnd_, msBr_);
-    blockBegin(e, psBlock_, psBr_, "*Paper_Space", 0);
-    blockEnd(e, psEnd_, psBr_);
+    blockBegin(e, mMsBlock, mMsBr, "*Model_Space", 0);
+    blockEnd(e, mMsEnd, mMsBr);
+    blockBegin(e, mPsBlock, mPsBr, "*Paper_Space", 0);
+    blockEnd(e, mPsEnd, mPsBr);
 
-    blockBegin(e, tagBlock_, tagBr_, "TitleTag", 2);
-    e.head("ATTDEF", tagAttdef_, tagBr_);
+    blockBegin(e, mTagBlock, mTagBr, "TitleTag", 2);
+    e.head("ATTDEF", mTagAttdef, mTagBr);
     e.str(100, "AcDbEntity");
     e.str(8, "0");
     e.str(100, "AcDbText");
@@ -412,22 +412,22 @@ void Generator::blocks(Emitter& e) {
     e.str(3, "Door number");
     e.str(2, "NUMBER");
     e.integer(70, 0);
-    blockEnd(e, tagEnd_, tagBr_);
+    blockEnd(e, mTagEnd, mTagBr);
 
-    if (bigBr_) {
-        blockBegin(e, bigBlock_, bigBr_, "BigBlock", 0);
-        for (int j = 0; j < o_.bigBlockEntities; ++j) {
-            entity(e, alloc(), bigBr_, j % 2 ? kLayerGeometry : kLayerZero, j % 10 == 9, j % 5 == 0 ? 0 : 4);
+    if (mBigBr) {
+        blockBegin(e, mBigBlock, mBigBr, "BigBlock", 0);
+        for (int j = 0; j < mO.bigBlockEntities; ++j) {
+            entity(e, alloc(), mBigBr, j % 2 ? kLayerGeometry : kLayerZero, j % 10 == 9, j % 5 == 0 ? 0 : 4);
         }
-        blockEnd(e, bigEnd_, bigBr_);
+        blockEnd(e, mBigEnd, mBigBr);
     }
 
-    for (std::size_t k = 0; k < dyns_.size(); ++k) {
-        Dyn& d = dyns_[k];
-        const auto n = std::size_t(o_.entitiesPerBlock < 0 ? 0 : o_.entitiesPerBlock);
+    for (std::size_t k = 0; k < mDyns.size(); ++k) {
+        Dyn& d = mDyns[k];
+        const auto n = std::size_t(mO.entitiesPerBlock < 0 ? 0 : mO.entitiesPerBlock);
         std::vector<int> kinds(n), layers(n);
         for (std::size_t j = 0; j < n; ++j) {
-            kinds[j] = rng_.below(5);
+            kinds[j] = mRng.below(5);
             layers[j] = layerFor(j);
         }
 
@@ -469,23 +469,23 @@ void Generator::entities(Emitter& e) {
     e.str(0, "SECTION");
     e.str(2, "ENTITIES");
     double x = 0;
-    for (const Dyn& d : dyns_) {
+    for (const Dyn& d : mDyns) {
         for (const Rep& rep : d.reps) {
             for (const Insert& in : rep.inserts) {
-                insert(e, in.h, msBr_, rep.name, x, rng_.uniform(0, 100), in.xdict);
+                insert(e, in.h, mMsBr, rep.name, x, mRng.uniform(0, 100), in.xdict);
                 x += 25;
             }
         }
     }
     // An INSERT with an attribute: ATTRIB and SEQEND are parts of it.
-    e.head("INSERT", tagInsert_, msBr_);
+    e.head("INSERT", mTagInsert, mMsBr);
     e.str(100, "AcDbEntity");
     e.str(8, "Geometry");
     e.str(100, "AcDbBlockReference");
     e.integer(66, 1);
     e.str(2, "TitleTag");
     e.point(10, -20, -20);
-    e.head("ATTRIB", tagAttrib_, tagInsert_);
+    e.head("ATTRIB", mTagAttrib, mTagInsert);
     e.str(100, "AcDbEntity");
     e.str(8, "Geometry");
     e.str(100, "AcDbText");
@@ -496,23 +496,23 @@ void Generator::entities(Emitter& e) {
     e.integer(280, 0);
     e.str(2, "NUMBER");
     e.integer(70, 0);
-    e.head("SEQEND", tagSeqend_, tagInsert_);
+    e.head("SEQEND", mTagSeqend, mTagInsert);
     e.str(100, "AcDbEntity");
     e.str(8, "Geometry");
-    if (!dyns_.empty()) {
+    if (!mDyns.empty()) {
         // A multiple insert (columns x rows) of the first definition's leaf block.
-        e.head("INSERT", minsert_, msBr_);
+        e.head("INSERT", mMinsert, mMsBr);
         e.str(100, "AcDbEntity");
         e.str(8, "Locked");
         e.str(100, "AcDbMInsertBlock");
-        e.str(2, dyns_[0].name + "_Leaf");
+        e.str(2, mDyns[0].name + "_Leaf");
         e.point(10, -60, 0);
         e.integer(70, 3);
         e.integer(71, 2);
         e.real(44, 10);
         e.real(45, 10);
     }
-    if (bigBr_) insert(e, bigInsert_, msBr_, "BigBlock", 200, 200);
+    if (mBigBr) insert(e, mBigInsert, mMsBr, "BigBlock", 200, 200);
     e.str(0, "ENDSEC");
 }
 
@@ -530,7 +530,7 @@ void Generator::dictionary(Emitter& e, Handle h, Handle owner,
 }
 
 void Generator::layout(Emitter& e, Handle h, const char* name, int tab, Handle br) {
-    e.head("LAYOUT", h, layoutDict_, {layoutDict_});
+    e.head("LAYOUT", h, mLayoutDict, {mLayoutDict});
     e.str(100, "AcDbPlotSettings");
     e.str(1, "");
     e.str(2, "none_device");
@@ -575,23 +575,23 @@ void Generator::objects(Emitter& e) {
     e.str(0, "SECTION");
     e.str(2, "OBJECTS");
     dictionary(
-        e, root_, 0,
-        {{"ACAD_GROUP", groupDict_}, {"ACAD_LAYOUT", layoutDict_}, {"ACAD_PLOTSTYLENAME", plotStyleDict_}},
+        e, mRoot, 0,
+        {{"ACAD_GROUP", mGroupDict}, {"ACAD_LAYOUT", mLayoutDict}, {"ACAD_PLOTSTYLENAME", mPlotStyleDict}},
         false, false);
-    dictionary(e, groupDict_, root_, {}, false);
-    dictionary(e, layoutDict_, root_, {{"Layout1", psLayout_}, {"Model", msLayout_}}, false);
-    e.head("ACDBDICTIONARYWDFLT", plotStyleDict_, root_, {root_});
+    dictionary(e, mGroupDict, mRoot, {}, false);
+    dictionary(e, mLayoutDict, mRoot, {{"Layout1", mPsLayout}, {"Model", mMsLayout}}, false);
+    e.head("ACDBDICTIONARYWDFLT", mPlotStyleDict, mRoot, {mRoot});
     e.str(100, "AcDbDictionary");
     e.integer(281, 1);
     e.str(3, "Normal");
-    e.handle(350, placeholder_);
+    e.handle(350, mPlaceholder);
     e.str(100, "AcDbDictionaryWithDefault");
-    e.handle(340, placeholder_);
-    e.head("ACDBPLACEHOLDER", placeholder_, plotStyleDict_, {plotStyleDict_});
-    layout(e, psLayout_, "Layout1", 1, psBr_);
-    layout(e, msLayout_, "Model", 0, msBr_);
+    e.handle(340, mPlaceholder);
+    e.head("ACDBPLACEHOLDER", mPlaceholder, mPlotStyleDict, {mPlotStyleDict});
+    layout(e, mPsLayout, "Layout1", 1, mPsBr);
+    layout(e, mMsLayout, "Model", 0, mMsBr);
 
-    for (Dyn& d : dyns_) {
+    for (Dyn& d : mDyns) {
         // The definition's tree: xdict -> ACAD_ENHANCEDBLOCK graph -> parameter and grip nodes.
         dictionary(e, d.xdict, d.br, {{"ACAD_ENHANCEDBLOCK", d.graph}}, true);
         e.head("ACAD_EVALUATION_GRAPH", d.graph, d.xdict, {d.xdict});
@@ -672,9 +672,9 @@ void Generator::classes(Emitter& e) {
     } kClasses[] = {{"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 1},
                     {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 1},
                     {"LAYOUT", "AcDbLayout", 2},
-                    {"ACAD_EVALUATION_GRAPH", "AcDbEvalGraph", dyns_.size()},
-                    {"BLOCKVISIBILITYPARAMETER", "AcDbBlockVisibilityParameter", dyns_.size()},
-                    {"BLOCKVISIBILITYGRIP", "AcDbBlockVisibilityGrip", dyns_.size()}};
+                    {"ACAD_EVALUATION_GRAPH", "AcDbEvalGraph", mDyns.size()},
+                    {"BLOCKVISIBILITYPARAMETER", "AcDbBlockVisibilityParameter", mDyns.size()},
+                    {"BLOCKVISIBILITYGRIP", "AcDbBlockVisibilityGrip", mDyns.size()}};
     for (const auto& c : kClasses) {
         e.str(0, "CLASS");
         e.str(1, c.dxf);
@@ -708,7 +708,7 @@ void Generator::header(Emitter& e) {
     e.str(9, "$INSUNITS");
     e.integer(70, 4);
     e.str(9, "$HANDSEED");
-    e.handle(5, next_);
+    e.handle(5, mNext);
     e.str(0, "ENDSEC");
 }
 
