@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: optimised with warnings as errors, then under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then for Windows under Wine. Each phase says how long it took.
+# and UndefinedBehaviorSanitizer, then for Windows under Wine; first, the layout of the sources. Each phase says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -11,6 +11,9 @@ phase_done() {
 }
 scripts/install-deps.sh
 jobs=$(nproc)
+# Every source laid out as its folder's .clang-format says.
+scripts/check-format.sh
+phase_done format
 # Everything, as a developer builds it: the install test below packages this build.
 echo "== default"
 cmake --preset default >/dev/null
