@@ -87,7 +87,7 @@ enum ErrorStatus {
     eOnLockedLayer = 87,
     eMustOpenThruOwner = 88,
     eAtMaxReaders = 90,
-    eWriteFailed = 112,         // no listing shows it: the emulator's own, for a save that fails writing
+    eWriteFailed = 112,  // no listing shows it: the emulator's own, for a save that fails writing
     eNotInDatabase = 137,
     eCreateFailed = 337,
     eFileSharingViolation = 433,

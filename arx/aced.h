@@ -70,9 +70,8 @@ public:
     // may have one: the group added last runs it.
     virtual Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName,
                                          const ACHAR* cmdLocalName, Adesk::Int32 commandFlags,
-                                         AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext = NULL,
-                                         int fcode = -1, HINSTANCE hResourceHandle = NULL,
-                                         AcEdCommand** cmdPtrRet = NULL) = 0;
+                                         AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext = NULL, int fcode = -1,
+                                         HINSTANCE hResourceHandle = NULL, AcEdCommand** cmdPtrRet = NULL) = 0;
     virtual Acad::ErrorStatus removeGroup(const ACHAR* groupName) = 0;
 };
 
@@ -87,9 +86,19 @@ enum LoadReasons {
 };
 // The demand-load registry's results; the numbers checked against the listing named in acadstrc.h
 // (its rxdlinkr.h).
-enum ErrorStatus { eOk = 0, eInvalidKey = 1, eInvalidSubKey = 2, eKeyNotFound = 3, eOutOfMemory = 4,
-                   eInvalidValue = 5, eValueNotFound = 6, eKeyExists = 7, eRegAccessDenied = 8,
-                   eRejected = 9, eUnknownError = 10 };
+enum ErrorStatus {
+    eOk = 0,
+    eInvalidKey = 1,
+    eInvalidSubKey = 2,
+    eKeyNotFound = 3,
+    eOutOfMemory = 4,
+    eInvalidValue = 5,
+    eValueNotFound = 6,
+    eKeyExists = 7,
+    eRegAccessDenied = 8,
+    eRejected = 9,
+    eUnknownError = 10
+};
 }  // namespace AcadApp
 
 class AcadAppInfoImp;

@@ -39,10 +39,12 @@ public:
     AcArray() : mpArray(NULL), mLogicalLen(0), mPhysicalLen(0) {}
     AcArray(const AcArray& src) : mpArray(NULL), mLogicalLen(0), mPhysicalLen(0) { *this = src; }
     ~AcArray() { free(mpArray); }
-    AcArray& operator=(const AcArray& src) {
+    AcArray& operator=(const AcArray& src)
+    {
         if (this != &src) {
             setPhysicalLength(src.mLogicalLen);
-            for (int i = 0; i < src.mLogicalLen; ++i) mpArray[i] = src.mpArray[i];
+            for (int i = 0; i < src.mLogicalLen; ++i)
+                mpArray[i] = src.mpArray[i];
             mLogicalLen = src.mLogicalLen;
         }
         return *this;
@@ -50,12 +52,15 @@ public:
     int length() const { return mLogicalLen; }
     int logicalLength() const { return mLogicalLen; }
     bool isEmpty() const { return mLogicalLen == 0; }
-    int append(const T& value) {
-        if (mLogicalLen == mPhysicalLen) setPhysicalLength(mPhysicalLen ? mPhysicalLen * 2 : 8);
+    int append(const T& value)
+    {
+        if (mLogicalLen == mPhysicalLen)
+            setPhysicalLength(mPhysicalLen ? mPhysicalLen * 2 : 8);
         mpArray[mLogicalLen] = value;
         return mLogicalLen++;
     }
-    bool find(const T& value, int& index, int start = 0) const {
+    bool find(const T& value, int& index, int start = 0) const
+    {
         for (int i = start; i < mLogicalLen; ++i)
             if (mpArray[i] == value) {
                 index = i;
@@ -63,7 +68,8 @@ public:
             }
         return false;
     }
-    bool contains(const T& value, int start = 0) const {
+    bool contains(const T& value, int start = 0) const
+    {
         int index;
         return find(value, index, start);
     }
@@ -71,16 +77,20 @@ public:
     const T& at(int i) const { return mpArray[i]; }
     T& operator[](int i) { return mpArray[i]; }
     const T& operator[](int i) const { return mpArray[i]; }
-    AcArray& removeAll() {
+    AcArray& removeAll()
+    {
         mLogicalLen = 0;
         return *this;
     }
 
 private:
-    void setPhysicalLength(int n) {
-        if (n <= mPhysicalLen) return;
+    void setPhysicalLength(int n)
+    {
+        if (n <= mPhysicalLen)
+            return;
         T* p = static_cast<T*>(realloc(mpArray, sizeof(T) * n));
-        if (p == NULL) abort();
+        if (p == NULL)
+            abort();
         mpArray = p;
         mPhysicalLen = n;
     }

@@ -103,8 +103,8 @@ VRK_HOST_API Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectI
                                                   bool openErasedObject, const AcRxClass* pClass);
 
 template <class T_OBJECT>
-inline Acad::ErrorStatus acdbOpenObject(T_OBJECT*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
-                                        bool openErased = false) {
+inline Acad::ErrorStatus acdbOpenObject(T_OBJECT*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased = false)
+{
     AcDbObject* pTemp = NULL;
     Acad::ErrorStatus es = acdbOpenAcDbObject(pTemp, id, mode, openErased, T_OBJECT::desc());
     pObj = es == Acad::eOk ? static_cast<T_OBJECT*>(pTemp) : NULL;

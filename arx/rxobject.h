@@ -6,10 +6,11 @@
 class AcRxClass;
 
 // Declares the run-time class members of a host class.
-#define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                                \
-    static AcRxClass* desc();                                                                           \
-    static CLASS_NAME* cast(const AcRxObject* inPtr) {                                                  \
-        return inPtr != NULL && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : NULL;      \
+#define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                           \
+    static AcRxClass* desc();                                                                      \
+    static CLASS_NAME* cast(const AcRxObject* inPtr)                                               \
+    {                                                                                              \
+        return inPtr != NULL && inPtr->isKindOf(CLASS_NAME::desc()) ? (CLASS_NAME*)(inPtr) : NULL; \
     }
 
 class VRK_HOST_API AcRxObject : public AcHeapOperators {

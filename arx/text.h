@@ -17,13 +17,16 @@
 #undef _tcscmp
 #undef _tcsicmp
 #undef _tcsstr
-inline int _tcscmp(const char* a, const char* b) {
+inline int _tcscmp(const char* a, const char* b)
+{
     return _mbscmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b));
 }
-inline int _tcsicmp(const char* a, const char* b) {
+inline int _tcsicmp(const char* a, const char* b)
+{
     return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b));
 }
-inline char* _tcsstr(const char* str, const char* sub) {
+inline char* _tcsstr(const char* str, const char* sub)
+{
     return reinterpret_cast<char*>(const_cast<unsigned char*>(
         _mbsstr(reinterpret_cast<const unsigned char*>(str), reinterpret_cast<const unsigned char*>(sub))));
 }

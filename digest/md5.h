@@ -9,10 +9,10 @@
 typedef unsigned int MD5Word;
 
 struct MD5Context {
-    MD5Word state[4];            // the chaining words A, B, C, D
-    MD5Word nByteCount[2];       // bytes taken in so far, low word first: 64 bits, so messages past
-                                 // 4 GiB pad correctly
-    unsigned char block[64];     // the part of the current 64-byte block taken in so far
+    MD5Word state[4];         // the chaining words A, B, C, D
+    MD5Word nByteCount[2];    // bytes taken in so far, low word first: 64 bits, so messages past
+                              // 4 GiB pad correctly
+    unsigned char block[64];  // the part of the current 64-byte block taken in so far
 };
 
 // Starts a digest of the empty message.

@@ -93,8 +93,8 @@ HostString toHost(std::string_view utf8) {
 #else
     if (isAscii(utf8)) return HostString(utf8);
     const std::wstring wide = utf8ToWide(utf8);
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     if (n <= 0) return HostString();
     std::string ansi(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);

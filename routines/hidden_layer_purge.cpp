@@ -6,8 +6,7 @@ namespace {
 
 bool IsLayoutBlockName(const ACHAR* blockName)
 {
-    return _tcsicmp(blockName, ACRX_T("*Model_Space")) == 0 ||
-           _tcsstr(blockName, ACRX_T("*Paper_Space")) != NULL;
+    return _tcsicmp(blockName, ACRX_T("*Model_Space")) == 0 || _tcsstr(blockName, ACRX_T("*Paper_Space")) != NULL;
 }
 
 // Walks the block table and purges every layout block.  Returns early on the first failure; the
@@ -104,8 +103,7 @@ void CollectHiddenLayers(AcDbObjectIdArray& arrOffLayerId, AcDbObjectIdArray& ar
     pLayerTable->close();
 }
 
-void EraseEntitiesOnLayers(const ACHAR* blockName, AcDbObjectIdArray arrOffLayerId,
-                           AcDbObjectIdArray arrFrozenLayerId)
+void EraseEntitiesOnLayers(const ACHAR* blockName, AcDbObjectIdArray arrOffLayerId, AcDbObjectIdArray arrFrozenLayerId)
 {
     AcDbDatabase* pDb = acdbHostApplicationServices()->workingDatabase();
     if (pDb == NULL)

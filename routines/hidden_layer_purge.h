@@ -14,8 +14,7 @@ void CollectHiddenLayers(AcDbObjectIdArray& arrOffLayerId, AcDbObjectIdArray& ar
 
 // Erases the entities of the named block definition whose layer is in either list.  Stops at the
 // first entity that does not open for write.
-void EraseEntitiesOnLayers(const ACHAR* blockName, AcDbObjectIdArray arrOffLayerId,
-                           AcDbObjectIdArray arrFrozenLayerId);
+void EraseEntitiesOnLayers(const ACHAR* blockName, AcDbObjectIdArray arrOffLayerId, AcDbObjectIdArray arrFrozenLayerId);
 
 // Freezes every layer of the list that opens for write.
 void FreezeLayers(AcDbObjectIdArray arrLayerId);

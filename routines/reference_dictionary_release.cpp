@@ -18,8 +18,7 @@ void ReleaseReferenceExtensionDictionaries(AcDbDatabase* pDb, const ACHAR* block
             return;
         }
         // Exact classes only: a table is a block reference by descent, but not one to treat here.
-        const bool isReference =
-            pEnt->isA() == AcDbBlockReference::desc() || pEnt->isA() == AcDbMInsertBlock::desc();
+        const bool isReference = pEnt->isA() == AcDbBlockReference::desc() || pEnt->isA() == AcDbMInsertBlock::desc();
         if (isReference && pEnt->extensionDictionary() != AcDbObjectId::kNull)
             pEnt->releaseExtensionDictionary();
         pEnt->close();

@@ -15,8 +15,7 @@ extern TCHAR RegistryStringBuffer[REGISTRY_STRING_CAPACITY];
 TCHAR* ReadRegistryString(HKEY hRootKey, const TCHAR* pszSubKey, const TCHAR* pszValueName);
 
 // Stores a REG_SZ value, creating the subkey path as needed.  Returns 1 when stored, else 0.
-int WriteRegistryString(HKEY hRootKey, const TCHAR* pszSubKey, const TCHAR* pszValueName,
-                        const TCHAR* pszValue);
+int WriteRegistryString(HKEY hRootKey, const TCHAR* pszSubKey, const TCHAR* pszValueName, const TCHAR* pszValue);
 
 // The REG_DWORD value; 0 when it cannot be read.
 DWORD ReadRegistryDword(HKEY hRootKey, const TCHAR* pszSubKey, const TCHAR* pszValueName);

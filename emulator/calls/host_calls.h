@@ -12,7 +12,7 @@
 namespace vrk::emu {
 
 struct HostCall {
-    std::string op;       // e.g. "acdbOpenAcDbObject", "AcDbBlockTable::newIterator"
+    std::string op;        // e.g. "acdbOpenAcDbObject", "AcDbBlockTable::newIterator"
     std::uint64_t handle;  // handle of the object the call concerns, 0 when none
 };
 

@@ -60,8 +60,7 @@ AcDbObjectId DrawingBuilder::addEntity(AcDbObjectId blockId, AcDbObjectId layerI
     return AcDbObjectId(pEntity);
 }
 
-AcDbObjectId DrawingBuilder::addReference(AcDbObjectId blockId, AcDbObjectId referencedId,
-                                          std::string_view className) {
+AcDbObjectId DrawingBuilder::addReference(AcDbObjectId blockId, AcDbObjectId referencedId, std::string_view className) {
     AcDbObjectId id = addEntity(blockId, AcDbObjectId::kNull, false, className);
     stubOf(id)->ensureContents().ensureExtra().blockRecord = stubOf(referencedId);
     return id;

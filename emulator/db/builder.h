@@ -21,8 +21,8 @@ public:
     AcDbObjectId addLayer(std::string_view name, bool off = false, bool frozen = false, bool locked = false);
     AcDbObjectId addBlock(std::string_view name);
     // An entity of the given class (derived from AcDbEntity) appended to the block definition.
-    AcDbObjectId addEntity(AcDbObjectId blockId, AcDbObjectId layerId = AcDbObjectId::kNull,
-                           bool invisible = false, std::string_view className = "AcDbLine");
+    AcDbObjectId addEntity(AcDbObjectId blockId, AcDbObjectId layerId = AcDbObjectId::kNull, bool invisible = false,
+                           std::string_view className = "AcDbLine");
     // A reference to referencedId placed in blockId; className picks the reference class.
     AcDbObjectId addReference(AcDbObjectId blockId, AcDbObjectId referencedId,
                               std::string_view className = "AcDbBlockReference");

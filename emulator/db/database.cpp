@@ -7,8 +7,8 @@
 #include "emulator/db/call_log.h"
 #include "emulator/text.h"
 
-using vrk::emu::HostCalls;
 using vrk::emu::enterCall;
+using vrk::emu::HostCalls;
 
 VRK_DEFINE_DESC(AcDbDatabase)
 

@@ -11,9 +11,7 @@ AcDbImpDatabase::AcDbImpDatabase(AcDbDatabase* pApi) : mpApi(pApi) {}
 
 AcDbImpDatabase::~AcDbImpDatabase() { clear(); }
 
-AcDbImpDatabase* AcDbImpDatabase::of(const AcDbDatabase* pDb) {
-    return pDb ? AcDbDatabaseAccess::imp(pDb) : nullptr;
-}
+AcDbImpDatabase* AcDbImpDatabase::of(const AcDbDatabase* pDb) { return pDb ? AcDbDatabaseAccess::imp(pDb) : nullptr; }
 
 AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle,
                                    std::uint32_t sourceRecord) {

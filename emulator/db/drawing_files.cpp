@@ -37,7 +37,7 @@ public:
         return entries;
     }
 
-    const std::string path;           // as it was given, UTF-8
+    const std::string path;          // as it was given, UTF-8
     vrk::fs::FileIdentity identity;  // of the file when it was read, or when this host last saved it
 
 private:
@@ -85,8 +85,7 @@ Acad::ErrorStatus fail(Acad::ErrorStatus es, std::string reason) {
 }
 
 // The changes of the database against the file it was read from.
-bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits,
-                  std::string& error) {
+bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits, std::string& error) {
     bool complete = true;
     db.forEachStub([&](AcDbStub& stub) {
         if (stub.sourceRecord == UINT32_MAX) {
@@ -120,16 +119,12 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
 }  // namespace
 
 void setSaveFaults(const vrk::fs::SaveFaults* pFaults) { saveFaults() = pFaults; }
-void setSavesAllowed(bool allowed) {
-    saveRules().allowed = allowed;
-}
+void setSavesAllowed(bool allowed) { saveRules().allowed = allowed; }
 void setSaveBackup(const std::string& path, bool numbered) {
     saveRules().backup = path;
     saveRules().numberedBackup = numbered;
 }
-const std::string& lastSaveBackup() {
-    return saveRules().backupMade;
-}
+const std::string& lastSaveBackup() { return saveRules().backupMade; }
 
 bool differsFromFileRead(const AcDbDatabase* pDb) {
     AcDbImpDatabase* pImp = pDb != nullptr ? const_cast<AcDbImpDatabase*>(AcDbImpDatabase::of(pDb)) : nullptr;
@@ -195,8 +190,7 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     const std::string path = fromHost(fileName);
     const std::string cannot = "cannot save " + path + ": ";
     saveRules().backupMade.clear();
-    if (!saveRules().allowed)
-        return fail(Acad::eFileAccessErr, cannot + "saving is not allowed in this session");
+    if (!saveRules().allowed) return fail(Acad::eFileAccessErr, cannot + "saving is not allowed in this session");
     auto* pSource = dynamic_cast<DrawingSource*>(db.source.get());
     if (pSource == nullptr)
         return fail(Acad::eNotImplementedYet, cannot + "a drawing that was not read from a file cannot be saved yet");
@@ -208,8 +202,9 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     const bool overSource = path == source.path || (exists && now.sameFileAs(source.identity));
     if (overSource && exists && now != source.identity) {
         return fail(Acad::eFileSharingViolation,
-                    cannot + "the file was changed on disk by another program since it was read; "
-                             "save under another name, or open it again");
+                    cannot +
+                        "the file was changed on disk by another program since it was read; "
+                        "save under another name, or open it again");
     }
     const vrk::dxf::Document& doc = source.document();
     vrk::dxf::EditSet edits;
@@ -217,7 +212,8 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
     if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, cannot + reason);
     writeCurrentLayer(db, doc, edits);
     if (chosenEncoding() != SaveEncoding::AsRead)
-        edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary : vrk::dxf::Encoding::Ascii);
+        edits.writeAs(chosenEncoding() == SaveEncoding::Binary ? vrk::dxf::Encoding::Binary
+                                                               : vrk::dxf::Encoding::Ascii);
     vrk::fs::SaveError err;
     vrk::fs::FileIdentity saved;
     // Checked again under the save's lock right before the new file is put in place; a backup is made

@@ -20,15 +20,33 @@ using vrk::dxf::RecordKind;
 // The host classes of the record types that drawings hold most.
 const std::unordered_map<std::string_view, const char*>& knownTypes() {
     static const std::unordered_map<std::string_view, const char*> types = {
-        {"LINE", "AcDbLine"}, {"CIRCLE", "AcDbCircle"}, {"ARC", "AcDbArc"}, {"TEXT", "AcDbText"},
-        {"MTEXT", "AcDbMText"}, {"LWPOLYLINE", "AcDbPolyline"}, {"POLYLINE", "AcDb2dPolyline"},
-        {"VERTEX", "AcDbVertex"}, {"SEQEND", "AcDbSequenceEnd"}, {"ATTDEF", "AcDbAttributeDefinition"},
-        {"ATTRIB", "AcDbAttribute"}, {"POINT", "AcDbPoint"}, {"HATCH", "AcDbHatch"},
-        {"DIMENSION", "AcDbDimension"}, {"SOLID", "AcDbSolid"}, {"SPLINE", "AcDbSpline"},
-        {"ELLIPSE", "AcDbEllipse"}, {"VIEWPORT", "AcDbViewport"}, {"LEADER", "AcDbLeader"},
-        {"3DFACE", "AcDbFace"}, {"INSERT", "AcDbBlockReference"}, {"ACAD_TABLE", "AcDbTable"},
-        {"DICTIONARY", "AcDbDictionary"}, {"XRECORD", "AcDbXrecord"}, {"LAYOUT", "AcDbLayout"},
-        {"BLOCK_RECORD", "AcDbBlockTableRecord"}, {"LAYER", "AcDbLayerTableRecord"},
+        {"LINE", "AcDbLine"},
+        {"CIRCLE", "AcDbCircle"},
+        {"ARC", "AcDbArc"},
+        {"TEXT", "AcDbText"},
+        {"MTEXT", "AcDbMText"},
+        {"LWPOLYLINE", "AcDbPolyline"},
+        {"POLYLINE", "AcDb2dPolyline"},
+        {"VERTEX", "AcDbVertex"},
+        {"SEQEND", "AcDbSequenceEnd"},
+        {"ATTDEF", "AcDbAttributeDefinition"},
+        {"ATTRIB", "AcDbAttribute"},
+        {"POINT", "AcDbPoint"},
+        {"HATCH", "AcDbHatch"},
+        {"DIMENSION", "AcDbDimension"},
+        {"SOLID", "AcDbSolid"},
+        {"SPLINE", "AcDbSpline"},
+        {"ELLIPSE", "AcDbEllipse"},
+        {"VIEWPORT", "AcDbViewport"},
+        {"LEADER", "AcDbLeader"},
+        {"3DFACE", "AcDbFace"},
+        {"INSERT", "AcDbBlockReference"},
+        {"ACAD_TABLE", "AcDbTable"},
+        {"DICTIONARY", "AcDbDictionary"},
+        {"XRECORD", "AcDbXrecord"},
+        {"LAYOUT", "AcDbLayout"},
+        {"BLOCK_RECORD", "AcDbBlockTableRecord"},
+        {"LAYER", "AcDbLayerTableRecord"},
     };
     return types;
 }
@@ -176,7 +194,8 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::Tex
         if (exact != layerByName.end()) return exact->second;
         // Layer names are matched ignoring case, as the host does.
         if (layerByFoldedName.empty())
-            for (const auto& [name, pLayer] : layerByName) layerByFoldedName.emplace(foldCase(codec.decode(name)), pLayer);
+            for (const auto& [name, pLayer] : layerByName)
+                layerByFoldedName.emplace(foldCase(codec.decode(name)), pLayer);
         auto folded = layerByFoldedName.find(foldCase(codec.decode(raw)));
         return folded != layerByFoldedName.end() ? folded->second : nullptr;
     };

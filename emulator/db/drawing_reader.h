@@ -5,7 +5,7 @@
 namespace vrk::dxf {
 class Document;
 class TextCodec;
-}
+}  // namespace vrk::dxf
 
 namespace vrk::emu {
 // Creates an object for every record of the drawing that the host models as one, with owners,

@@ -26,9 +26,7 @@ std::vector<DrawingFileRead>& reads() {
     return recorded;
 }
 
-std::filesystem::path pathOf(const std::string& utf8Path) {
-    return std::filesystem::u8path(utf8Path);
-}
+std::filesystem::path pathOf(const std::string& utf8Path) { return std::filesystem::u8path(utf8Path); }
 
 bool deniesReading(int shareMode) { return shareMode == _SH_DENYRW || shareMode == _SH_DENYRD; }
 bool deniesWriting(int shareMode) { return shareMode == _SH_DENYRW || shareMode == _SH_DENYWR; }

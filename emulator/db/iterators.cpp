@@ -5,8 +5,8 @@
 #include "emulator/db/call_log.h"
 #include "arx/dbsymtb.h"
 
-using vrk::emu::HostCalls;
 using vrk::emu::enterCall;
+using vrk::emu::HostCalls;
 using vrk::emu::noteCall;
 
 namespace {
@@ -17,9 +17,7 @@ const std::vector<AcDbStub*>& AcDbImpIterator::children() const {
     return mpContainer->contents ? mpContainer->contents->children : kNoChildren;
 }
 
-bool AcDbImpIterator::done() const {
-    return mPos < 0 || mPos >= static_cast<std::ptrdiff_t>(children().size());
-}
+bool AcDbImpIterator::done() const { return mPos < 0 || mPos >= static_cast<std::ptrdiff_t>(children().size()); }
 
 void AcDbImpIterator::skipErased(bool forward) {
     while (!done() && children()[mPos]->erased) mPos += forward ? 1 : -1;
@@ -48,8 +46,8 @@ T* AcDbIteratorAccess::create(const AcDbStub* pContainer, bool atBeginning, bool
 template AcDbBlockTableIterator* AcDbIteratorAccess::create<AcDbBlockTableIterator>(const AcDbStub*, bool, bool);
 template AcDbLayerTableIterator* AcDbIteratorAccess::create<AcDbLayerTableIterator>(const AcDbStub*, bool, bool);
 template AcDbSymbolTableIterator* AcDbIteratorAccess::create<AcDbSymbolTableIterator>(const AcDbStub*, bool, bool);
-template AcDbBlockTableRecordIterator* AcDbIteratorAccess::create<AcDbBlockTableRecordIterator>(const AcDbStub*,
-                                                                                                 bool, bool);
+template AcDbBlockTableRecordIterator* AcDbIteratorAccess::create<AcDbBlockTableRecordIterator>(const AcDbStub*, bool,
+                                                                                                bool);
 
 AcDbSymbolTableIterator::AcDbSymbolTableIterator() : mpImp(nullptr) {}
 AcDbSymbolTableIterator::~AcDbSymbolTableIterator() {
@@ -69,8 +67,7 @@ void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
     mpImp->step(forward, skipDeleted);
 }
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
-    if (int es = enterCall("AcDbSymbolTableIterator::getRecordId", mpImp->current()))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbSymbolTableIterator::getRecordId", mpImp->current())) return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     id = AcDbObjectId(mpImp->current());
     return Acad::eOk;
@@ -78,8 +75,7 @@ Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pRecord, AcDb::OpenMode openMode,
                                                      bool openErasedRec) const {
     pRecord = nullptr;
-    if (int es = enterCall("AcDbSymbolTableIterator::getRecord", mpImp->current()))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbSymbolTableIterator::getRecord", mpImp->current())) return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     AcDbObject* pObj = nullptr;
     Acad::ErrorStatus es = vrk::emu::openStub(mpImp->current(), openMode, openErasedRec, nullptr, pObj);
@@ -123,8 +119,7 @@ void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
     mpImp->step(forward, skipDeleted);
 }
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entityId) const {
-    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntityId", mpImp->current()))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntityId", mpImp->current())) return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     entityId = AcDbObjectId(mpImp->current());
     return Acad::eOk;
@@ -132,12 +127,10 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entity
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode openMode,
                                                           bool openErasedEntity) const {
     pEntity = nullptr;
-    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntity", mpImp->current()))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbBlockTableRecordIterator::getEntity", mpImp->current())) return Acad::ErrorStatus(es);
     if (mpImp->done()) return Acad::eInvalidIndex;
     AcDbObject* pObj = nullptr;
-    Acad::ErrorStatus es =
-        vrk::emu::openStub(mpImp->current(), openMode, openErasedEntity, AcDbEntity::desc(), pObj);
+    Acad::ErrorStatus es = vrk::emu::openStub(mpImp->current(), openMode, openErasedEntity, AcDbEntity::desc(), pObj);
     pEntity = static_cast<AcDbEntity*>(pObj);
     return es;
 }

@@ -28,9 +28,7 @@ public:
 };
 
 AcDbLayerFilter::AcDbLayerFilter() : mpImp(new AcDbImpLayerFilter()) {}
-AcDbLayerFilter::~AcDbLayerFilter() {
-    delete mpImp;
-}
+AcDbLayerFilter::~AcDbLayerFilter() { delete mpImp; }
 
 Acad::ErrorStatus AcDbLayerFilter::add(const ACHAR* pLayer) {
     if (int es = HostCalls::instance().enter("AcDbLayerFilter::add")) return Acad::ErrorStatus(es);
@@ -41,8 +39,7 @@ Acad::ErrorStatus AcDbLayerFilter::add(const ACHAR* pLayer) {
 }
 
 Acad::ErrorStatus AcDbLayerFilter::remove(const ACHAR* pLayer) {
-    if (int es = HostCalls::instance().enter("AcDbLayerFilter::remove"))
-        return Acad::ErrorStatus(es);
+    if (int es = HostCalls::instance().enter("AcDbLayerFilter::remove")) return Acad::ErrorStatus(es);
     if (pLayer == nullptr) return Acad::eInvalidInput;
     // Layer names are compared ignoring case, as everywhere in the host.
     auto it = mpImp->find(vrk::emu::fromHost(pLayer));
@@ -59,6 +56,4 @@ Acad::ErrorStatus AcDbLayerFilter::getAt(int index, const ACHAR*& pName) const {
     return Acad::eOk;
 }
 
-int AcDbLayerFilter::layerCount() const {
-    return static_cast<int>(mpImp->entries.size());
-}
+int AcDbLayerFilter::layerCount() const { return static_cast<int>(mpImp->entries.size()); }

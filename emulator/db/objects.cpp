@@ -9,7 +9,6 @@ using vrk::emu::enterCall;
 using vrk::emu::noteCall;
 using vrk::emu::stubOf;
 
-
 VRK_DEFINE_DESC(AcDbObject)
 VRK_DEFINE_DESC(AcDbEntity)
 VRK_DEFINE_DESC(AcDbBlockReference)
@@ -40,8 +39,7 @@ AcDbObjectId AcDbObject::extensionDictionary() const {
 }
 
 Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
-    if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
     if (mpStub->extDict != nullptr && !mpStub->extDict->erased) return Acad::eAlreadyInDb;
     mpStub->extDict = mpStub->database->newStub(AcDbDictionary::desc(), mpStub);
@@ -49,8 +47,7 @@ Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
 }
 
 Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
-    if (int es = enterCall("AcDbObject::releaseExtensionDictionary", mpStub))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbObject::releaseExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::releaseExtensionDictionary")) return Acad::eNotOpenForWrite;
     AcDbStub* pDict = mpStub->extDict;
     if (pDict == nullptr) return Acad::eOk;
@@ -102,8 +99,7 @@ AcDb::Visibility AcDbEntity::visibility() const {
     return stubOf(this)->invisible ? AcDb::kInvisible : AcDb::kVisible;
 }
 Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
-    if (int es = enterCall("AcDbEntity::setVisibility", stubOf(this)))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbEntity::setVisibility", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbEntity::setVisibility")) return Acad::eNotOpenForWrite;
     stubOf(this)->invisible = newVal == AcDb::kInvisible;
     return Acad::eOk;
@@ -123,9 +119,7 @@ AcDbObjectId AcDbBlockReference::blockTableRecord() const {
 }
 AcDbMInsertBlock::AcDbMInsertBlock() {}
 namespace {
-const AcDbStubExtra* extraOf(const AcDbStub* pStub) {
-    return pStub->contents ? pStub->contents->extra.get() : nullptr;
-}
+const AcDbStubExtra* extraOf(const AcDbStub* pStub) { return pStub->contents ? pStub->contents->extra.get() : nullptr; }
 }  // namespace
 
 Adesk::UInt16 AcDbMInsertBlock::columns() const {

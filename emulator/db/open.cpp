@@ -46,11 +46,8 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
             pStub->writer = true;
             ++pStub->database->modifications;
             break;
-        case AcDb::kForNotify:
-            ++pStub->notifiers;
-            break;
-        default:
-            return Acad::eInvalidOpenState;
+        case AcDb::kForNotify: ++pStub->notifiers; break;
+        default: return Acad::eInvalidOpenState;
     }
     if (!pStub->hasFacade) {
         facades()[pStub] = createFacade(pStub);
@@ -62,14 +59,10 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
 }
 
 void closeStub(AcDbStub* pStub) {
-    if (pStub->writer)
-        pStub->writer = false;
-    else if (pStub->readers > 0)
-        --pStub->readers;
-    else if (pStub->notifiers > 0)
-        --pStub->notifiers;
-    else
-        return;
+    if (pStub->writer) pStub->writer = false;
+    else if (pStub->readers > 0) --pStub->readers;
+    else if (pStub->notifiers > 0) --pStub->notifiers;
+    else return;
     HostCalls::instance().objectClosed(pStub);
     if (!pStub->isOpen()) discardFacade(pStub);
 }

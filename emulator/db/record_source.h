@@ -11,7 +11,7 @@ class AcDbStub;
 namespace vrk::emu {
 
 struct SourceEntry {
-    std::string key;              // UTF-8
+    std::string key;  // UTF-8
     std::uint64_t handle = 0;
     std::uint32_t record = UINT32_MAX;  // the entry's own record; UINT32_MAX when the file has none
 };

@@ -44,8 +44,7 @@ Acad::ErrorStatus newTableIterator(const char* op, const AcDbObject* pTable, T*&
 
 AcDbSymbolTable::AcDbSymbolTable() {}
 bool AcDbSymbolTable::has(const ACHAR* name) const { return findRecord(stubOf(this), name, false) != nullptr; }
-Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* entryName, AcDbObjectId& recordId,
-                                         bool getErasedRecord) const {
+Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* entryName, AcDbObjectId& recordId, bool getErasedRecord) const {
     if (int es = enterCall("AcDbSymbolTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     AcDbStub* pRecord = findRecord(stubOf(this), entryName, getErasedRecord);
     if (pRecord == nullptr) return Acad::eKeyNotFound;
@@ -58,8 +57,8 @@ Acad::ErrorStatus AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& pIterat
 }
 
 AcDbBlockTable::AcDbBlockTable() {}
-Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbBlockTableRecord*& pRec,
-                                        AcDb::OpenMode openMode, bool openErasedRec) const {
+Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbBlockTableRecord*& pRec, AcDb::OpenMode openMode,
+                                        bool openErasedRec) const {
     pRec = nullptr;
     if (int es = enterCall("AcDbBlockTable::getAt", stubOf(this))) return Acad::ErrorStatus(es);
     AcDbStub* pRecord = findRecord(stubOf(this), entryName, openErasedRec);
@@ -98,16 +97,14 @@ const std::string& recordName(const AcDbStub* pStub) {
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& pName) const {
     pName = nullptr;
-    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this)))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this))) return Acad::ErrorStatus(es);
     pName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(const ACHAR*& pName) const {
     pName = nullptr;
-    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this)))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbSymbolTableRecord::getName", stubOf(this))) return Acad::ErrorStatus(es);
     if (mpPresentedName == nullptr) mpPresentedName = copyOf(vrk::emu::toHost(recordName(stubOf(this))));
     pName = mpPresentedName;
     return Acad::eOk;
@@ -146,8 +143,7 @@ void AcDbLayerTableRecord::setIsOff(bool off) {
     stubOf(this)->switchesChanged = true;
 }
 Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
-    if (int es = enterCall("AcDbLayerTableRecord::setIsFrozen", stubOf(this)))
-        return Acad::ErrorStatus(es);
+    if (int es = enterCall("AcDbLayerTableRecord::setIsFrozen", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
     // The host does not freeze the current layer.
     if (frozen && stubOf(this)->database != nullptr && stubOf(this)->database->currentLayer == stubOf(this))

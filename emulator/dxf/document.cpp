@@ -11,9 +11,7 @@ namespace vrk::dxf {
 Document::Document() = default;
 Document::~Document() = default;
 
-std::size_t Document::prefixEnd() const {
-    return mRecords.empty() ? mTrailerBegin : mRecords[0].begin;
-}
+std::size_t Document::prefixEnd() const { return mRecords.empty() ? mTrailerBegin : mRecords[0].begin; }
 
 bool Document::findValue(RecordIndex i, int code, std::string_view& out) const {
     for (const Tag& t : tags(i)) {
@@ -47,10 +45,8 @@ std::vector<Handle> groupHandles(const Document& d, RecordIndex i, std::string_v
         if (t.code == 1001) break;
         if (t.code == 102) {
             std::string_view v = trimBlanks(t.value);
-            if (v == groupName)
-                in = true;
-            else if (v == "}" && in)
-                break;
+            if (v == groupName) in = true;
+            else if (v == "}" && in) break;
             continue;
         }
         Handle h = kNoHandle;
@@ -62,8 +58,7 @@ std::vector<Handle> groupHandles(const Document& d, RecordIndex i, std::string_v
 // The span (section or table, in file order, none inside another) whose begin..end holds record i.
 template <class Span>
 const Span* spanHolding(const std::vector<Span>& spans, RecordIndex i) {
-    auto it = std::upper_bound(spans.begin(), spans.end(), i,
-                               [](RecordIndex x, const Span& s) { return x < s.begin; });
+    auto it = std::upper_bound(spans.begin(), spans.end(), i, [](RecordIndex x, const Span& s) { return x < s.begin; });
     if (it == spans.begin()) return nullptr;
     --it;
     return i <= it->end ? &*it : nullptr;
@@ -88,9 +83,7 @@ const SectionInfo* Document::section(SectionId id) const {
     return nullptr;
 }
 
-const SectionInfo* Document::sectionOf(RecordIndex i) const {
-    return spanHolding(mSections, i);
-}
+const SectionInfo* Document::sectionOf(RecordIndex i) const { return spanHolding(mSections, i); }
 
 const TableInfo* Document::table(std::string_view name) const {
     for (const TableInfo& t : mTables) {
@@ -99,14 +92,11 @@ const TableInfo* Document::table(std::string_view name) const {
     return nullptr;
 }
 
-const TableInfo* Document::tableOf(RecordIndex i) const {
-    return spanHolding(mTables, i);
-}
+const TableInfo* Document::tableOf(RecordIndex i) const { return spanHolding(mTables, i); }
 
 RecordIndex Document::enclosingBlock(RecordIndex i) const {
-    auto it = std::upper_bound(
-        mBlocks.begin(), mBlocks.end(), i,
-        [](RecordIndex x, const std::pair<RecordIndex, RecordIndex>& b) { return x < b.first; });
+    auto it = std::upper_bound(mBlocks.begin(), mBlocks.end(), i,
+                               [](RecordIndex x, const std::pair<RecordIndex, RecordIndex>& b) { return x < b.first; });
     if (it == mBlocks.begin()) return kNoRecord;
     --it;
     return i <= it->second ? it->first : kNoRecord;
@@ -139,11 +129,10 @@ int Document::entityBlockSlot(RecordIndex e) const {
         if (slot >= 0) return slot;
     }
     if (r.parent != kNoRecord) {  // in BLOCKS without a usable 330: the block it sits in
-        auto it = std::lower_bound(
-            mBlocks.begin(), mBlocks.end(), r.parent,
-            [](const std::pair<RecordIndex, RecordIndex>& b, RecordIndex x) { return b.first < x; });
-        if (it != mBlocks.end() && it->first == r.parent)
-            return mBlockSlots[std::size_t(it - mBlocks.begin())];
+        auto it =
+            std::lower_bound(mBlocks.begin(), mBlocks.end(), r.parent,
+                             [](const std::pair<RecordIndex, RecordIndex>& b, RecordIndex x) { return b.first < x; });
+        if (it != mBlocks.end() && it->first == r.parent) return mBlockSlots[std::size_t(it - mBlocks.begin())];
         return -1;
     }
     for (std::size_t s = 0; s < mBlockRecords.size(); ++s) {  // ENTITIES without a usable 330
@@ -176,8 +165,7 @@ void Document::buildEntityIndex() const {
 IndexSpan Document::blockEntities(std::size_t slot) const {
     buildEntityIndex();
     if (slot >= mBlockRecords.size()) return {};
-    return IndexSpan{mEntityList.data() + mEntityOffsets[slot],
-                     mEntityOffsets[slot + 1] - mEntityOffsets[slot]};
+    return IndexSpan{mEntityList.data() + mEntityOffsets[slot], mEntityOffsets[slot + 1] - mEntityOffsets[slot]};
 }
 
 void Document::releaseEntityIndex() const {
@@ -188,16 +176,14 @@ void Document::releaseEntityIndex() const {
 
 std::vector<RecordIndex> Document::parts(RecordIndex entity) const {
     std::vector<RecordIndex> out;
-    for (RecordIndex i = entity + 1;
-         i < mRecords.size() && mRecords[i].has(kFlagPart) && mRecords[i].parent == entity; ++i) {
+    for (RecordIndex i = entity + 1; i < mRecords.size() && mRecords[i].has(kFlagPart) && mRecords[i].parent == entity;
+         ++i) {
         out.push_back(i);
     }
     return out;
 }
 
-bool Document::isInsert(RecordIndex i) const {
-    return mRecords[i].type == kWtInsert;
-}
+bool Document::isInsert(RecordIndex i) const { return mRecords[i].type == kWtInsert; }
 
 int Document::insertColumns(RecordIndex i) const {
     long long v = 0;
@@ -268,8 +254,7 @@ void Document::forEachOwnership(const std::function<void(RecordIndex, RecordInde
             RecordIndex x = find(r.xdict);
             if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
         }
-        if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle))
-            add(r.parent, i);
+        if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle)) add(r.parent, i);
         if (isDictionary(i)) {
             forEachDictionaryEntry(i, [&](const DictionaryEntry& e) {
                 if (!e.hardOwner) return;
@@ -301,8 +286,7 @@ void Document::buildOwnership() const {
     mOwnedList.assign(mOwnedOffsets[n], kNoRecord);
     // Place each edge at its owner's cursor (offsets[owner] walks to the next owner's start), then shift
     // the offsets back: saves a cursor array as large as the record list.
-    forEachOwnership(
-        [&](RecordIndex owner, RecordIndex owned) { mOwnedList[mOwnedOffsets[owner]++] = owned; });
+    forEachOwnership([&](RecordIndex owner, RecordIndex owned) { mOwnedList[mOwnedOffsets[owner]++] = owned; });
     for (std::size_t i = n; i > 0; --i) mOwnedOffsets[i] = mOwnedOffsets[i - 1];
     mOwnedOffsets[0] = 0;
     mOwnershipBuilt = true;

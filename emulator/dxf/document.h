@@ -24,17 +24,7 @@
 
 namespace vrk::dxf {
 
-enum class SectionId : std::uint8_t {
-    Header,
-    Classes,
-    Tables,
-    Blocks,
-    Entities,
-    Objects,
-    Thumbnail,
-    AcDsData,
-    Other
-};
+enum class SectionId : std::uint8_t { Header, Classes, Tables, Blocks, Entities, Objects, Thumbnail, AcDsData, Other };
 
 struct SectionInfo {
     SectionId id = SectionId::Other;
@@ -259,7 +249,7 @@ private:
     std::vector<SectionInfo> mSections;
     std::vector<TableInfo> mTables;
     std::vector<std::pair<RecordIndex, RecordIndex>> mBlocks;  // BLOCK and ENDBLK records in file order
-    std::vector<int> mBlockSlots;  // per mBlocks entry: its block record slot, or -1
+    std::vector<int> mBlockSlots;                              // per mBlocks entry: its block record slot, or -1
     std::unordered_map<std::string_view, RecordIndex> mHeaderVars;
     std::vector<ClassInfo> mClasses;
     std::vector<LayerInfo> mLayers;

@@ -29,10 +29,8 @@ bool takesHandle(RecordKind k) {
         case RecordKind::BlockBegin:
         case RecordKind::BlockEnd:
         case RecordKind::Entity:
-        case RecordKind::Object:
-            return true;
-        default:
-            return false;
+        case RecordKind::Object: return true;
+        default: return false;
     }
 }
 
@@ -84,8 +82,8 @@ bool DocumentBuilder::refuseOneByteCodes() {
 // A file that does not even start like a drawing (a picture, a text) gets no line-numbered detail.
 bool DocumentBuilder::notADrawing() {
     const std::string_view bytes = mD.bytes();
-    mErr.dwg = bytes.size() >= 6 && bytes.substr(0, 4) == "AC10" && std::isdigit(static_cast<unsigned char>(bytes[4])) &&
-               std::isdigit(static_cast<unsigned char>(bytes[5]));
+    mErr.dwg = bytes.size() >= 6 && bytes.substr(0, 4) == "AC10" &&
+               std::isdigit(static_cast<unsigned char>(bytes[4])) && std::isdigit(static_cast<unsigned char>(bytes[5]));
     return fail(ReadStatus::Malformed, "not a DXF drawing (it does not begin with 0 SECTION)", 0);
 }
 
@@ -196,12 +194,10 @@ bool DocumentBuilder::startRecord(const Tag& t) {
             return fail(ReadStatus::Malformed, "'" + std::string(t.value) + "' outside a section", t);
         }
     } else if (type == kWtSection || type == kWtEof) {
-        return fail(ReadStatus::Malformed,
-                    "missing ENDSEC of section " + std::string(mD.mSections.back().name), t);
+        return fail(ReadStatus::Malformed, "missing ENDSEC of section " + std::string(mD.mSections.back().name), t);
     } else if (type == kWtEndsec) {
         if (mTableOpen) {
-            return fail(ReadStatus::Malformed,
-                        "missing ENDTAB of table " + std::string(mD.mTables.back().name), t);
+            return fail(ReadStatus::Malformed, "missing ENDTAB of table " + std::string(mD.mTables.back().name), t);
         }
         if (mBlockOpen != kNoRecord) return fail(ReadStatus::Malformed, "missing ENDBLK", t);
         r.kind = RecordKind::SectionEnd;
@@ -209,9 +205,7 @@ bool DocumentBuilder::startRecord(const Tag& t) {
         mInSection = false;
     } else {
         switch (mSection) {
-            case SectionId::Classes:
-                r.kind = type == kWtClass ? RecordKind::Class : RecordKind::Raw;
-                break;
+            case SectionId::Classes: r.kind = type == kWtClass ? RecordKind::Class : RecordKind::Raw; break;
             case SectionId::Tables:
                 if (type == kWtTable) {
                     if (mTableOpen) {
@@ -238,8 +232,7 @@ bool DocumentBuilder::startRecord(const Tag& t) {
                     r.kind = RecordKind::BlockBegin;
                     mBlockOpen = index;
                 } else if (type == kWtEndblk) {
-                    if (mBlockOpen == kNoRecord)
-                        return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t);
+                    if (mBlockOpen == kNoRecord) return fail(ReadStatus::Malformed, "ENDBLK without BLOCK", t);
                     r.kind = RecordKind::BlockEnd;
                     r.parent = mBlockOpen;
                     mD.mBlocks.emplace_back(mBlockOpen, index);
@@ -251,15 +244,9 @@ bool DocumentBuilder::startRecord(const Tag& t) {
                     r.kind = RecordKind::Entity;
                 }
                 break;
-            case SectionId::Entities:
-                r.kind = RecordKind::Entity;
-                break;
-            case SectionId::Objects:
-                r.kind = RecordKind::Object;
-                break;
-            default:
-                r.kind = RecordKind::Raw;
-                break;
+            case SectionId::Entities: r.kind = RecordKind::Entity; break;
+            case SectionId::Objects: r.kind = RecordKind::Object; break;
+            default: r.kind = RecordKind::Raw; break;
         }
     }
 
@@ -312,10 +299,9 @@ bool DocumentBuilder::checkVersion(std::string_view v, const Tag& line) {
         return fail(ReadStatus::Unsupported, "unknown drawing release '" + std::string(v) + "'", line);
     }
     if (num <= 1009) {
-        return fail(
-            ReadStatus::Unsupported,
-            "R12 and older drawing files (" + std::string(v) + ") are not supported; use AC1015 or later",
-            line);
+        return fail(ReadStatus::Unsupported,
+                    "R12 and older drawing files (" + std::string(v) + ") are not supported; use AC1015 or later",
+                    line);
     }
     if (num < 1015 || num > 1032) {
         return fail(ReadStatus::Unsupported,
@@ -336,8 +322,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
                 if (id != SectionId::Other) {
                     for (const SectionInfo& s : mD.mSections) {
                         if (s.id == id) {
-                            return fail(ReadStatus::Malformed,
-                                        "section " + std::string(name) + " appears twice", t);
+                            return fail(ReadStatus::Malformed, "section " + std::string(name) + " appears twice", t);
                         }
                     }
                 }
@@ -357,8 +342,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
                 mHaveHandle = true;
             } else if (r.kind == RecordKind::HeaderVar && r.type == kWtHandseed) {
                 if (!parseHandle(t.value, mD.mHandseed)) {
-                    return fail(ReadStatus::Malformed, "bad $HANDSEED '" + std::string(t.value) + "'",
-                                t);
+                    return fail(ReadStatus::Malformed, "bad $HANDSEED '" + std::string(t.value) + "'", t);
                 }
             }
             break;
@@ -393,8 +377,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
         case 330:
             if (!mInXdata && mGroup == kNone && !mHaveOwner && mTakesHandle) {
                 if (!parseHandle(t.value, r.owner)) {
-                    return fail(ReadStatus::Malformed, "bad owner handle '" + std::string(t.value) + "'",
-                                t);
+                    return fail(ReadStatus::Malformed, "bad owner handle '" + std::string(t.value) + "'", t);
                 }
                 mHaveOwner = true;
             } else {
@@ -404,8 +387,8 @@ bool DocumentBuilder::applyTag(const Tag& t) {
         case 360:
             if (!mInXdata && mGroup == kXdict && r.xdict == kNoHandle) {
                 if (!parseHandle(t.value, r.xdict)) {
-                    return fail(ReadStatus::Malformed,
-                                "bad extension dictionary handle '" + std::string(t.value) + "'", t);
+                    return fail(ReadStatus::Malformed, "bad extension dictionary handle '" + std::string(t.value) + "'",
+                                t);
                 }
             } else {
                 r.flags |= kFlagPointers;
@@ -423,8 +406,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
             }
             break;
         case 3:
-            if (r.kind == RecordKind::HeaderVar && r.type == kWtDwgcodepage)
-                mD.mCodepage = trimBlanks(t.value);
+            if (r.kind == RecordKind::HeaderVar && r.type == kWtDwgcodepage) mD.mCodepage = trimBlanks(t.value);
             break;
         case 1001:
             mInXdata = true;
@@ -473,8 +455,8 @@ bool DocumentBuilder::indexHandles() {
         if (r.handle == kNoHandle) continue;
         RecordIndex other = mD.mHandles.insert(i, mD.mRecords);
         if (other != kNoRecord) {
-            const std::string reason = "duplicate handle " + formatHandle(r.handle) + " (also at " +
-                                       where(mD.mRecords[other].begin) + ")";
+            const std::string reason =
+                "duplicate handle " + formatHandle(r.handle) + " (also at " + where(mD.mRecords[other].begin) + ")";
             if (mD.mEncoding == Encoding::Binary) return failAt(ReadStatus::Malformed, reason, r.begin);
             const char* data = mD.mBuffer.data();
             return fail(ReadStatus::Malformed, reason, 1 + std::count(data, data + r.begin, '\n'));
@@ -485,8 +467,7 @@ bool DocumentBuilder::indexHandles() {
 
 bool DocumentBuilder::finishIndexes() {
     if (mD.mVersion == 0) {
-        return fail(ReadStatus::Unsupported,
-                    "no $ACADVER in HEADER: R12 or older drawing files are not supported", 0);
+        return fail(ReadStatus::Unsupported, "no $ACADVER in HEADER: R12 or older drawing files are not supported", 0);
     }
     static const struct {
         SectionId id;

@@ -52,8 +52,8 @@ private:
 
     // State of the record being read.
     bool mOpen = false;
-    std::uint64_t mRecordLine = 0;   // line of the open record's first group (ASCII)
-    std::uint64_t mRecordBegin = 0;  // its offset
+    std::uint64_t mRecordLine = 0;                  // line of the open record's first group (ASCII)
+    std::uint64_t mRecordBegin = 0;                 // its offset
     std::string where(std::uint64_t offset) const;  // "line 12" or "byte 96"
     bool mHaveHandle = false;
     bool mHaveOwner = false;

@@ -58,14 +58,10 @@ public:
     const std::optional<Encoding>& encoding() const { return mEncoding; }
 
     // No change to the drawing's content (the encoding aside).
-    bool empty() const {
-        return mLeftOut.empty() && mEdits.empty() && mHeaderEdits.empty() && mMinHandseed == 0;
-    }
+    bool empty() const { return mLeftOut.empty() && mEdits.empty() && mHeaderEdits.empty() && mMinHandseed == 0; }
     const std::vector<Handle>& leftOut() const { return mLeftOut; }
     const std::unordered_map<Handle, RecordEdit>& recordEdits() const { return mEdits; }
-    const std::unordered_map<std::string, std::vector<ValueEdit>>& headerEdits() const {
-        return mHeaderEdits;
-    }
+    const std::unordered_map<std::string, std::vector<ValueEdit>>& headerEdits() const { return mHeaderEdits; }
     Handle minHandseed() const { return mMinHandseed; }
 
 private:

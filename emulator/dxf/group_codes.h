@@ -66,8 +66,7 @@ constexpr ValueType valueTypeOf(int code) noexcept {
 
 // Group codes whose values are handles of other objects.
 constexpr bool isPointerCode(int code) noexcept {
-    return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
-           code == 1005;
+    return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 || code == 1005;
 }
 
 // Size of a fixed-size binary value; 0 for strings, chunks and unknown types.

@@ -15,14 +15,10 @@ bool parseHandle(std::string_view text, Handle& out) noexcept {
     Handle h = 0;
     for (char c : text) {
         unsigned d;
-        if (c >= '0' && c <= '9')
-            d = unsigned(c - '0');
-        else if (c >= 'A' && c <= 'F')
-            d = unsigned(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f')
-            d = unsigned(c - 'a' + 10);
-        else
-            return false;
+        if (c >= '0' && c <= '9') d = unsigned(c - '0');
+        else if (c >= 'A' && c <= 'F') d = unsigned(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') d = unsigned(c - 'a' + 10);
+        else return false;
         h = (h << 4) | d;
     }
     out = h;

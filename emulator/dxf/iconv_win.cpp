@@ -88,8 +88,8 @@ std::size_t iconv(iconv_t cd, char** in, std::size_t* inLeft, char** out, std::s
                 wide[0] = wchar_t(cp);
             }
             BOOL lossy = FALSE;
-            made = WideCharToMultiByte(cd->codePage, WC_NO_BEST_FIT_CHARS, wide, units, bytes, sizeof(bytes),
-                                       nullptr, &lossy);
+            made = WideCharToMultiByte(cd->codePage, WC_NO_BEST_FIT_CHARS, wide, units, bytes, sizeof(bytes), nullptr,
+                                       &lossy);
             if (made <= 0 || lossy) return fail(EILSEQ);
         }
         if (std::size_t(made) > *outLeft) return fail(E2BIG);

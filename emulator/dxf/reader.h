@@ -33,8 +33,7 @@ struct ReadError {
 // cutting the file short cannot fault the document) and indexes it. Returns nullptr and fills err on
 // failure (the reason does not name the file; the caller does); never throws for bad input
 // (std::bad_alloc aside). identity, when given, gets the identity of the file read.
-std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err,
-                                       fs::FileIdentity* identity = nullptr);
+std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, fs::FileIdentity* identity = nullptr);
 
 // Same, from bytes already in memory (copied); path is only remembered for messages.
 std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path = "");

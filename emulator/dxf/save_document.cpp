@@ -3,11 +3,10 @@
 namespace vrk::dxf {
 
 bool saveDocument(const Document& doc, const EditSet& edits, const std::string& target, fs::SaveError& err,
-                  WriteStats* stats, const fs::SaveFaults* faults, fs::FileIdentity* saved,
-                  fs::SaveChecks* checks) {
+                  WriteStats* stats, const fs::SaveFaults* faults, fs::FileIdentity* saved, fs::SaveChecks* checks) {
     return fs::saveAtomically(
-        target, [&](fs::Sink& sink, std::string& why) { return writeDocument(doc, edits, sink, why, stats); },
-        err, faults, saved, checks);
+        target, [&](fs::Sink& sink, std::string& why) { return writeDocument(doc, edits, sink, why, stats); }, err,
+        faults, saved, checks);
 }
 
 }  // namespace vrk::dxf

@@ -20,7 +20,7 @@ struct Tag {
     // ASCII: the value line without its line end. Binary: the value's bytes as stored (a string without
     // its terminator, a chunk without its length byte, numbers little-endian): see integerValue.
     std::string_view value;
-    std::size_t begin = 0;   // offset of the group code
+    std::size_t begin = 0;  // offset of the group code
     std::size_t valueBegin = 0;
     std::size_t end = 0;     // offset just past the value (and its line end, or its terminator)
     std::uint64_t line = 0;  // ASCII: 1-based line number of the group-code line; binary: 0
@@ -130,8 +130,7 @@ inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     }
     const bool noDigits = q == digits;
     while (q < end && (*q == ' ' || *q == '\t' || *q == '\r')) ++q;
-    if (q == end)
-        return fail(noDigits ? "empty group code line" : "group code without a value (file truncated)");
+    if (q == end) return fail(noDigits ? "empty group code line" : "group code without a value (file truncated)");
     if (*q != '\n') return fail("group code is not a number");
     if (noDigits) return fail("empty group code line");
     if (code > kMaxGroupCode) return fail("group code out of range");

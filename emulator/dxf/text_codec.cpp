@@ -57,18 +57,12 @@ void appendEscape(std::string& out, unsigned unit) {
 
 const char* mbcsCodePage(char n) {
     switch (n) {
-        case '1':
-            return "CP932";
-        case '2':
-            return "BIG5";
-        case '3':
-            return "CP949";
-        case '4':
-            return "JOHAB";
-        case '5':
-            return "GBK";
-        default:
-            return nullptr;
+        case '1': return "CP932";
+        case '2': return "BIG5";
+        case '3': return "CP949";
+        case '4': return "JOHAB";
+        case '5': return "GBK";
+        default: return nullptr;
     }
 }
 
@@ -125,14 +119,10 @@ std::string iconvNameForCodePage(std::string_view cp) {
     std::string name;
     if (upper.rfind("ANSI_", 0) == 0) {
         std::string num = upper.substr(5);
-        if (num == "950")
-            name = "BIG5";
-        else if (num == "1361")
-            name = "JOHAB";
-        else if (num == "936")
-            name = "GBK";
-        else
-            name = "CP" + num;
+        if (num == "950") name = "BIG5";
+        else if (num == "1361") name = "JOHAB";
+        else if (num == "936") name = "GBK";
+        else name = "CP" + num;
     } else if (upper.rfind("DOS", 0) == 0) {
         name = "CP" + upper.substr(3);
     } else if (upper.rfind("ISO8859-", 0) == 0) {
@@ -215,9 +205,8 @@ bool TextCodec::decode(std::string_view raw, std::string& out) const {
             std::size_t next = i + 7;
             char32_t cp = unit;
             unsigned low = 0;
-            if (unit >= 0xD800 && unit <= 0xDBFF && next + 7 <= raw.size() &&
-                raw.compare(next, 3, "\\U+") == 0 && hex4(raw, next + 3, low) && low >= 0xDC00 &&
-                low <= 0xDFFF) {
+            if (unit >= 0xD800 && unit <= 0xDBFF && next + 7 <= raw.size() && raw.compare(next, 3, "\\U+") == 0 &&
+                hex4(raw, next + 3, low) && low >= 0xDC00 && low <= 0xDFFF) {
                 cp = 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (low - 0xDC00);
                 next += 7;
             }

@@ -106,9 +106,7 @@ bool appendValue(std::string& out, int code, std::string_view text, Encoding to,
             }
             return true;
         }
-        case ValueType::Unknown:
-            error = "no value type is defined for this group code";
-            return false;
+        case ValueType::Unknown: error = "no value type is defined for this group code"; return false;
     }
     error = "'" + std::string(text) + "' is no value of this group code's type";
     return false;

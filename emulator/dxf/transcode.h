@@ -29,8 +29,8 @@ void appendValueText(std::string& out, const Tag& t);
 // Re-encodes the tags of data[0, size) read in from as to. Output is handed to flush in pieces of about
 // a megabyte (and once at the end); false with error on a value that does not convert or a failed flush.
 template <class Flush>
-bool transcode(const char* data, std::size_t size, Encoding from, Encoding to, std::string& out,
-               std::string& error, Flush&& flush) {
+bool transcode(const char* data, std::size_t size, Encoding from, Encoding to, std::string& out, std::string& error,
+               Flush&& flush) {
     TagReader reader(data, 0, size, 1, from);
     Tag t;
     std::string text;

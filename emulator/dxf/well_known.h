@@ -32,15 +32,14 @@ enum WellKnownType : std::uint16_t {
     kWellKnownCount
 };
 
-inline constexpr std::string_view kWellKnownNames[kWellKnownCount] = {
-    "?",        "SECTION",      "ENDSEC",
-    "TABLE",    "ENDTAB",       "BLOCK",
-    "ENDBLK",   "EOF",          "INSERT",
-    "POLYLINE", "ATTRIB",       "VERTEX",
-    "SEQEND",   "DICTIONARY",   "ACDBDICTIONARYWDFLT",
-    "LAYER",    "BLOCK_RECORD", "DIMSTYLE",
-    "CLASS",    "$ACADVER",     "$DWGCODEPAGE",
-    "$HANDSEED"};
+inline constexpr std::string_view kWellKnownNames[kWellKnownCount] = {"?",        "SECTION",      "ENDSEC",
+                                                                      "TABLE",    "ENDTAB",       "BLOCK",
+                                                                      "ENDBLK",   "EOF",          "INSERT",
+                                                                      "POLYLINE", "ATTRIB",       "VERTEX",
+                                                                      "SEQEND",   "DICTIONARY",   "ACDBDICTIONARYWDFLT",
+                                                                      "LAYER",    "BLOCK_RECORD", "DIMSTYLE",
+                                                                      "CLASS",    "$ACADVER",     "$DWGCODEPAGE",
+                                                                      "$HANDSEED"};
 
 // ASCII case-insensitive comparison: symbol names are compared that way by the host.
 inline bool equalsIgnoreCase(std::string_view a, std::string_view b) {

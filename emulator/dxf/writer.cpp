@@ -39,7 +39,7 @@ private:
     void emitRaw(const Tag& t) { mScratch.append(mData + t.begin, t.end - t.begin); }
     void emitValue(const Tag& t, std::string_view v) {
         if (t.binary) {
-            mScratch.append(mData + t.begin, 2);  // the group code as read
+            mScratch.append(mData + t.begin, 2);             // the group code as read
             if (valueTypeOf(t.code) == ValueType::String) {  // edits give text as stored
                 mScratch.append(v);
                 mScratch.push_back('\0');
@@ -165,8 +165,7 @@ void Writer::rewrite(RecordIndex i) {
     if (auto it = mHeaderEdits.find(i); it != mHeaderEdits.end()) values = it->second;
     const Record& r = mD.record(i);
     const bool isDict = mD.isDictionary(i);
-    const bool dropXdict =
-        (re && re->releaseXdict) || (mAnyLeftOut && r.xdict != kNoHandle && leftOut(r.xdict));
+    const bool dropXdict = (re && re->releaseXdict) || (mAnyLeftOut && r.xdict != kNoHandle && leftOut(r.xdict));
 
     mScratch.clear();
     Group group = kNone;
@@ -211,12 +210,9 @@ void Writer::rewrite(RecordIndex i) {
                 continue;
             }
             if (v == "}") {
-                bool emptied =
-                    (group == kReactors || group == kBlkrefs) && groupKept == 0 && groupDropped > 0;
-                if (emptied)
-                    mScratch.resize(groupStart);
-                else if (!dropping)
-                    emitRaw(t);
+                bool emptied = (group == kReactors || group == kBlkrefs) && groupKept == 0 && groupDropped > 0;
+                if (emptied) mScratch.resize(groupStart);
+                else if (!dropping) emitRaw(t);
                 group = kNone;
                 dropping = false;
                 continue;
@@ -345,8 +341,7 @@ bool Writer::run(std::string& error, WriteStats& stats) {
 
 }  // namespace
 
-bool writeDocument(const Document& doc, const EditSet& edits, Sink& sink, std::string& error,
-                   WriteStats* stats) {
+bool writeDocument(const Document& doc, const EditSet& edits, Sink& sink, std::string& error, WriteStats* stats) {
     Writer w(doc, edits, sink);
     WriteStats local;
     return w.run(error, stats ? *stats : local);

@@ -26,17 +26,17 @@ const wchar_t kHostArea[] = L"Software\\VrkHost\\R17.0\\Applications\\";
 const wchar_t kHostArea[] = L"Software\\VrkHost\\R16.0\\Applications\\";
 #endif
 
-AcadApp::ErrorStatus writeValue(const std::string& app, const wchar_t* subKey, const std::string& name,
-                                DWORD type, const void* data, DWORD size) {
+AcadApp::ErrorStatus writeValue(const std::string& app, const wchar_t* subKey, const std::string& name, DWORD type,
+                                const void* data, DWORD size) {
     std::wstring path = kHostArea + vrk::emu::utf8ToWide(app);
     if (subKey != nullptr) path += std::wstring(L"\\") + subKey;
     HKEY hKey = nullptr;
     DWORD disp = 0;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        &hKey, &disp) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &hKey,
+                        &disp) != ERROR_SUCCESS)
         return AcadApp::eRegAccessDenied;
-    const LONG rc = RegSetValueExW(hKey, vrk::emu::utf8ToWide(name).c_str(), 0, type,
-                                   static_cast<const BYTE*>(data), size);
+    const LONG rc =
+        RegSetValueExW(hKey, vrk::emu::utf8ToWide(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(hKey);
     return rc == ERROR_SUCCESS ? AcadApp::eOk : AcadApp::eRegAccessDenied;
 }
@@ -44,8 +44,7 @@ AcadApp::ErrorStatus writeValue(const std::string& app, const wchar_t* subKey, c
 AcadApp::ErrorStatus writeText(const std::string& app, const wchar_t* subKey, const std::string& name,
                                const std::string& text) {
     const std::wstring wide = vrk::emu::utf8ToWide(text);
-    return writeValue(app, subKey, name, REG_SZ, wide.c_str(),
-                      static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    return writeValue(app, subKey, name, REG_SZ, wide.c_str(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 std::vector<vrk::emu::DemandLoadWrite>& writes() {

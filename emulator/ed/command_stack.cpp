@@ -36,14 +36,18 @@ public:
     Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName, const ACHAR* cmdLocalName,
                                  Adesk::Int32 commandFlags, AcRxFunctionPtr FunctionAddr, AcEdUIContext* UIContext,
                                  int fcode, HINSTANCE hResourceHandle, AcEdCommand** cmdPtrRet) override {
-        if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand"))
-            return Acad::ErrorStatus(es);
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::addCommand")) return Acad::ErrorStatus(es);
         if (cmdPtrRet != nullptr) *cmdPtrRet = nullptr;
-        if (cmdGroupName == nullptr || cmdGlobalName == nullptr || FunctionAddr == nullptr)
-            return Acad::eInvalidInput;
-        RegisteredCommand command{fromHost(cmdGroupName), fromHost(cmdGlobalName),
-                                  fromHost(cmdLocalName ? cmdLocalName : cmdGlobalName), commandFlags,
-                                  FunctionAddr, UIContext, fcode, hResourceHandle, cmdPtrRet != nullptr};
+        if (cmdGroupName == nullptr || cmdGlobalName == nullptr || FunctionAddr == nullptr) return Acad::eInvalidInput;
+        RegisteredCommand command{fromHost(cmdGroupName),
+                                  fromHost(cmdGlobalName),
+                                  fromHost(cmdLocalName ? cmdLocalName : cmdGlobalName),
+                                  commandFlags,
+                                  FunctionAddr,
+                                  UIContext,
+                                  fcode,
+                                  hResourceHandle,
+                                  cmdPtrRet != nullptr};
         const std::string group = foldCase(command.group);
         if (findInGroup(group, foldCase(command.globalName)) != nullptr ||
             findInGroup(group, foldCase(command.localName)) != nullptr)
@@ -54,13 +58,11 @@ public:
     }
 
     Acad::ErrorStatus removeGroup(const ACHAR* groupName) override {
-        if (int es = HostCalls::instance().enter("AcEdCommandStack::removeGroup"))
-            return Acad::ErrorStatus(es);
+        if (int es = HostCalls::instance().enter("AcEdCommandStack::removeGroup")) return Acad::ErrorStatus(es);
         const std::string group = foldCase(fromHost(groupName));
         auto& all = commands();
         const size_t before = all.size();
-        for (auto it = all.begin(); it != all.end();)
-            it = foldCase(it->group) == group ? all.erase(it) : it + 1;
+        for (auto it = all.begin(); it != all.end();) it = foldCase(it->group) == group ? all.erase(it) : it + 1;
         groups().erase(std::remove(groups().begin(), groups().end(), group), groups().end());
         return all.size() == before ? Acad::eKeyNotFound : Acad::eOk;
     }

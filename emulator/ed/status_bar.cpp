@@ -42,8 +42,7 @@ int acedSetStatusBarProgressMeter(const ACHAR* pszLabel, int nMinPos, int nMaxPo
 }
 
 int acedSetStatusBarProgressMeterPos(int nPos) {
-    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeterPos"))
-        return rc < 0 ? rc : RTERROR;
+    if (int rc = HostCalls::instance().enter("acedSetStatusBarProgressMeterPos")) return rc < 0 ? rc : RTERROR;
     if (!state().meterShown) return RTERROR;
     record(StatusBarEvent{StatusBarEvent::Position, HostString(), nPos, 0});
     return 0;

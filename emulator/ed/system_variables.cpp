@@ -13,7 +13,7 @@ namespace {
 struct Variable {
     explicit Variable(short t = RTSHORT, short lowest = -32768, short highest = 32767)
         : type(t), low(lowest), high(highest) {}
-    short type;  // RTSHORT, RTREAL or RTSTR
+    short type;       // RTSHORT, RTREAL or RTSTR
     short low, high;  // the values an integer variable takes
     short shortValue = 0;
     double realValue = 0.0;
@@ -88,21 +88,17 @@ int acedSetVar(const ACHAR* sym, const struct resbuf* value) {
         case RTSHORT: {
             // An integer variable also takes a long or a real that holds a whole number in its range.
             double number;
-            if (value->restype == RTSHORT)
-                number = value->resval.rint;
-            else if (value->restype == RTLONG)
-                number = value->resval.rlong;
+            if (value->restype == RTSHORT) number = value->resval.rint;
+            else if (value->restype == RTLONG) number = value->resval.rlong;
             else if (value->restype == RTREAL && std::floor(value->resval.rreal) == value->resval.rreal)
                 number = value->resval.rreal;
-            else
-                return RTERROR;
+            else return RTERROR;
             if (number < pVar->low || number > pVar->high) return RTERROR;
             pVar->shortValue = static_cast<short>(number);
             return RTNORM;
         }
         case RTREAL:
-            if (value->restype == RTREAL && std::isfinite(value->resval.rreal))
-                pVar->realValue = value->resval.rreal;
+            if (value->restype == RTREAL && std::isfinite(value->resval.rreal)) pVar->realValue = value->resval.rreal;
             else if (value->restype == RTSHORT) pVar->realValue = value->resval.rint;
             else return RTERROR;
             return RTNORM;

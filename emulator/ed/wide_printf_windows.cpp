@@ -4,9 +4,7 @@
 
 namespace vrk::emu {
 
-std::wstring hostWideFormat(const wchar_t* format) {
-    return format;
-}
+std::wstring hostWideFormat(const wchar_t* format) { return format; }
 
 int printWide(wchar_t* buffer, std::size_t size, const wchar_t* format, va_list args) {
     // msvcrt's own formatter (%s is wide here); mingw's C99 vswprintf would read %s as narrow. It answers

@@ -87,9 +87,7 @@ const char kChangedOnDisk[] =
     "the file was changed on disk by another program since it was read; save under another name, or open it "
     "again";
 
-std::string cannotPutInPlace(const std::string& why) {
-    return "cannot put the new file in place: " + why;
-}
+std::string cannotPutInPlace(const std::string& why) { return "cannot put the new file in place: " + why; }
 
 const char kAppeared[] = "a file appeared there while the drawing was being saved and was left alone";
 
@@ -121,8 +119,8 @@ SaveError fillAndFlush(int fd, const Produce& produce, const SaveFaults* faults)
     return {};
 }
 
-bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks,
-                const SaveFaults* faults, SaveError& err) {
+bool putInPlace(const std::string& temp, const SaveTarget& place, SaveChecks* checks, const SaveFaults* faults,
+                SaveError& err) {
     if (faults && faults->failRename)
         return failWith(err, SaveStatus::RenameFailed, cannotPutInPlace(std::strerror(EIO)));
     const bool expected = checks != nullptr && checks->unchanged != nullptr;

@@ -24,16 +24,7 @@
 
 namespace vrk::fs {
 
-enum class SaveStatus {
-    Ok,
-    Refused,
-    CannotCreate,
-    WriteFailed,
-    FlushFailed,
-    RenameFailed,
-    Changed,
-    NoBackup
-};
+enum class SaveStatus { Ok, Refused, CannotCreate, WriteFailed, FlushFailed, RenameFailed, Changed, NoBackup };
 
 struct SaveError {
     SaveStatus status = SaveStatus::Ok;

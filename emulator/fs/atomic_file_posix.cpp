@@ -24,8 +24,7 @@ std::string temporaryName(const std::string& folder) {
     return inFolder(folder, std::string(".vrk-") + unique);
 }
 
-bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
-                 std::string& why) {
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists, std::string& why) {
     int rc = replace ? ::rename(temp.c_str(), target.c_str())
                      : ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
     // A file system without RENAME_NOREPLACE: a second hard link cannot replace anything either.

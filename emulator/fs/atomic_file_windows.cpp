@@ -22,8 +22,7 @@ std::string temporaryName(const std::string& folder) {
     return inFolder(folder, std::string(".vrk-") + unique);
 }
 
-bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists,
-                 std::string& why) {
+bool moveInPlace(const std::string& temp, const std::string& target, bool replace, bool& exists, std::string& why) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (MoveFileExW(widePath(temp).c_str(), widePath(target).c_str(), flags)) return true;
     const DWORD e = GetLastError();
@@ -47,9 +46,8 @@ bool saveAtomically(const std::string& target, const Produce& produce, SaveError
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = save::temporaryName(folder);
         // Open for deleting, so that a console Ctrl+C can remove it while it is written.
-        HANDLE h =
-            CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(widePath(temp).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD e = GetLastError();
             cause = windowsError(e);
@@ -63,8 +61,7 @@ bool saveAtomically(const std::string& target, const Produce& produce, SaveError
             break;
         }
     }
-    if (fd < 0)
-        return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
+    if (fd < 0) return failWith(err, SaveStatus::CannotCreate, "cannot create a file in " + folder + ": " + cause);
     RemoveOnSignal guard(temp);
     const std::wstring wideTemp = widePath(temp);
     auto abandon = [&](SaveStatus status, std::string reason) {

@@ -7,9 +7,7 @@
 
 namespace vrk::fs::io {
 
-int openForReading(const std::string& path) {
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-}
+int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
 
 bool describe(int fd, std::uint64_t& size, bool& regular, bool& folder) {
     struct stat st {};
@@ -20,13 +18,9 @@ bool describe(int fd, std::uint64_t& size, bool& regular, bool& folder) {
     return true;
 }
 
-long readSome(int fd, char* p, std::size_t n) {
-    return long(::read(fd, p, n));
-}
+long readSome(int fd, char* p, std::size_t n) { return long(::read(fd, p, n)); }
 
-long writeSome(int fd, const char* p, std::size_t n) {
-    return long(::write(fd, p, n));
-}
+long writeSome(int fd, const char* p, std::size_t n) { return long(::write(fd, p, n)); }
 
 void startWriteback(int fd, std::uint64_t from, std::uint64_t to) {
 #ifdef __linux__
@@ -38,13 +32,9 @@ void startWriteback(int fd, std::uint64_t from, std::uint64_t to) {
 #endif
 }
 
-bool flushToDisk(int fd) {
-    return ::fsync(fd) == 0;
-}
+bool flushToDisk(int fd) { return ::fsync(fd) == 0; }
 
-int closeFile(int fd) {
-    return ::close(fd);
-}
+int closeFile(int fd) { return ::close(fd); }
 
 void prefault(char* p, std::size_t size) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)

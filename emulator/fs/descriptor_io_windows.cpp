@@ -13,9 +13,7 @@ namespace vrk::fs::io {
 namespace {
 
 // _read and _write take an unsigned count: chunks under INT_MAX.
-unsigned chunk(std::size_t n) {
-    return unsigned(std::min<std::size_t>(n, 1u << 30));
-}
+unsigned chunk(std::size_t n) { return unsigned(std::min<std::size_t>(n, 1u << 30)); }
 
 }  // namespace
 
@@ -32,23 +30,15 @@ bool describe(int fd, std::uint64_t& size, bool& regular, bool& folder) {
     return true;
 }
 
-long readSome(int fd, char* p, std::size_t n) {
-    return ::_read(fd, p, chunk(n));
-}
+long readSome(int fd, char* p, std::size_t n) { return ::_read(fd, p, chunk(n)); }
 
-long writeSome(int fd, const char* p, std::size_t n) {
-    return ::_write(fd, p, chunk(n));
-}
+long writeSome(int fd, const char* p, std::size_t n) { return ::_write(fd, p, chunk(n)); }
 
 void startWriteback(int, std::uint64_t, std::uint64_t) {}
 
-bool flushToDisk(int fd) {
-    return ::_commit(fd) == 0;
-}
+bool flushToDisk(int fd) { return ::_commit(fd) == 0; }
 
-int closeFile(int fd) {
-    return ::_close(fd);
-}
+int closeFile(int fd) { return ::_close(fd); }
 
 void prefault(char*, std::size_t) {}
 

@@ -12,9 +12,7 @@ struct FileIdentity {
     std::uint64_t size = 0;
     std::int64_t modified = 0;  // modification time, in the file system's finest unit
     bool sameFileAs(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
-    bool operator==(const FileIdentity& o) const {
-        return sameFileAs(o) && size == o.size && modified == o.modified;
-    }
+    bool operator==(const FileIdentity& o) const { return sameFileAs(o) && size == o.size && modified == o.modified; }
     bool operator!=(const FileIdentity& o) const { return !(*this == o); }
 };
 

@@ -13,8 +13,8 @@ FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     id.device = info.dwVolumeSerialNumber;
     id.inode = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     id.size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    id.modified = std::int64_t((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                               info.ftLastWriteTime.dwLowDateTime);
+    id.modified =
+        std::int64_t((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime);
     return id;
 }
 

@@ -14,9 +14,7 @@ namespace vrk::fs::backup {
 
 namespace {
 
-std::string descriptorPath(std::intptr_t fd) {
-    return "/proc/self/fd/" + std::to_string(fd);
-}
+std::string descriptorPath(std::intptr_t fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 bool copyAll(int from, int to) {
     std::vector<char> buffer(1 << 16);
@@ -37,15 +35,13 @@ bool copyAll(int from, int to) {
 
 Made linkTo(const SaveLock& lock, const std::string& path, const std::string& name, std::string& reason) {
     // Through the descriptor, so that the link is to the file locked whatever path leads to now.
-    if (::linkat(AT_FDCWD, descriptorPath(lock.handle()).c_str(), AT_FDCWD, name.c_str(),
-                 AT_SYMLINK_FOLLOW) == 0 ||
+    if (::linkat(AT_FDCWD, descriptorPath(lock.handle()).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
         (errno == ENOENT && ::link(path.c_str(), name.c_str()) == 0))
         return Made::Yes;
     const int e = errno;
     if (e == EEXIST) return Made::Exists;
     reason = std::strerror(e);
-    return e == EXDEV || e == EPERM || e == EMLINK || e == EOPNOTSUPP || e == EACCES ? Made::CannotLink
-                                                                                     : Made::Failed;
+    return e == EXDEV || e == EPERM || e == EMLINK || e == EOPNOTSUPP || e == EACCES ? Made::CannotLink : Made::Failed;
 }
 
 // A copy in an unnamed file, named only once complete; where the file system has no unnamed files it
@@ -94,8 +90,7 @@ Made copyTo(const SaveLock&, const std::string& path, const std::string& name, s
 // A regular file at name (not a link to one) that is the locked file.
 bool isLockedFile(const SaveLock& lock, const std::string& name) {
     struct stat st {};
-    return ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           std::uint64_t(st.st_dev) == lock.locked().device &&
+    return ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_dev) == lock.locked().device &&
            std::uint64_t(st.st_ino) == lock.locked().inode;
 }
 

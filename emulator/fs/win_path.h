@@ -45,8 +45,8 @@ inline std::string windowsError(DWORD code) {
 
 // A handle for asking about the file itself (links followed), without reading or sharing it.
 inline HANDLE queryHandle(const std::wstring& path) {
-    return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace vrk::fs

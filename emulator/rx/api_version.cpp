@@ -2,7 +2,4 @@
 // generation's modules report that generation.
 #include "arx/export.h"
 
-VRK_MODULE_EXPORT int acrxGetApiVersion()
-{
-    return VRK_API_VERSION;
-}
+VRK_MODULE_EXPORT int acrxGetApiVersion() { return VRK_API_VERSION; }

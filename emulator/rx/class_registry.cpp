@@ -113,7 +113,6 @@ bool AcRxObject::isKindOf(const AcRxClass* pClass) const {
     return pMine != nullptr && pMine->isDerivedFrom(pClass);
 }
 
-
 VRK_DEFINE_DESC(AcRxObject)
 VRK_DEFINE_DESC(AcRxClass)
 VRK_DEFINE_DESC(AcRxDictionary)

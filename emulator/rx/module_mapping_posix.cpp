@@ -10,12 +10,8 @@ void* mapModule(const std::string& path, std::string& error) {
     return h;
 }
 
-void* findExport(void* handle, const char* name) {
-    return dlsym(handle, name);
-}
+void* findExport(void* handle, const char* name) { return dlsym(handle, name); }
 
-void unmapModule(void* handle) {
-    dlclose(handle);
-}
+void unmapModule(void* handle) { dlclose(handle); }
 
 }  // namespace vrk::emu

@@ -16,8 +16,6 @@ void* findExport(void* handle, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
 }
 
-void unmapModule(void* handle) {
-    FreeLibrary(reinterpret_cast<HMODULE>(handle));
-}
+void unmapModule(void* handle) { FreeLibrary(reinterpret_cast<HMODULE>(handle)); }
 
 }  // namespace vrk::emu

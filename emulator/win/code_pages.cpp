@@ -12,34 +12,21 @@ namespace {
 
 const char* charsetOf(UINT resolved) {
     switch (resolved) {
-        case 1252:
-            return "CP1252";
-        case 437:
-            return "IBM437";
-        case 936:
-            return "CP936";
-        case 950:
-            return "CP950";
-        case 932:
-            return "CP932";
-        case 949:
-            return "CP949";
-        case 1251:
-            return "CP1251";
-        case 866:
-            return "IBM866";
-        case 855:
-            return "IBM855";
-        case CP_UTF8:
-            return "UTF-8";
-        default:
-            return nullptr;
+        case 1252: return "CP1252";
+        case 437: return "IBM437";
+        case 936: return "CP936";
+        case 950: return "CP950";
+        case 932: return "CP932";
+        case 949: return "CP949";
+        case 1251: return "CP1251";
+        case 866: return "IBM866";
+        case 855: return "IBM855";
+        case CP_UTF8: return "UTF-8";
+        default: return nullptr;
     }
 }
 
-bool isDoubleByte(UINT resolved) {
-    return resolved == 936 || resolved == 950 || resolved == 932 || resolved == 949;
-}
+bool isDoubleByte(UINT resolved) { return resolved == 936 || resolved == 950 || resolved == 932 || resolved == 949; }
 
 // One iconv descriptor for the length of one conversion.
 class Iconv {
@@ -74,9 +61,7 @@ UINT resolveCodePage(UINT codePage) {
     return codePage;
 }
 
-bool isKnownCodePage(UINT resolved) {
-    return charsetOf(resolved) != nullptr;
-}
+bool isKnownCodePage(UINT resolved) { return charsetOf(resolved) != nullptr; }
 
 bool isLeadByte(UINT resolved, unsigned char c) {
     // Shift JIS leaves 0xA0-0xDF to single-byte katakana.

@@ -40,8 +40,7 @@ extern "C" int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiB
     const DWORD allowed = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : MB_ERR_INVALID_CHARS | MB_PRECOMPOSED;
     if (dwFlags & ~allowed) return fail(ERROR_INVALID_FLAGS);
 
-    const size_t count =
-        cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+    const size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
     const Decoded decoded = decode(codePage, lpMultiByteStr, count);
     if (decoded.invalid && (dwFlags & MB_ERR_INVALID_CHARS)) return fail(ERROR_NO_UNICODE_TRANSLATION);
     return deliver(decoded.text, lpWideCharStr, cchWideChar);
@@ -60,8 +59,7 @@ extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideC
     if (codePage == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar)) return fail(ERROR_INVALID_PARAMETER);
     if (dwFlags != 0) return fail(ERROR_INVALID_FLAGS);
 
-    const size_t count =
-        cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+    const size_t count = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
     const Encoded encoded = encode(codePage, lpWideCharStr, count, lpDefaultChar);
     if (lpUsedDefaultChar) *lpUsedDefaultChar = encoded.usedDefault ? TRUE : FALSE;
     return deliver(encoded.text, lpMultiByteStr, cbMultiByte);

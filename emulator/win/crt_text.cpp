@@ -10,9 +10,7 @@ namespace {
 constexpr int kCompareError = INT_MAX;  // _NLSCMPERROR, for a null argument
 
 // The plug-in never sets a locale, and in the "C" locale the runtime folds ASCII letters only.
-wchar_t asciiLower(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
+wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 }  // namespace
 
 extern "C" int _wcsicmp(const wchar_t* a, const wchar_t* b) {

@@ -5,10 +5,6 @@ namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }  // namespace
 
-extern "C" DWORD GetLastError(void) {
-    return lastError;
-}
+extern "C" DWORD GetLastError(void) { return lastError; }
 
-extern "C" void SetLastError(DWORD dwErrCode) {
-    lastError = dwErrCode;
-}
+extern "C" void SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }

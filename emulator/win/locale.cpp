@@ -20,8 +20,7 @@ LCID lcidOfLocaleName(const char* name) {
         {"zh_CN", 2052}, {"zh_TW", 1028}, {"zh_HK", 3076}, {"zh_SG", 4100}, {"zh_MO", 5124},
     };
     for (const Known& k : known) {
-        if (strncasecmp(name, k.name, 5) == 0 && (name[5] == '\0' || name[5] == '.' || name[5] == '@'))
-            return k.lcid;
+        if (strncasecmp(name, k.name, 5) == 0 && (name[5] == '\0' || name[5] == '.' || name[5] == '@')) return k.lcid;
     }
     // Other languages by their language alone, where the system's code page follows from it.
     static const Known languages[] = {
@@ -44,9 +43,7 @@ void setSystemLcid(LCID lcid) {
     lcidOverridden = true;
 }
 
-void clearSystemLcid() {
-    lcidOverridden = false;
-}
+void clearSystemLcid() { lcidOverridden = false; }
 
 }  // namespace vrk::win
 
@@ -63,16 +60,13 @@ extern "C" UINT GetACP(void) {
     const LCID lcid = GetSystemDefaultLCID();
     switch (lcid) {
         case 2052:
-        case 4100:
-            return 936;
+        case 4100: return 936;
         case 1028:
         case 3076:
-        case 5124:
-            return 950;
+        case 5124: return 950;
         case 3098:  // Serbian in Cyrillic
             return 1251;
-        default:
-            break;
+        default: break;
     }
     // The primary language decides for the rest, as Windows's own table does.
     switch (lcid & 0x3FF) {
@@ -86,8 +80,7 @@ extern "C" UINT GetACP(void) {
         case 0x02:  // Bulgarian
         case 0x2F:  // Macedonian
             return 1251;
-        default:
-            return 1252;
+        default: return 1252;
     }
 }
 

@@ -13,9 +13,7 @@ using namespace vrk::win::detail;
 // What the runtime returns for a null argument (_NLSCMPERROR).
 constexpr int kCompareError = INT_MAX;
 
-bool isDoubleByteCodePage(UINT codePage) {
-    return isLeadByte(codePage, 0x81);
-}
+bool isDoubleByteCodePage(UINT codePage) { return isLeadByte(codePage, 0x81); }
 
 // The next character of a text, advancing past it.  A lead byte before the terminator ends the text.
 unsigned int nextChar(const unsigned char*& p, UINT codePage) {
@@ -52,9 +50,7 @@ unsigned int upperIn(UINT codePage, unsigned int c) {
 
 }  // namespace
 
-extern "C" unsigned int _mbctoupper(unsigned int c) {
-    return upperIn(GetACP(), c);
-}
+extern "C" unsigned int _mbctoupper(unsigned int c) { return upperIn(GetACP(), c); }
 
 extern "C" int _mbsicmp(const unsigned char* a, const unsigned char* b) {
     if (!a || !b) return kCompareError;
@@ -83,8 +79,7 @@ extern "C" unsigned char* _mbsstr(const unsigned char* str, const unsigned char*
     const size_t subLength = std::strlen(reinterpret_cast<const char*>(sub));
     if (subLength == 0) return const_cast<unsigned char*>(str);
     for (const unsigned char* p = str; *p;) {
-        if (std::strncmp(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(sub), subLength) ==
-            0)
+        if (std::strncmp(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(sub), subLength) == 0)
             return const_cast<unsigned char*>(p);
         p += (isLeadByte(codePage, *p) && p[1]) ? 2 : 1;
     }

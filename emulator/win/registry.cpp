@@ -9,9 +9,7 @@
 
 namespace vrk::win::detail {
 
-bool isStringType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
+bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 std::wstring foldName(const std::wstring& name) {
     std::wstring folded(name);
@@ -102,8 +100,7 @@ LONG openKey(HKEY hKey, const std::wstring& subKey, REGSAM samDesired, PHKEY phk
     return ERROR_SUCCESS;
 }
 
-LONG createKey(HKEY hKey, const std::wstring& subKey, REGSAM samDesired, PHKEY phkResult,
-               LPDWORD disposition) {
+LONG createKey(HKEY hKey, const std::wstring& subKey, REGSAM samDesired, PHKEY phkResult, LPDWORD disposition) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     Registry& reg = registry();
@@ -124,8 +121,7 @@ LONG createKey(HKEY hKey, const std::wstring& subKey, REGSAM samDesired, PHKEY p
     }
     const bool creates = existing < parts.size();
     if (creates && !(target.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-    if ((creates || (samDesired & kWriteAccess)) && reg.writes == RegistryWrites::refused)
-        return ERROR_ACCESS_DENIED;
+    if ((creates || (samDesired & kWriteAccess)) && reg.writes == RegistryWrites::refused) return ERROR_ACCESS_DENIED;
     for (size_t i = existing; i < parts.size(); ++i) {
         auto child = std::make_unique<Key>();
         child->name = parts[i];
@@ -169,8 +165,7 @@ LONG queryValue(HKEY hKey, const std::wstring& name, LPDWORD lpReserved, LPDWORD
     return ERROR_SUCCESS;
 }
 
-LONG setValue(HKEY hKey, const std::wstring& name, DWORD dwType, const BYTE* lpData, DWORD cbData,
-              bool ansi) {
+LONG setValue(HKEY hKey, const std::wstring& name, DWORD dwType, const BYTE* lpData, DWORD cbData, bool ansi) {
     if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
     Registry& reg = registry();
     std::lock_guard<std::mutex> lock(reg.mutex);
@@ -216,23 +211,21 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
     return createKey(hKey, lpSubKey ? lpSubKey : L"", samDesired, phkResult, lpdwDisposition);
 }
 
-extern "C" LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                 LPBYTE lpData, LPDWORD lpcbData) {
+extern "C" LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                 LPDWORD lpcbData) {
     return queryValue(hKey, widen(lpValueName), lpReserved, lpType, lpData, lpcbData, true);
 }
 
-extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                 LPBYTE lpData, LPDWORD lpcbData) {
+extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                 LPDWORD lpcbData) {
     return queryValue(hKey, lpValueName ? lpValueName : L"", lpReserved, lpType, lpData, lpcbData, false);
 }
 
-extern "C" LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
-                               DWORD cbData) {
+extern "C" LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
     return setValue(hKey, widen(lpValueName), dwType, lpData, cbData, true);
 }
 
-extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
-                               DWORD cbData) {
+extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
     return setValue(hKey, lpValueName ? lpValueName : L"", dwType, lpData, cbData, false);
 }
 

@@ -42,26 +42,13 @@ std::string quoted(const std::wstring& text) {
         const unsigned long u = static_cast<unsigned long>(c);
         const char* escape = nullptr;
         switch (c) {
-            case L'\\':
-                escape = "\\\\";
-                break;
-            case L'"':
-                escape = "\\\"";
-                break;
-            case L'\0':
-                escape = "\\0";
-                break;
-            case L'\n':
-                escape = "\\n";
-                break;
-            case L'\r':
-                escape = "\\r";
-                break;
-            case L'\t':
-                escape = "\\t";
-                break;
-            default:
-                break;
+            case L'\\': escape = "\\\\"; break;
+            case L'"': escape = "\\\""; break;
+            case L'\0': escape = "\\0"; break;
+            case L'\n': escape = "\\n"; break;
+            case L'\r': escape = "\\r"; break;
+            case L'\t': escape = "\\t"; break;
+            default: break;
         }
         if (escape || u < 0x20 || u == 0x7F || (u >= 0xD800 && u <= 0xDFFF) || u > 0x10FFFF) {
             flush();
@@ -95,9 +82,7 @@ std::string formatValue(const Value& value) {
     if (isStringType(value.type) && value.data.size() % sizeof(wchar_t) == 0) {
         std::wstring units(value.data.size() / sizeof(wchar_t), L'\0');
         std::memcpy(units.data(), value.data.data(), value.data.size());
-        const char* type = value.type == REG_SZ          ? "sz"
-                           : value.type == REG_EXPAND_SZ ? "expand_sz"
-                                                         : "multi_sz";
+        const char* type = value.type == REG_SZ ? "sz" : value.type == REG_EXPAND_SZ ? "expand_sz" : "multi_sz";
         return std::string(type) + " " + name + " " + quoted(units) + "\n";
     }
     if (value.type == REG_DWORD && value.data.size() == sizeof(DWORD)) {
@@ -114,8 +99,7 @@ std::string formatValue(const Value& value) {
 void formatKey(const Key& key, const std::wstring& path, bool isRoot, std::string& out) {
     if (!isRoot || !key.values.empty()) out += "key " + quoted(path) + "\n";
     for (const auto& entry : key.values) out += formatValue(entry.second);
-    for (const auto& entry : key.subkeys)
-        formatKey(*entry.second, path + L"\\" + entry.second->name, false, out);
+    for (const auto& entry : key.subkeys) formatKey(*entry.second, path + L"\\" + entry.second->name, false, out);
 }
 
 // --- reading --------------------------------------------------------------------------------------
@@ -146,24 +130,12 @@ bool readQuoted(const std::string& line, size_t& pos, std::wstring& text) {
         }
         if (!flush() || ++pos >= line.size()) return false;
         switch (line[pos]) {
-            case '\\':
-                text.push_back(L'\\');
-                break;
-            case '"':
-                text.push_back(L'"');
-                break;
-            case '0':
-                text.push_back(L'\0');
-                break;
-            case 'n':
-                text.push_back(L'\n');
-                break;
-            case 'r':
-                text.push_back(L'\r');
-                break;
-            case 't':
-                text.push_back(L'\t');
-                break;
+            case '\\': text.push_back(L'\\'); break;
+            case '"': text.push_back(L'"'); break;
+            case '0': text.push_back(L'\0'); break;
+            case 'n': text.push_back(L'\n'); break;
+            case 'r': text.push_back(L'\r'); break;
+            case 't': text.push_back(L'\t'); break;
             case 'u': {
                 if (pos + 1 >= line.size() || line[pos + 1] != '{') return false;
                 const size_t close = line.find('}', pos);
@@ -177,8 +149,7 @@ bool readQuoted(const std::string& line, size_t& pos, std::wstring& text) {
                 pos = close;
                 break;
             }
-            default:
-                return false;
+            default: return false;
         }
     }
     return false;  // no closing quote
@@ -217,8 +188,7 @@ bool parseNumber(const Token& token, unsigned long& number) {
 bool parseBytes(const std::vector<Token>& tokens, size_t first, std::vector<BYTE>& data) {
     for (size_t i = first; i < tokens.size(); ++i) {
         unsigned long b;
-        if (tokens[i].word.size() != 2 || !parseNumber(Token{false, "0x" + tokens[i].word, {}}, b))
-            return false;
+        if (tokens[i].word.size() != 2 || !parseNumber(Token{false, "0x" + tokens[i].word, {}}, b)) return false;
         data.push_back(static_cast<BYTE>(b));
     }
     return true;
@@ -337,9 +307,7 @@ using namespace detail;
 
 namespace {
 
-std::string reasonOf(int error) {
-    return std::strerror(error);
-}
+std::string reasonOf(int error) { return std::strerror(error); }
 
 // The whole content of an open file from its start.
 bool readAll(int fd, std::string& text) {
@@ -420,9 +388,7 @@ bool saveRegistry(const std::string& path, std::string* reason) {
         if (place.exists) checks.unchanged = &read;
         checks.absent = !place.exists;
         vrk::fs::SaveError err;
-        const auto write = [&text](vrk::fs::Sink& sink, std::string&) {
-            return sink.write(text.data(), text.size());
-        };
+        const auto write = [&text](vrk::fs::Sink& sink, std::string&) { return sink.write(text.data(), text.size()); };
         if (vrk::fs::saveAtomically(place.path, write, err, nullptr, nullptr, &checks)) return true;
         if (err.status != vrk::fs::SaveStatus::Changed) {
             why = err.reason;

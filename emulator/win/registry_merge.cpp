@@ -11,8 +11,7 @@ namespace {
 // A tree as flat maps keyed by folded names, so that three trees can be walked side by side.
 struct FlatTree {
     std::map<std::wstring, std::wstring> keys;  // folded path -> path as written
-    std::map<std::pair<std::wstring, std::wstring>, std::pair<std::wstring, Value>>
-        values;  // -> (key path, value)
+    std::map<std::pair<std::wstring, std::wstring>, std::pair<std::wstring, Value>> values;  // -> (key path, value)
 };
 
 void flatten(const Key& key, const std::wstring& path, FlatTree& flat) {
@@ -28,9 +27,7 @@ FlatTree flatten(const Roots& roots) {
     return flat;
 }
 
-bool same(const std::wstring& a, const std::wstring& b) {
-    return a == b;
-}
+bool same(const std::wstring& a, const std::wstring& b) { return a == b; }
 bool same(const std::pair<std::wstring, Value>& a, const std::pair<std::wstring, Value>& b) {
     return a.second.name == b.second.name && a.second.type == b.second.type && a.second.data == b.second.data;
 }
@@ -61,11 +58,9 @@ Roots mergeRegistries(const Roots& base, const Roots& mine, const Roots& theirs)
     Roots merged = makeRoots();
     mergeMaps(flatBase.keys, flatMine.keys, flatTheirs.keys,
               [&](const std::wstring& path) { createPath(merged, path); });
-    mergeMaps(flatBase.values, flatMine.values, flatTheirs.values,
-              [&](const std::pair<std::wstring, Value>& entry) {
-                  if (Key* key = createPath(merged, entry.first))
-                      key->values[foldName(entry.second.name)] = entry.second;
-              });
+    mergeMaps(flatBase.values, flatMine.values, flatTheirs.values, [&](const std::pair<std::wstring, Value>& entry) {
+        if (Key* key = createPath(merged, entry.first)) key->values[foldName(entry.second.name)] = entry.second;
+    });
     return merged;
 }
 

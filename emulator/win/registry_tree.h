@@ -32,8 +32,8 @@ bool isStringType(DWORD type);
 std::wstring foldName(const std::wstring& name);
 
 // Root keys in the order of their handle values (HKEY_CLASSES_ROOT first).
-constexpr std::array<const wchar_t*, 4> kRootNames = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
-                                                      L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"};
+constexpr std::array<const wchar_t*, 4> kRootNames = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE",
+                                                      L"HKEY_USERS"};
 using Roots = std::array<std::unique_ptr<Key>, kRootNames.size()>;
 Roots makeRoots();
 

@@ -30,10 +30,8 @@ HINSTANCE failed(const std::string& file, const std::string& reason, std::uintpt
         std::lock_guard<std::mutex> lock(observerMutex);
         sink = failureSink;
     }
-    if (sink)
-        sink(line);
-    else
-        std::fprintf(stderr, "%s\n", line.c_str());
+    if (sink) sink(line);
+    else std::fprintf(stderr, "%s\n", line.c_str());
     return reinterpret_cast<HINSTANCE>(code);
 }
 
@@ -100,8 +98,7 @@ HINSTANCE shellExecute(ShellExecuteCall call) {
     const std::string file = encode(CP_UTF8, call.file->data(), call.file->size(), nullptr).text;
     const std::string opener = findOnPath("xdg-open");
     if (opener.empty()) return failed(file, "no program to open it (xdg-open is not on PATH)", SE_ERR_FNF);
-    if (!launch(opener, file))
-        return failed(file, std::string("cannot start xdg-open: ") + std::strerror(errno), 0);
+    if (!launch(opener, file)) return failed(file, std::string("cannot start xdg-open: ") + std::strerror(errno), 0);
     return reinterpret_cast<HINSTANCE>(kStarted);
 }
 
@@ -115,8 +112,8 @@ extern "C" HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile,
 
 extern "C" HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
                                    LPCWSTR lpDirectory, int nShowCmd) {
-    return shellExecute({true, hwnd, fromWide(lpOperation), fromWide(lpFile), fromWide(lpParameters),
-                         fromWide(lpDirectory), nShowCmd});
+    return shellExecute(
+        {true, hwnd, fromWide(lpOperation), fromWide(lpFile), fromWide(lpParameters), fromWide(lpDirectory), nShowCmd});
 }
 
 namespace vrk::win {
@@ -126,9 +123,7 @@ void setShellExecuteObserver(ShellExecuteObserver newObserver) {
     observer = std::move(newObserver);
 }
 
-void clearShellExecuteObserver() {
-    setShellExecuteObserver(nullptr);
-}
+void clearShellExecuteObserver() { setShellExecuteObserver(nullptr); }
 
 void setShellFailureSink(std::function<void(const std::string&)> sink) {
     std::lock_guard<std::mutex> lock(observerMutex);

@@ -58,8 +58,8 @@ protected:
     // A drawing that needs the layers opened up: invisible entities on locked, frozen and off layers.
     DrawingText layeredDrawing() {
         DrawingText d;
-        d.layers = {{"0"}, {"Off", true}, {"Frozen", false, true}, {"Locked", false, false, true},
-                    {"All", true, true, true}};
+        d.layers = {
+            {"0"}, {"Off", true}, {"Frozen", false, true}, {"Locked", false, false, true}, {"All", true, true, true}};
         d.blocks = {{"Door", {{"Locked", true}, {"Off", true}, {"0", false}, {"Frozen", true}}, true},
                     {"*U3", {{"All", true}, {"Locked", false}}, false}};
         d.modelEntities = {{"0", true}};

@@ -1,7 +1,6 @@
 // The host's drawing files as a user meets them: a save never overwrites what another program saved
 // since the drawing was read, and a narrow host never takes a name its code page cannot hold.
 
-
 #include <cstdio>
 #include <fstream>
 #include <functional>

@@ -103,8 +103,7 @@ TEST_F(LayerStateTest, RestoreSkipsNullErasedAndForeignSlots) {
     foreign.offFlags[0] = foreign.lockedFlags[0] = foreign.frozenFlags[0] = true;
     hostCalls().setLogging(true);
     EXPECT_TRUE(RestoreWorkingLayerStates(foreign));
-    for (const std::string& op : hostCalls().loggedOps())
-        EXPECT_NE(op.rfind("AcDbLayerTableRecord::set", 0), 0u) << op;
+    for (const std::string& op : hostCalls().loggedOps()) EXPECT_NE(op.rfind("AcDbLayerTableRecord::set", 0), 0u) << op;
     expectNothingHeld();
     hostCalls().setLogging(false);
     hostCalls().clearLog();

@@ -82,11 +82,11 @@ TEST(DigestTest, BuffersAtThePaddingEdges) {
         std::size_t nLength;
         const char* digest;
     } cases[] = {
-        {0, "d41d8cd98f00b204e9800998ecf8427e"},      {1, "89e74e640b8c46257a29de0616794d5d"},
-        {55, "c9e512626618c9980ef21a96597af94c"},     {56, "ecde7caa08e9f5657c863df107cac60a"},
-        {57, "b17b1a018dd6a4d1edda8aca15f17846"},     {63, "2f0301069e1c40af7f6c8f843b1b13f2"},
-        {64, "b6bf87c24b1bc334e2541387a92b981b"},     {65, "f168246f08b6134d66bd2a10343fa9f1"},
-        {119, "d5dc3d8264de3aa24dee105910ee27fe"},    {120, "bcc139b3848923904860d1eefd6e5923"},
+        {0, "d41d8cd98f00b204e9800998ecf8427e"},       {1, "89e74e640b8c46257a29de0616794d5d"},
+        {55, "c9e512626618c9980ef21a96597af94c"},      {56, "ecde7caa08e9f5657c863df107cac60a"},
+        {57, "b17b1a018dd6a4d1edda8aca15f17846"},      {63, "2f0301069e1c40af7f6c8f843b1b13f2"},
+        {64, "b6bf87c24b1bc334e2541387a92b981b"},      {65, "f168246f08b6134d66bd2a10343fa9f1"},
+        {119, "d5dc3d8264de3aa24dee105910ee27fe"},     {120, "bcc139b3848923904860d1eefd6e5923"},
         {1000000, "c9bd641122080114548d4af2a41a7e11"},
     };
     vrk::test::TempFolder folder;
@@ -126,7 +126,9 @@ TEST(DigestTest, NonAsciiTextDigestsItsAnsiBytes) {
     if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP() << ", not 1252";
     char szAnsi[16] = "";
     ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, L"Gr\u00f6\u00dfe", -1, szAnsi, sizeof(szAnsi), nullptr, nullptr), 0);
-    ASSERT_STREQ(szAnsi, "Gr\xf6\xdf" "e");
+    ASSERT_STREQ(szAnsi,
+                 "Gr\xf6\xdf"
+                 "e");
     char szDigest[DIGEST_TEXT_SIZE];
     ASSERT_EQ(DigestText(szAnsi, szDigest), 1);
     EXPECT_STREQ(szDigest, "e682e5d097523765cde5e59df6139363");

@@ -49,7 +49,9 @@ std::string everyValueType() {
 
 TEST(Binary, RealDrawingsReadAsTheirAsciiFormAndConvertBackByteForByte) {
     const auto files = realworldBinaryFiles();
-    if (files.empty()) GTEST_SKIP() << "no binary drawings in " << vrk::test::realworldBinaryFolder() << " (set VRK_REALWORLD_BINARY_DIR)";
+    if (files.empty())
+        GTEST_SKIP() << "no binary drawings in " << vrk::test::realworldBinaryFolder()
+                     << " (set VRK_REALWORLD_BINARY_DIR)";
     for (const std::string& f : files) {
         SCOPED_TRACE(f);
         const std::string bytes = slurp(f);
@@ -81,7 +83,7 @@ TEST(Binary, EveryValueTypeConvertsExactly) {
     const struct {
         int code;
         double value;
-    } doubles[] = {{40, 0.1}, {41, 1e-300}, {42, -0.0}, {43, 0.30000000000000004}, {44, 1.7976931348623157e308},
+    } doubles[] = {{40, 0.1},  {41, 1e-300}, {42, -0.0}, {43, 0.30000000000000004}, {44, 1.7976931348623157e308},
                    {1040, 2.5}};
     for (const auto& d : doubles) {
         std::string_view raw;
@@ -141,7 +143,10 @@ TEST(Binary, MalformedInputNamesTheByteOffset) {
     } cases[] = {
         {"\0"s, "group code cut short (file truncated)", 22},
         {"\0\0SECTION"s, "string without its terminator (file truncated)", 22},
-        {section + header + "\x36\x01\x05" "ab"s, "binary chunk runs past the end of the file", 41},
+        {section + header +
+             "\x36\x01\x05"
+             "ab"s,
+         "binary chunk runs past the end of the file", 41},
         {section + header + "\x36\x01"s, "binary chunk without its length (file truncated)", 41},
         {section + header + "\x55\0"s + "x"s, "unknown group code 85", 41},
         {section + header + "\x28\0\1\2\3"s, "value cut short (file truncated)", 41},

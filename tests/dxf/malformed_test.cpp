@@ -31,8 +31,8 @@ std::uint64_t lineOf(const std::string& s, const std::string& needle) {
 
 TEST(Malformed, GroupCodes) {
     const std::string base = handmade();
-    ReadError e = parseFails(
-        replaced(base, "330\n20\n100\nAcDbEntity\n  8\nWalls", "3x0\n20\n100\nAcDbEntity\n  8\nWalls"));
+    ReadError e =
+        parseFails(replaced(base, "330\n20\n100\nAcDbEntity\n  8\nWalls", "3x0\n20\n100\nAcDbEntity\n  8\nWalls"));
     EXPECT_EQ(e.status, ReadStatus::Malformed);
     EXPECT_EQ(e.reason, "group code is not a number");
     EXPECT_EQ(e.line, lineOf(base, "330\n20\n100\nAcDbEntity\n  8\nWalls"));
@@ -48,50 +48,43 @@ TEST(Malformed, Handles) {
     EXPECT_EQ(bad.status, ReadStatus::Malformed);
     EXPECT_NE(bad.reason.find("bad handle"), std::string::npos);
     EXPECT_EQ(bad.line, lineOf(base, "  5\n25\n"));
-    EXPECT_NE(parseFails(replaced(base, "  5\n25\n", "  5\n0\n")).reason.find("bad handle"),
-              std::string::npos);
+    EXPECT_NE(parseFails(replaced(base, "  5\n25\n", "  5\n0\n")).reason.find("bad handle"), std::string::npos);
     EXPECT_NE(parseFails(replaced(base, "  5\n25\n", "  5\n11112222333344445\n")).reason.find("bad handle"),
               std::string::npos);
     ReadError dup = parseFails(replaced(base, "  5\n25\n", "  5\n24\n"));
     EXPECT_NE(dup.reason.find("duplicate handle 24"), std::string::npos) << dup.reason;
-    EXPECT_NE(parseFails(replaced(base, "330\n20\n100\nAcDbEntity\n  8\nWalls",
-                                  "330\nzz\n100\nAcDbEntity\n  8\nWalls"))
+    EXPECT_NE(parseFails(replaced(base, "330\n20\n100\nAcDbEntity\n  8\nWalls", "330\nzz\n100\nAcDbEntity\n  8\nWalls"))
                   .reason.find("bad owner"),
               std::string::npos);
 }
 
 TEST(Malformed, Structure) {
     const std::string base = handmade();
-    EXPECT_NE(
-        parseFails(replaced(base, "  0\nENDSEC\n  0\nSECTION\n  2\nBLOCKS", "  0\nSECTION\n  2\nBLOCKS"))
-            .reason.find("missing ENDSEC"),
-        std::string::npos);
-    EXPECT_NE(
-        parseFails(replaced(base, "  0\nENDSEC\n  0\nEOF\n", "  0\nEOF\n")).reason.find("missing ENDSEC"),
-        std::string::npos);
+    EXPECT_NE(parseFails(replaced(base, "  0\nENDSEC\n  0\nSECTION\n  2\nBLOCKS", "  0\nSECTION\n  2\nBLOCKS"))
+                  .reason.find("missing ENDSEC"),
+              std::string::npos);
+    EXPECT_NE(parseFails(replaced(base, "  0\nENDSEC\n  0\nEOF\n", "  0\nEOF\n")).reason.find("missing ENDSEC"),
+              std::string::npos);
     EXPECT_NE(parseFails(replaced(base, "  0\nEOF\n", "")).reason.find("missing 0 EOF"), std::string::npos);
     std::string noObjects = base.substr(0, base.find("  0\nSECTION\n  2\nOBJECTS")) + "  0\nEOF\n";
     EXPECT_EQ(parseFails(noObjects).reason, "missing section OBJECTS");
-    EXPECT_NE(
-        parseFails(replaced(base, "  0\nENDTAB\n  0\nTABLE\n  2\nDIMSTYLE", "  0\nTABLE\n  2\nDIMSTYLE"))
-            .reason.find("missing ENDTAB"),
-        std::string::npos);
-    EXPECT_NE(parseFails(replaced(base, "  0\nENDBLK\n  5\n26", "  0\nBLOCK\n  5\n26"))
-                  .reason.find("missing ENDBLK"),
+    EXPECT_NE(parseFails(replaced(base, "  0\nENDTAB\n  0\nTABLE\n  2\nDIMSTYLE", "  0\nTABLE\n  2\nDIMSTYLE"))
+                  .reason.find("missing ENDTAB"),
+              std::string::npos);
+    EXPECT_NE(parseFails(replaced(base, "  0\nENDBLK\n  5\n26", "  0\nBLOCK\n  5\n26")).reason.find("missing ENDBLK"),
               std::string::npos);
     EXPECT_NE(parseFails(replaced(base, "  0\nSECTION\n  2\nCLASSES", "  0\nLINE\n  2\nCLASSES"))
                   .reason.find("outside a section"),
               std::string::npos);
     EXPECT_EQ(parseFails(replaced(base, "  2\nCLASSES", "  8\nCLASSES")).reason, "SECTION without a name");
-    EXPECT_NE(parseFails(replaced(base, "  2\nCLASSES", "  2\nHEADER")).reason.find("twice"),
-              std::string::npos);
+    EXPECT_NE(parseFails(replaced(base, "  2\nCLASSES", "  2\nHEADER")).reason.find("twice"), std::string::npos);
 }
 
 // Files that are no drawing at all (a picture, a text, nothing) say so, not what their first line lacks.
 TEST(Malformed, NotADrawingAtAll) {
-    for (const std::string& bytes : {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), std::string("hello\n"),
-                                     std::string("Dear reader,\nthis is a letter.\n"), std::string("  0\nLINE\n"),
-                                     std::string("")}) {
+    for (const std::string& bytes :
+         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), std::string("hello\n"),
+          std::string("Dear reader,\nthis is a letter.\n"), std::string("  0\nLINE\n"), std::string("")}) {
         ReadError e = parseFails(bytes);
         EXPECT_EQ(e.status, ReadStatus::Malformed);
         EXPECT_EQ(e.describe(), "not a DXF drawing (it does not begin with 0 SECTION)");
@@ -152,15 +145,9 @@ TEST(Malformed, MutatedBytesNeverCrash) {
         for (int k = 0; k < edits; ++k) {
             std::size_t at = next() % bytes.size();
             switch (next() % 3) {
-                case 0:
-                    bytes[at] = kBytes[next() % (sizeof(kBytes) - 1)];
-                    break;
-                case 1:
-                    bytes.erase(at, 1 + next() % 8);
-                    break;
-                default:
-                    bytes.insert(at, 1, kBytes[next() % (sizeof(kBytes) - 1)]);
-                    break;
+                case 0: bytes[at] = kBytes[next() % (sizeof(kBytes) - 1)]; break;
+                case 1: bytes.erase(at, 1 + next() % 8); break;
+                default: bytes.insert(at, 1, kBytes[next() % (sizeof(kBytes) - 1)]); break;
             }
         }
         ReadError err;

@@ -31,8 +31,7 @@ TEST_F(HandmadeIndex, HeaderAndSections) {
     EXPECT_FALSE(doc->crlf());
     std::vector<std::string_view> names;
     for (const SectionInfo& s : doc->sections()) names.push_back(s.name);
-    EXPECT_EQ(names, (std::vector<std::string_view>{"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES",
-                                                    "OBJECTS"}));
+    EXPECT_EQ(names, (std::vector<std::string_view>{"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"}));
     ASSERT_NE(doc->headerVar("$HANDSEED"), kNoRecord);
     EXPECT_EQ(doc->value(doc->headerVar("$HANDSEED"), 5), "100");
     EXPECT_EQ(doc->typeName(RecordIndex(doc->recordCount() - 1)), "EOF");
@@ -96,8 +95,7 @@ TEST_F(HandmadeIndex, DictionariesAndOwnership) {
     auto xdict = doc->dictionaryEntries(at(0x30));
     ASSERT_EQ(xdict.size(), 1u);
     EXPECT_TRUE(xdict[0].hardOwner);
-    EXPECT_EQ(handlesOf(doc->ownedClosure(at(0x20))),
-              (std::set<Handle>{0x23, 0x24, 0x25, 0x26, 0x30, 0x31, 0x32}));
+    EXPECT_EQ(handlesOf(doc->ownedClosure(at(0x20))), (std::set<Handle>{0x23, 0x24, 0x25, 0x26, 0x30, 0x31, 0x32}));
     EXPECT_EQ(handlesOf(doc->ownedClosure(at(0x40))), (std::set<Handle>{0x42, 0x43}));
     EXPECT_EQ(handlesOf(doc->ownedClosure(at(0x30))), (std::set<Handle>{0x31, 0x32}));
     EXPECT_TRUE(doc->ownedClosure(at(0x25)).empty());

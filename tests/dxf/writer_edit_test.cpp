@@ -254,8 +254,7 @@ TEST(GeneratedEdits, SolidifyLikeEditsLeaveAConsistentDrawing) {
         }
     }
     for (std::size_t s = 0; s < again->blockRecords().size(); ++s) {
-        if (again->blockRecords()[s].name.substr(0, 1) == "*" &&
-            again->blockRecords()[s].name.substr(0, 2) != "*U") {
+        if (again->blockRecords()[s].name.substr(0, 1) == "*" && again->blockRecords()[s].name.substr(0, 2) != "*U") {
             continue;
         }
         for (RecordIndex e : again->blockEntities(s)) EXPECT_FALSE(again->invisible(e));

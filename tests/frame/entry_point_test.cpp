@@ -92,10 +92,9 @@ TEST_F(EntryPointTest, LoadRegistersBothCommandsSetsDwgcheckAndWritesDemandLoadE
         if (op != "AcRxDictionary::at") milestones.push_back(op);
     EXPECT_EQ(milestones, (std::vector<std::string>{
                               "AcRxDynamicLinker::unlockApplication", "AcRxDynamicLinker::registerAppMDIAware",
-                              "acrxBuildClassHierarchy", "AcEdCommandStack::addCommand",
-                              "AcEdCommandStack::addCommand", "acedSetVar", "AcadAppInfo::writeToRegistry",
-                              "AcadAppInfo::writeGroupNameToRegistry", "AcadAppInfo::writeCommandNameToRegistry",
-                              "AcadAppInfo::writeCommandNameToRegistry"}));
+                              "acrxBuildClassHierarchy", "AcEdCommandStack::addCommand", "AcEdCommandStack::addCommand",
+                              "acedSetVar", "AcadAppInfo::writeToRegistry", "AcadAppInfo::writeGroupNameToRegistry",
+                              "AcadAppInfo::writeCommandNameToRegistry", "AcadAppInfo::writeCommandNameToRegistry"}));
 }
 
 // Both commands are modal, with no UI context, function code -1, no resource module and no command
@@ -115,9 +114,9 @@ TEST_F(EntryPointTest, BothCommandsAreRegisteredModalWithNoFurtherArguments) {
     static bool bStartedInside;
     bStartedInside = true;
     AcEdCommandStack* pStack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
-    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("OUTER"), ACRX_T("OUTER"), ACRX_CMD_MODAL,
-                                 [] { bStartedInside = vrk::emu::invokeCommand("vrk") ||
-                                                       vrk::emu::invokeCommand("VRK_HELP"); }),
+    ASSERT_EQ(pStack->addCommand(
+                  ACRX_T("Other"), ACRX_T("OUTER"), ACRX_T("OUTER"), ACRX_CMD_MODAL,
+                  [] { bStartedInside = vrk::emu::invokeCommand("vrk") || vrk::emu::invokeCommand("VRK_HELP"); }),
               Acad::eOk);
     EXPECT_TRUE(vrk::emu::invokeCommand("OUTER"));
     EXPECT_FALSE(bStartedInside);
@@ -146,11 +145,9 @@ TEST_F(EntryPointTest, FailingFirstCommandDoesNotStopTheLoad) {
 TEST_F(EntryPointTest, SameCommandNameInTwoGroupsRunsTheGroupAddedLast) {
     static std::string ran;
     AcEdCommandStack* pStack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
-    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("VRK"), ACRX_T("VRK"), 0, [] { ran = "Other"; }),
-              Acad::eOk);
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Other"), ACRX_T("VRK"), ACRX_T("VRK"), 0, [] { ran = "Other"; }), Acad::eOk);
     EXPECT_EQ(pStack->addCommand(ACRX_T("OTHER"), ACRX_T("Second"), ACRX_T("vrk"), 0, [] {}), Acad::eDuplicateKey);
-    ASSERT_EQ(pStack->addCommand(ACRX_T("Later"), ACRX_T("vrk"), ACRX_T("vrk"), 0, [] { ran = "Later"; }),
-              Acad::eOk);
+    ASSERT_EQ(pStack->addCommand(ACRX_T("Later"), ACRX_T("vrk"), ACRX_T("vrk"), 0, [] { ran = "Later"; }), Acad::eOk);
     EXPECT_TRUE(vrk::emu::invokeCommand("Vrk"));
     EXPECT_EQ(ran, "Later");
     EXPECT_EQ(pStack->removeGroup(ACRX_T("Later")), Acad::eOk);
@@ -216,8 +213,8 @@ TEST_F(EntryPointTest, ChineseLocaleFlagFollowsTheWholeSystemLocale) {
     const struct {
         LCID lcid;
         bool chinese;
-    } cases[] = {{2052, true}, {1028, true}, {1033, false}, {3076, false}, {4100, false},
-                 {5124, false}, {0x10804, false}, {0x10404, false}};
+    } cases[] = {{2052, true},  {1028, true},  {1033, false},    {3076, false},
+                 {4100, false}, {5124, false}, {0x10804, false}, {0x10404, false}};
     for (const auto& c : cases) {
         vrk::win::setSystemLcid(c.lcid);
         EXPECT_EQ(IsChineseSystemLocale(), c.chinese) << c.lcid;

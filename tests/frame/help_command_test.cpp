@@ -29,7 +29,8 @@ protected:
         HostTest::SetUp();
         const std::wstring lockPath = vrk::emu::utf8ToWide("Z:" VRK_BROWSER_LOG ".lock");
         for (int i = 0; i < 600 && mLock == INVALID_HANDLE_VALUE; ++i) {
-            mLock = CreateFileW(lockPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            mLock =
+                CreateFileW(lockPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (mLock == INVALID_HANDLE_VALUE) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         ASSERT_NE(mLock, INVALID_HANDLE_VALUE) << "the browser log stayed locked";

@@ -21,8 +21,7 @@ inline std::wstring hostArea() {
 inline std::string registryText(const std::wstring& subKey, const std::wstring& name) {
     HKEY hKey = nullptr;
     const std::wstring path = subKey.empty() ? hostArea() : hostArea() + L"\\" + subKey;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-        return "<missing>";
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return "<missing>";
     wchar_t data[512] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
     DWORD type = 0;

@@ -121,9 +121,10 @@ TEST_F(AtomicSave, RefusesWhatIsNotAWritableRegularFile) {
         const char* name;
         const char* reason;
     };
-    for (const Case& c : {Case{"sub", "folder"}, Case{"sub/", "folder"}, Case{"readonly.dxf", "read-only"},
+    for (const Case& c : {
+             Case{"sub", "folder"}, Case{"sub/", "folder"}, Case{"readonly.dxf", "read-only"},
 #if !defined(_WIN32)
-                          Case{"pipe", "not a regular file"}, Case{"socket", "not a regular file"},
+                 Case{"pipe", "not a regular file"}, Case{"socket", "not a regular file"},
 #endif
          }) {
         SCOPED_TRACE(c.name);
@@ -232,7 +233,8 @@ TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
     if (mayGiveAway) {
         EXPECT_EQ(st.st_uid, 65534u);
     }
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"chain.dxf", "dangling.dxf", "hardlink", "link.dxf", "real"}));
+    EXPECT_EQ(folder.entries(),
+              (std::vector<std::string>{"chain.dxf", "dangling.dxf", "hardlink", "link.dxf", "real"}));
     EXPECT_EQ(vrk::test::folderEntries(folder.file("real")), (std::vector<std::string>{"drawing.dxf", "new.dxf"}));
 }
 

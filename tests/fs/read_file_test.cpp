@@ -38,10 +38,13 @@ TEST(ReadFile, FailuresSayWhy) {
         ReadFailure failure;
         const char* reason;
     };
-    for (const Case& c : {Case{"missing.dxf", ReadFailure::NotFound, ""},
-                          Case{"missing/drawing.dxf", ReadFailure::NotFound, ""},
+    for (const Case& c : {
+             Case{"missing.dxf", ReadFailure::NotFound, ""}, Case{"missing/drawing.dxf", ReadFailure::NotFound, ""},
 #if defined(_WIN32)
-                          Case{"sub", ReadFailure::CannotRead, ""}}) {  // the C runtime opens no folder
+                 Case {
+                 "sub", ReadFailure::CannotRead, ""
+             }
+         }) {  // the C runtime opens no folder
 #else
                           Case{"sub", ReadFailure::CannotRead, "folder"}}) {
 #endif

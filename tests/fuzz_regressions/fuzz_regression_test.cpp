@@ -55,8 +55,7 @@ std::string testName(const ::testing::TestParamInfo<std::string>& info) {
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, FuzzRegression, ::testing::ValuesIn(dxfFiles(VRK_FUZZ_REGRESSIONS_DIR)),
-                         testName);
+INSTANTIATE_TEST_SUITE_P(Inputs, FuzzRegression, ::testing::ValuesIn(dxfFiles(VRK_FUZZ_REGRESSIONS_DIR)), testName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FuzzRegression);
 
 // The checks must not pass by refusing everything: the bundled sample reads, edits and saves.

@@ -9,9 +9,7 @@ using vrk::emu::FaultRule;
 
 struct LayerState {
     bool off, frozen, locked;
-    bool operator==(const LayerState& o) const {
-        return off == o.off && frozen == o.frozen && locked == o.locked;
-    }
+    bool operator==(const LayerState& o) const { return off == o.off && frozen == o.frozen && locked == o.locked; }
 };
 std::ostream& operator<<(std::ostream& os, const LayerState& s) {
     return os << "{off " << s.off << ", frozen " << s.frozen << ", locked " << s.locked << "}";
@@ -167,8 +165,8 @@ protected:
             for (AcDbObjectId id : kept) EXPECT_FALSE(id.isErased());
             for (AcDbObjectId id : purged) EXPECT_TRUE(id.isErased() || faulted);
 
-            const bool layerWalkFailed = failedAny({"AcDbLayerTable::newIterator"}) ||
-                                         failed("AcDbDatabase::getSymbolTable", layerTable());
+            const bool layerWalkFailed =
+                failedAny({"AcDbLayerTable::newIterator"}) || failed("AcDbDatabase::getSymbolTable", layerTable());
             for (AcDbObjectId layer : {off, frozen, offFrozen, frozenLocked, locked, plain}) {
                 const LayerState was = {layer == off || layer == offFrozen,
                                         layer == frozen || layer == offFrozen || layer == frozenLocked,
@@ -178,8 +176,7 @@ protected:
                 const bool refreezeFailed =
                     failed("acdbOpenAcDbObject", layer) || failed("AcDbLayerTableRecord::setIsFrozen", layer);
                 EXPECT_TRUE(now.frozen == was.frozen || refreezeFailed) << layer.handle();
-                const bool notUnlocked =
-                    layerWalkFailed || failed("AcDbSymbolTableIterator::getRecord", layer);
+                const bool notUnlocked = layerWalkFailed || failed("AcDbSymbolTableIterator::getRecord", layer);
                 EXPECT_TRUE(!now.locked || (was.locked && notUnlocked)) << layer.handle();
             }
             if (!faulted) {
@@ -198,12 +195,8 @@ protected:
     }
 };
 
-TEST_F(HiddenLayerPurgeSweep, FailingOnce) {
-    sweep(true);
-}
-TEST_F(HiddenLayerPurgeSweep, FailingFromThenOn) {
-    sweep(false);
-}
+TEST_F(HiddenLayerPurgeSweep, FailingOnce) { sweep(true); }
+TEST_F(HiddenLayerPurgeSweep, FailingFromThenOn) { sweep(false); }
 
 }  // namespace
 }  // namespace vrk::test

@@ -45,8 +45,8 @@ TEST_F(LayerFilterPromptTest, QuestionMarkListsEveryLayerUnderAHeadingAndPrompts
 
 TEST_F(LayerFilterPromptTest, NamesMatchIgnoringCaseAndAreAddedAsStored) {
     EXPECT_EQ(run({"wALLS", "doors", ""}), 1);
-    EXPECT_EQ(transcript(), kPrompt + "Layer Walls added to filter.\n" + kPrompt +
-                                "Layer Doors added to filter.\n" + kPrompt);
+    EXPECT_EQ(transcript(),
+              kPrompt + "Layer Walls added to filter.\n" + kPrompt + "Layer Doors added to filter.\n" + kPrompt);
     EXPECT_EQ(names(), (Names{"Walls", "Doors"}));
 }
 
@@ -89,8 +89,8 @@ TEST_F(LayerFilterPromptTest, HostEndsInputAtASpaceOnlyWithoutCronly) {
 TEST_F(LayerFilterPromptTest, HostPromptStartsOnALineOfItsOwn) {
     acutPrintf(ACRX_T("\n%d dynamic blocks have been solidfied."), 4);
     EXPECT_EQ(run({"Walls", ""}), 1);
-    EXPECT_EQ(transcript(), "\n4 dynamic blocks have been solidfied.\n" + kPrompt + "Layer Walls added to filter.\n" +
-                                kPrompt);
+    EXPECT_EQ(transcript(),
+              "\n4 dynamic blocks have been solidfied.\n" + kPrompt + "Layer Walls added to filter.\n" + kPrompt);
 }
 
 TEST_F(LayerFilterPromptTest, StarLeavesAtOnceWithZero) {
@@ -109,8 +109,7 @@ TEST_F(LayerFilterPromptTest, CancelledPromptGivesThreeAndKeepsEarlierNames) {
 
 TEST_F(LayerFilterPromptTest, NothingToOfferReturnsWithoutPrompting) {
     EXPECT_EQ(PromptLayerFilter(nullptr, &filter), 0);
-    for (AcDbObjectId id : {builder->layerZero(), walls, doors})
-        vrk::emu::DrawingBuilder::setErased(id, true);
+    for (AcDbObjectId id : {builder->layerZero(), walls, doors}) vrk::emu::DrawingBuilder::setErased(id, true);
     EXPECT_EQ(run({"Walls"}), 1);
     EXPECT_EQ(transcript(), "");
 }
@@ -177,17 +176,14 @@ protected:
                     // Either no layer was gathered, or every line was answered.
                     EXPECT_TRUE(prompts(out) == 0 || prompts(out) == 5) << out;
                     break;
-                case 3:
-                    EXPECT_TRUE(failed("acedGetString"));
-                    break;
-                default:
-                    ADD_FAILURE() << "result " << result;
+                case 3: EXPECT_TRUE(failed("acedGetString")); break;
+                default: ADD_FAILURE() << "result " << result;
             }
             if (!faulted) {
                 EXPECT_EQ(result, 1);
                 EXPECT_EQ(out, kPrompt + "Layers:\n  0\n  Walls\n  Doors\n" + kPrompt +
-                                   "Layer Walls added to filter.\n" + kPrompt + "Layer not found.\n" +
-                                   kPrompt + "Layer Doors added to filter.\n" + kPrompt);
+                                   "Layer Walls added to filter.\n" + kPrompt + "Layer not found.\n" + kPrompt +
+                                   "Layer Doors added to filter.\n" + kPrompt);
                 EXPECT_EQ(runFilter.layerCount(), 2);
                 break;
             }
@@ -196,12 +192,8 @@ protected:
     }
 };
 
-TEST_F(LayerFilterPromptSweep, FailingOnce) {
-    sweep(true);
-}
-TEST_F(LayerFilterPromptSweep, FailingFromThenOn) {
-    sweep(false);
-}
+TEST_F(LayerFilterPromptSweep, FailingOnce) { sweep(true); }
+TEST_F(LayerFilterPromptSweep, FailingFromThenOn) { sweep(false); }
 
 }  // namespace
 }  // namespace vrk::test

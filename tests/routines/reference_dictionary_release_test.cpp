@@ -44,9 +44,7 @@ protected:
         for (const StatusBarEvent& e : vrk::emu::statusBarEvents()) n += e.kind == StatusBarEvent::Restore;
         return n;
     }
-    void run(const char* name = "Host") {
-        ReleaseReferenceExtensionDictionaries(db(), vrk::emu::toHost(name).c_str());
-    }
+    void run(const char* name = "Host") { ReleaseReferenceExtensionDictionaries(db(), vrk::emu::toHost(name).c_str()); }
 
     AcDbObjectId hostBlock, bare;
     Owner reference, minsert, table, line, full, last, elsewhere;
@@ -74,8 +72,7 @@ TEST_F(ReferenceDictionaryReleaseTest, UnknownNameOpensOnlyTheBlockTable) {
     hostCalls().setLogging(true);
     run("Nowhere");
     EXPECT_EQ(hostCalls().loggedOps(),
-              (std::vector<std::string>{"AcDbDatabase::getSymbolTable", "AcDbBlockTable::getAt",
-                                        "AcDbObject::close"}));
+              (std::vector<std::string>{"AcDbDatabase::getSymbolTable", "AcDbBlockTable::getAt", "AcDbObject::close"}));
     EXPECT_FALSE(released(reference));
     EXPECT_EQ(restores(), 0);
 }
@@ -119,12 +116,8 @@ protected:
     }
 };
 
-TEST_F(ReferenceDictionaryReleaseSweep, FailingOnce) {
-    sweep(true);
-}
-TEST_F(ReferenceDictionaryReleaseSweep, FailingFromThenOn) {
-    sweep(false);
-}
+TEST_F(ReferenceDictionaryReleaseSweep, FailingOnce) { sweep(true); }
+TEST_F(ReferenceDictionaryReleaseSweep, FailingFromThenOn) { sweep(false); }
 
 }  // namespace
 }  // namespace vrk::test

@@ -73,8 +73,7 @@ TEST_F(BlockCleanupTest, DictionaryIsErasedWithItsEntriesAndReleased) {
     EXPECT_TRUE(dictId.isErased());
     EXPECT_TRUE(nestedId.isErased());
     EXPECT_TRUE(graphId.isErased());
-    EXPECT_TRUE(withRecord(AcDb::kForRead,
-                           [](AcDbBlockTableRecord* p) { return p->extensionDictionary().isNull(); }));
+    EXPECT_TRUE(withRecord(AcDb::kForRead, [](AcDbBlockTableRecord* p) { return p->extensionDictionary().isNull(); }));
 }
 
 TEST_F(BlockCleanupTest, DictionaryThatCannotBeOpenedAsDictionaryStillCountsAndIsReleased) {

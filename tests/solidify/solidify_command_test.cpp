@@ -126,11 +126,11 @@ TEST_F(SolidifyCommandTest, EmptyDictionaryIsErasedReleasedAndCounted) {
 // A block's own draw order, another program's data, and an id that leads to no dictionary at all.
 TEST_F(SolidifyCommandTest, DictionaryWithoutDynamicDataIsKeptAndNotCounted) {
     AcDbObjectId sorted = builder->addBlock("Sorted");
-    AcDbObjectId sortId = builder->addDictionaryEntry(builder->addExtensionDictionary(sorted), "ACAD_SORTENTS",
-                                                      "AcDbSortentsTable");
+    AcDbObjectId sortId =
+        builder->addDictionaryEntry(builder->addExtensionDictionary(sorted), "ACAD_SORTENTS", "AcDbSortentsTable");
     AcDbObjectId other = builder->addBlock("Other");
-    AcDbObjectId dataId = builder->addDictionaryEntry(builder->addExtensionDictionary(other), "ACAD_XREC_ROUNDTRIP",
-                                                      "AcDbXrecord");
+    AcDbObjectId dataId =
+        builder->addDictionaryEntry(builder->addExtensionDictionary(other), "ACAD_XREC_ROUNDTRIP", "AcDbXrecord");
     AcDbObjectId odd = builder->addBlock("Odd");
     AcDbObjectId notADictionary = builder->addDictionaryEntry(builder->namedObjects(), "X", "AcDbXrecord");
     vrk::emu::DrawingBuilder::setExtensionDictionary(odd, notADictionary);

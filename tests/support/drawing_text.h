@@ -30,10 +30,10 @@ struct TestBlock {
 class DrawingText {
 public:
     std::vector<TestLayer> layers{{"0"}};
-    std::vector<TestBlock> blocks;            // after *Model_Space and *Paper_Space
+    std::vector<TestBlock> blocks;  // after *Model_Space and *Paper_Space
     std::vector<TestEntity> modelEntities;
-    std::string currentLayer = "0";           // $CLAYER
-    bool spacesHaveLayouts = true;            // model and paper space linked to LAYOUT objects, as usual
+    std::string currentLayer = "0";  // $CLAYER
+    bool spacesHaveLayouts = true;   // model and paper space linked to LAYOUT objects, as usual
 
     std::string text() {
         mOut.clear();
@@ -54,19 +54,21 @@ public:
             if (block.dynamic) {
                 xdict = handle();
                 const std::string entry = handle();
-                objects += "0\nDICTIONARY\n5\n" + xdict + "\n330\n" + record + "\n100\nAcDbDictionary\n3\nGRAPH\n360\n" +
-                           entry + "\n";
+                objects += "0\nDICTIONARY\n5\n" + xdict + "\n330\n" + record +
+                           "\n100\nAcDbDictionary\n3\nGRAPH\n360\n" + entry + "\n";
                 objects += "0\nXRECORD\n5\n" + entry + "\n330\n" + xdict + "\n100\nAcDbXrecord\n";
             }
             blockRecords += "0\nBLOCK_RECORD\n5\n" + record + "\n";
             if (!xdict.empty()) blockRecords += "102\n{ACAD_XDICTIONARY\n360\n" + xdict + "\n102\n}\n";
             blockRecords += "330\n" + tableOfBlocks + "\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n2\n" +
                             block.name + "\n" + (block.layout ? "340\n" + layout + "\n" : "");
-            blockSection += "0\nBLOCK\n5\n" + handle() + "\n330\n" + record + "\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockBegin\n2\n" +
-                            block.name + "\n70\n0\n10\n0\n20\n0\n30\n0\n3\n" + block.name + "\n1\n\n";
+            blockSection += "0\nBLOCK\n5\n" + handle() + "\n330\n" + record +
+                            "\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockBegin\n2\n" + block.name +
+                            "\n70\n0\n10\n0\n20\n0\n30\n0\n3\n" + block.name + "\n1\n\n";
             const std::vector<TestEntity>& entities = block.name == "*Model_Space" ? mEmpty : block.entities;
             for (const TestEntity& e : entities) blockSection += line(e, record);
-            blockSection += "0\nENDBLK\n5\n" + handle() + "\n330\n" + record + "\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockEnd\n";
+            blockSection +=
+                "0\nENDBLK\n5\n" + handle() + "\n330\n" + record + "\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockEnd\n";
             if (block.name == "*Model_Space") mModelSpace = record;
         }
         std::string entitySection;
@@ -85,14 +87,22 @@ public:
         mOut = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n" + std::string(seed) +
                "\n9\n$CLAYER\n8\n" + currentLayer +
                "\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n"
-               "0\nTABLE\n2\nLAYER\n5\n" + tableOfLayers + "\n330\n0\n100\nAcDbSymbolTable\n70\n" +
-               std::to_string(layers.size()) + "\n" + layerRecords + "0\nENDTAB\n"
-               "0\nTABLE\n2\nBLOCK_RECORD\n5\n" + tableOfBlocks + "\n330\n0\n100\nAcDbSymbolTable\n70\n" +
-               std::to_string(all.size()) + "\n" + blockRecords + "0\nENDTAB\n0\nENDSEC\n"
-               "0\nSECTION\n2\nBLOCKS\n" + blockSection + "0\nENDSEC\n"
-               "0\nSECTION\n2\nENTITIES\n" + entitySection + "0\nENDSEC\n"
-               "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\n" + root + "\n330\n0\n100\nAcDbDictionary\n" + objects +
-               "0\nENDSEC\n0\nEOF\n";
+               "0\nTABLE\n2\nLAYER\n5\n" +
+               tableOfLayers + "\n330\n0\n100\nAcDbSymbolTable\n70\n" + std::to_string(layers.size()) + "\n" +
+               layerRecords +
+               "0\nENDTAB\n"
+               "0\nTABLE\n2\nBLOCK_RECORD\n5\n" +
+               tableOfBlocks + "\n330\n0\n100\nAcDbSymbolTable\n70\n" + std::to_string(all.size()) + "\n" +
+               blockRecords +
+               "0\nENDTAB\n0\nENDSEC\n"
+               "0\nSECTION\n2\nBLOCKS\n" +
+               blockSection +
+               "0\nENDSEC\n"
+               "0\nSECTION\n2\nENTITIES\n" +
+               entitySection +
+               "0\nENDSEC\n"
+               "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\n" +
+               root + "\n330\n0\n100\nAcDbDictionary\n" + objects + "0\nENDSEC\n0\nEOF\n";
         return mOut;
     }
 

@@ -58,6 +58,6 @@ inline std::string noRealworldDrawing(const std::string& name = std::string()) {
 }  // namespace vrk::test
 
 // Skips the test unless the named real-world drawing is there; gives its path.
-#define VRK_REALWORLD_DRAWING(var, name)                                                   \
-    const std::string var = vrk::test::realworldFolder() + "/" + (name);                  \
+#define VRK_REALWORLD_DRAWING(var, name)                                 \
+    const std::string var = vrk::test::realworldFolder() + "/" + (name); \
     if (!vrk::test::TempFolder::exists(var)) GTEST_SKIP() << vrk::test::noRealworldDrawing(name)

@@ -196,10 +196,10 @@ private:
             posix_spawn_file_actions_addopen(&actions, 0, mFiles.file("in").c_str(), O_RDONLY, 0);
         }
         posix_spawn_file_actions_addopen(&actions, 1, mFiles.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (options.joinedOutput)
-            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (options.joinedOutput) posix_spawn_file_actions_adddup2(&actions, 1, 2);
         else
-            posix_spawn_file_actions_addopen(&actions, 2, mFiles.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            posix_spawn_file_actions_addopen(&actions, 2, mFiles.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0600);
         if (!options.workingFolder.empty())
             posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
         mSpawnError = argv[0] ? posix_spawnp(&mPid, argv[0], &actions, nullptr, argv.data(), environ) : EINVAL;

@@ -26,10 +26,8 @@ public:
         mWhy = "no tmpfs on this system";
 #else
         const std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0755";
-        if (::mount("tmpfs", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
-            mMounted = true;
-        else
-            mWhy = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+        if (::mount("tmpfs", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) mMounted = true;
+        else mWhy = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
 #endif
     }
     ~SmallTmpfs() {

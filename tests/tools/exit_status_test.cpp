@@ -15,11 +15,10 @@ TEST(ExitStatusTest, ReadmeTableIsTheProgramsTable) {
     std::string table = "| status | name | programs | meaning |\n|---:|---|---|---|\n";
     for (const ExitStatusRow& row : kExitStatuses) {
         std::string programs;
-        for (const auto& [bit, name] : {std::pair{kVrkhost, "vrkhost"}, std::pair{kVrkconvert, "vrkconvert"},
-                                        std::pair{kVrkbatch, "vrkbatch"}})
+        for (const auto& [bit, name] :
+             {std::pair{kVrkhost, "vrkhost"}, std::pair{kVrkconvert, "vrkconvert"}, std::pair{kVrkbatch, "vrkbatch"}})
             if ((row.programs & bit) != 0) programs += (programs.empty() ? "" : ", ") + std::string(name);
-        table += "| " + std::to_string(row.status) + " | " + row.name + " | " + programs + " | " + row.meaning +
-                 " |\n";
+        table += "| " + std::to_string(row.status) + " | " + row.name + " | " + programs + " | " + row.meaning + " |\n";
     }
     const std::string readme = readWholeFile(VRK_README);
     ASSERT_FALSE(readme.empty()) << VRK_README;

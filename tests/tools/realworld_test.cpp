@@ -39,7 +39,8 @@ protected:
 
 TEST_P(RealWorldTest, SavedUnchangedIsTheSameFile) {
     const std::string out = folder.file("copy.dxf");
-    ProgramResult r = runProgram(quoted(kBin + "/vrkhost") + " " + quoted(GetParam()) + " -c " + quoted("SAVEAS " + out));
+    ProgramResult r =
+        runProgram(quoted(kBin + "/vrkhost") + " " + quoted(GetParam()) + " -c " + quoted("SAVEAS " + out));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(readWholeFile(out) == readWholeFile(GetParam()));
 }
@@ -53,10 +54,10 @@ TEST_P(RealWorldTest, SolidifyRemovesDynamicBlockDictionariesAndInvisibleBlockEn
         if (!isLayoutRecord(info) && dynamicBlockDictionary(*before, info) != vrk::dxf::kNoRecord)
             solidified.insert(before->record(info.record).handle);
     const int count = static_cast<int>(solidified.size());
-    const std::string expectedMessage =
-        count == 0   ? "\nNo dynamic block need to been solidfied.\n"
-        : count == 1 ? "\n1 dynamic block has been solidfied.\n"
-                     : "\n" + std::to_string(count) + " dynamic blocks have been solidfied.\n";
+    const std::string expectedMessage = count == 0 ? "\nNo dynamic block need to been solidfied.\n"
+                                        : count == 1
+                                            ? "\n1 dynamic block has been solidfied.\n"
+                                            : "\n" + std::to_string(count) + " dynamic blocks have been solidfied.\n";
     const std::set<Handle> expected = expectedRemovals(*before, true, false);
 
     for (const char* release : {"2004", "2008"}) {
@@ -87,8 +88,8 @@ TEST_P(RealWorldTest, ConversionRemovesInvisibleBlockEntitiesAndKeepsTheRest) {
     for (const char* release : {"2005", "2007"}) {
         SCOPED_TRACE(release);
         const std::string out = folder.file(std::string("converted") + release + ".dxf");
-        ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " --release " + release + " " + quoted(GetParam()) + " " +
-                                     quoted(out));
+        ProgramResult r = runProgram(quoted(kBin + "/vrkconvert") + " --release " + release + " " + quoted(GetParam()) +
+                                     " " + quoted(out));
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_EQ(r.out, "");
         auto after = readDrawing(out);
@@ -104,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(sampleAndR
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string name = baseName(info.param);
                              name = name.substr(0, name.size() - 4);
-                             std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
+                             std::replace_if(
+                                 name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
                              return name;
                          });
 
@@ -112,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealWorldTest, ::testing::ValuesIn(sampleAndR
 // ASCII and back gives the binary bytes again.
 TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
     const std::vector<std::string> files = realworldBinaryDrawings();
-    if (files.empty()) GTEST_SKIP() << "no binary drawings in " << realworldBinaryFolder() << " (set VRK_REALWORLD_BINARY_DIR)";
+    if (files.empty())
+        GTEST_SKIP() << "no binary drawings in " << realworldBinaryFolder() << " (set VRK_REALWORLD_BINARY_DIR)";
     for (const std::string& source : files) {
         SCOPED_TRACE(source);
         TempFolder folder;
@@ -120,7 +123,8 @@ TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
                           solidBinary = folder.file("solid-binary.dxf"), back = folder.file("back.dxf"),
                           again = folder.file("again.dxf");
         const std::string host = quoted(kBin + "/vrkhost") + " ";
-        ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --ascii " + quoted(source) + " " + quoted(ascii)).status, 0);
+        ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --ascii " + quoted(source) + " " + quoted(ascii)).status,
+                  0);
         ASSERT_EQ(runProgram(host + quoted(ascii) + " -c vrk -c " + quoted("SAVEAS " + solidAscii)).status, 0);
         ASSERT_EQ(runProgram(host + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + solidBinary)).status, 0);
         ASSERT_EQ(runProgram(host + quoted(solidAscii) + " -c " + quoted("SAVEAS " + back + " BINARY")).status, 0);
@@ -147,7 +151,8 @@ TEST(BinaryDrawingTest, SaveAsAndVrkconvertTakeTheEncoding) {
     EXPECT_EQ(bytes.compare(0, 18, "AutoCAD Binary DXF"), 0);
     EXPECT_NE(readWholeFile(ascii).compare(0, 18, "AutoCAD Binary DXF"), 0);
     EXPECT_TRUE(readWholeFile(again) == bytes);
-    ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --binary " + quoted(sample) + " " + quoted(converted)).status, 0);
+    ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --binary " + quoted(sample) + " " + quoted(converted)).status,
+              0);
     EXPECT_EQ(readWholeFile(converted).compare(0, 18, "AutoCAD Binary DXF"), 0);
 }
 

@@ -63,11 +63,12 @@ TEST_F(SavingTest, NarrowHostsRefuseNamesTheirCodePageCannotHold) {
         const char* program;
         std::string arguments;
     };
-    for (const Case& c : {Case{"vrkhost", narrow + drawing + " -c vrk -c SAVE"},
-                          Case{"vrkconvert", narrow + shellQuoted(source) + " " + target},
-                          Case{"vrkhost", narrow + shellQuoted(source) + " -c " + shellQuoted("OPEN " + drawingPath)},
-                          Case{"vrkhost", narrow + shellQuoted(source) + " -c vrk -c " + shellQuoted("SAVEAS " + targetPath)},
-                          Case{"vrkhost", narrow + "-c " + shellQuoted("SETVAR USERS1 " + drawingPath)}}) {
+    for (const Case& c :
+         {Case{"vrkhost", narrow + drawing + " -c vrk -c SAVE"},
+          Case{"vrkconvert", narrow + shellQuoted(source) + " " + target},
+          Case{"vrkhost", narrow + shellQuoted(source) + " -c " + shellQuoted("OPEN " + drawingPath)},
+          Case{"vrkhost", narrow + shellQuoted(source) + " -c vrk -c " + shellQuoted("SAVEAS " + targetPath)},
+          Case{"vrkhost", narrow + "-c " + shellQuoted("SETVAR USERS1 " + drawingPath)}}) {
         SCOPED_TRACE(c.arguments);
         ProgramResult r = runProgram("env LC_ALL=C.UTF-8 " + program(c.program) + " " + c.arguments);
         EXPECT_NE(r.status, 0);
@@ -122,14 +123,14 @@ TEST_F(SavingTest, FilesThatAreNoDrawingOrNoDrawingFile) {
     for (const Case& c : {
              Case{"vrkhost", shellQuoted(folder.file("picture.png")) + " -c vrk", 3,
                   "picture.png: not a DXF drawing (it does not begin with 0 SECTION) [eDxfReadAborted (63)]"},
-             Case{"vrkhost", src + "-c vrk -c " + shellQuoted("SAVEAS " + folder.file("existdir/")), 4,
-                  "existdir/: it is a folder, not a drawing file [eFileAccessErr (72)]"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4, "existdir: it is a folder"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4, "readonly.dxf: it is read-only"},
-             Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2, "vrkconvert writes DXF only"},
-             Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
+                 Case{"vrkhost", src + "-c vrk -c " + shellQuoted("SAVEAS " + folder.file("existdir/")), 4,
+                      "existdir/: it is a folder, not a drawing file [eFileAccessErr (72)]"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("existdir")), 4, "existdir: it is a folder"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("readonly.dxf")), 4, "readonly.dxf: it is read-only"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("out.DWG")), 2, "vrkconvert writes DXF only"},
+                 Case{"vrkconvert", src + shellQuoted(""), 2, "TARGET is empty"},
 #if !defined(_WIN32)
-             Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4, "pipe: it is not a regular file"},
+                 Case{"vrkconvert", src + shellQuoted(folder.file("pipe")), 4, "pipe: it is not a regular file"},
 #endif
          }) {
         SCOPED_TRACE(c.arguments);
@@ -166,8 +167,8 @@ TEST_F(SavingTest, WindowsPathsAreWrittenHoweverSpelled) {
         if (c == '/') c = '\\';
     for (char& c : slashes)
         if (c == '\\') c = '/';
-    ProgramResult r = run(
-        "vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
+    ProgramResult r =
+        run("vrkconvert", shellQuoted(source) + " " + shellQuoted("\\\\?\\" + backslashes + "\\prefixed.dxf"));
     EXPECT_EQ(r.status, 0) << r.err;
     r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted(slashes + "/slashes.dxf"));
     EXPECT_EQ(r.status, 0) << r.err;
@@ -212,9 +213,8 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
         return parsed;
     };
     const std::string batch = "--batch " + shellQuoted(source) + " ";
-    for (const std::string& commands :
-         std::vector<std::string>{"-c vrk -c SAVE", "-c " + shellQuoted("saveas " + folder.file("x.dxf")),
-                                  "-c QUIT", "-c OPEN\\ a.dxf"}) {
+    for (const std::string& commands : std::vector<std::string>{
+             "-c vrk -c SAVE", "-c " + shellQuoted("saveas " + folder.file("x.dxf")), "-c QUIT", "-c OPEN\\ a.dxf"}) {
         ProgramResult r = run("vrkhost", batch + commands);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(record(r).error.find("is not allowed in batch mode"), std::string::npos) << r.err;
@@ -230,7 +230,7 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
     EXPECT_FALSE(missing.before.has_value());
     EXPECT_NE(r.err.find("vrkhost: " + missing.error), std::string::npos) << r.err;
 
-    r = run("vrkhost", batch + "-c vrk");  // a dry run
+    r = run("vrkhost", batch + "-c vrk");           // a dry run
     EXPECT_EQ(record(r).after->withDictionary, 8);  // the layouts' and the plain blocks' dictionaries stay
     EXPECT_TRUE(readWholeFile(source) == sample);
 
@@ -271,8 +271,7 @@ TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
     put("src.dxf", sample);
     r = run("vrkhost", save);
     EXPECT_EQ(r.status, 4);
-    EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"),
-              std::string::npos)
+    EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"), std::string::npos)
         << r.err;
     EXPECT_TRUE(readWholeFile(source) == sample);
 

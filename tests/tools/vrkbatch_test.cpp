@@ -35,7 +35,6 @@ std::string program(const char* name) { return quoted(kBin + "/" + name); }
 
 ProgramResult vrkbatch(const std::string& arguments) { return runProgram(program("vrkbatch") + " " + arguments); }
 
-
 // The real drawings copied into folder (writable, as drawings usually are); their names.
 std::vector<std::string> copyDrawings(const std::string& folder) {
     std::vector<std::string> names;
@@ -52,7 +51,8 @@ std::vector<std::string> copyDrawings(const std::string& folder) {
 // What `vrkhost FILE -c vrk -c "SAVEAS OUT"` writes for source.
 std::string hostResult(const std::string& source, const TempFolder& scratch) {
     const std::string out = scratch.file("expected.dxf");
-    const ProgramResult r = runProgram(program("vrkhost") + " " + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + out));
+    const ProgramResult r =
+        runProgram(program("vrkhost") + " " + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + out));
     EXPECT_EQ(r.status, 0) << source << ": " << r.err;
     return readWholeFile(out);
 }
@@ -110,8 +110,17 @@ std::map<std::string, nlohmann::json> reportRows(const std::string& path) {
     return rows;
 }
 
-const char* const kColumns[] = {"path", "result", "outcome", "message", "dictionaries_before", "invisible_before",
-                                "dictionaries_after", "invisible_after", "bytes_before", "bytes_after", "seconds",
+const char* const kColumns[] = {"path",
+                                "result",
+                                "outcome",
+                                "message",
+                                "dictionaries_before",
+                                "invisible_before",
+                                "dictionaries_after",
+                                "invisible_after",
+                                "bytes_before",
+                                "bytes_after",
+                                "seconds",
                                 "error"};
 
 // --out: every result is what the host program writes, the sub-folder kept; the output folder inside
@@ -134,7 +143,8 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.err.find("solidified"), std::string::npos) << r.err;
         const auto rows = reportRows(folder.file("report.csv"));
-        EXPECT_EQ(rows.size(), names.size() + links) << "the drawings once each (sub-folder under the same names), the link";
+        EXPECT_EQ(rows.size(), names.size() + links)
+            << "the drawings once each (sub-folder under the same names), the link";
         for (const auto& [name, row] : rows) {
             for (const char* column : kColumns) EXPECT_TRUE(row.contains(column)) << column;
             EXPECT_EQ(row["outcome"], name == "zz-again.dxf" ? "skipped" : expectedOutcome(in + "/" + name, folder))
@@ -165,8 +175,8 @@ TEST(VrkbatchTest, WindowsSpellingsOfFoldersAndDrawings) {
     const std::string sample = "Z:" VRK_SOURCE_DIR "/samples/dynblocks.dxf";
     fs::create_directories(root + "\\b3\\inner");
     fs::copy_file(sample, root + "\\b3\\A.dxf");
-    const std::string longFolder = root + "\\" + std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\" +
-                                   std::string(100, 'f');
+    const std::string longFolder =
+        root + "\\" + std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\" + std::string(100, 'f');
     const fs::path longName = fs::path(L"\\\\?\\" + fs::u8path(longFolder).wstring());
     fs::create_directories(longName);
     fs::copy_file(sample, longName / L"A.dxf");
@@ -203,33 +213,37 @@ TEST(VrkbatchTest, WindowsSpellingsOfFoldersAndDrawings) {
 // the SIGTERM it gets in stopped.log before it ends).
 std::string fakeHost(const TempFolder& folder) {
     const std::string host = folder.file("fake-host.sh");
-    std::ofstream(host) << "#!/bin/sh\n"
-                           "log=" + folder.file("") + "\n"
-                           "for a in \"$@\"; do printf '%s|' \"$a\"; done >>\"$log/host.log\"; echo >>\"$log/host.log\"\n"
-                           "save= saveas= backup= src=\n"
-                           "while [ $# -gt 0 ]; do case \"$1\" in\n"
-                           "  --save) save=1;; --save-as) saveas=$2; shift;; --backup) backup=$2; shift;;\n"
-                           "  --release|--lcid|--module|-c) shift;; --*) ;; *) src=$1;; esac; shift; done\n"
-                           "record() { printf '{\"record\":\"vrkhost-batch\",\"version\":1,\"drawing\":\"d\",%s\"output\":\"%s\",'"
-                           "'\"status\":%s,\"error\":\"%s\"}\\n' \"$1\" \"$2\" \"$3\" \"$4\"; }\n"
-                           "counts='\"before\":{\"blocks\":3,\"with_dictionary\":2,\"invisible\":5},'\n"
-                           "text=$(cat \"$src\")\n"
-                           "case \"$text\" in *slow*) echo >>\"$log/started.log\"; sleep 2;; esac\n"
-                           "case \"$text\" in *hang*) echo >>\"$log/started.log\"\n"
-                           "  trap 'echo term >>\"$log/stopped.log\"; exit 143' TERM; sleep 60 & wait $!; exit 0;; esac\n"
-                           "case \"$text\" in *fail*) record \"$counts\" '2 dynamic blocks have been solidfied.' 3 "
-                           "\"vrkhost: the real cause\"; exit 3;; esac\n"
-                           "case \"$text\" in *dynamic*) after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
-                           "  said='2 dynamic blocks have been solidfied.';;\n"
-                           "  *) counts='\"before\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
-                           "  after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'; said=;; esac\n"
-                           "saved=\n"
-                           "if [ -n \"$saveas\" ]; then echo solid >\"$saveas\"; saved=$saveas\n"
-                           "elif [ -n \"$save\" ] && [ -n \"$said\" ]; then\n"
-                           "  if [ -n \"$backup\" ]; then ln \"$src\" \"$backup\" || { record \"$counts\" '' 4 'backup exists'; exit 4; }; fi\n"
-                           "  echo solid >\"$src.new\" && mv \"$src.new\" \"$src\"; saved=$src; fi\n"
-                           "[ -n \"$saved\" ] && after=\"$after\\\"saved\\\":\\\"s\\\",\\\"bytes_after\\\":6,\"\n"
-                           "record \"$counts$after\" \"$said\" 0 ''\n";
+    std::ofstream(host)
+        << "#!/bin/sh\n"
+           "log=" +
+               folder.file("") +
+               "\n"
+               "for a in \"$@\"; do printf '%s|' \"$a\"; done >>\"$log/host.log\"; echo >>\"$log/host.log\"\n"
+               "save= saveas= backup= src=\n"
+               "while [ $# -gt 0 ]; do case \"$1\" in\n"
+               "  --save) save=1;; --save-as) saveas=$2; shift;; --backup) backup=$2; shift;;\n"
+               "  --release|--lcid|--module|-c) shift;; --*) ;; *) src=$1;; esac; shift; done\n"
+               "record() { printf '{\"record\":\"vrkhost-batch\",\"version\":1,\"drawing\":\"d\",%s\"output\":\"%s\",'"
+               "'\"status\":%s,\"error\":\"%s\"}\\n' \"$1\" \"$2\" \"$3\" \"$4\"; }\n"
+               "counts='\"before\":{\"blocks\":3,\"with_dictionary\":2,\"invisible\":5},'\n"
+               "text=$(cat \"$src\")\n"
+               "case \"$text\" in *slow*) echo >>\"$log/started.log\"; sleep 2;; esac\n"
+               "case \"$text\" in *hang*) echo >>\"$log/started.log\"\n"
+               "  trap 'echo term >>\"$log/stopped.log\"; exit 143' TERM; sleep 60 & wait $!; exit 0;; esac\n"
+               "case \"$text\" in *fail*) record \"$counts\" '2 dynamic blocks have been solidfied.' 3 "
+               "\"vrkhost: the real cause\"; exit 3;; esac\n"
+               "case \"$text\" in *dynamic*) after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
+               "  said='2 dynamic blocks have been solidfied.';;\n"
+               "  *) counts='\"before\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'\n"
+               "  after='\"after\":{\"blocks\":3,\"with_dictionary\":0,\"invisible\":0},'; said=;; esac\n"
+               "saved=\n"
+               "if [ -n \"$saveas\" ]; then echo solid >\"$saveas\"; saved=$saveas\n"
+               "elif [ -n \"$save\" ] && [ -n \"$said\" ]; then\n"
+               "  if [ -n \"$backup\" ]; then ln \"$src\" \"$backup\" || { record \"$counts\" '' 4 'backup exists'; "
+               "exit 4; }; fi\n"
+               "  echo solid >\"$src.new\" && mv \"$src.new\" \"$src\"; saved=$src; fi\n"
+               "[ -n \"$saved\" ] && after=\"$after\\\"saved\\\":\\\"s\\\",\\\"bytes_after\\\":6,\"\n"
+               "record \"$counts$after\" \"$said\" 0 ''\n";
     fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
     return host;
 }
@@ -284,7 +298,8 @@ TEST(VrkbatchTest, TheHostSavesAndTheBatchWritesNoDrawing) {
     const std::vector<Case> cases = {
         {"--dry-run", {"--batch", "--release", "2008", abs + "/a.dxf", "-c", "vrk"}},
         {"--out " + quoted(folder.file("out")),
-         {"--batch", "--release", "2008", "--save-as", fs::absolute(folder.file("out")).string() + "/a.dxf", abs + "/a.dxf"}},
+         {"--batch", "--release", "2008", "--save-as", fs::absolute(folder.file("out")).string() + "/a.dxf",
+          abs + "/a.dxf"}},
         {"--in-place --no-backup --commands 'vrk;INFO'", {"--save", abs + "/a.dxf", "-c", "vrk", "-c", "INFO"}},
         {"--in-place --numbered-backups", {"--save", "--backup", abs + "/a.bak", "--numbered-backup", abs + "/a.dxf"}},
     };
@@ -341,7 +356,8 @@ TEST(VrkbatchTest, NoResultReplacesAnInput) {
     EXPECT_EQ(readWholeFile(in + "/a.dxf"), "dynamic a");
     EXPECT_EQ(readWholeFile(in + "/sub/a.dxf"), "dynamic sub");
     EXPECT_NE(r.err.find("sub/a.dxf: its result " + in + "/a.dxf would replace the input " + in + "/a.dxf"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(readWholeFile(in + "/b.dxf"), "solid\n") << "a result that lands on no input";
 
     // A link at the result's name that leads to an input.
@@ -420,8 +436,8 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
         SCOPED_TRACE(commands);
         ProgramOptions inFolder;
         inFolder.workingFolder = folder.path();
-        const ProgramResult r = runProgram(commandWords(program("vrkbatch") + " " + commands + " " + quoted(in + "/a.dxf")),
-                                           inFolder);
+        const ProgramResult r =
+            runProgram(commandWords(program("vrkbatch") + " " + commands + " " + quoted(in + "/a.dxf")), inFolder);
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
         EXPECT_EQ(folderEntries(folder.path()).size(), TempFolder::exists(folder.file("out")) ? 2u : 1u);
@@ -496,9 +512,9 @@ TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
     fs::create_directories(in);
     std::ofstream(in + "/a.dxf") << "dynamic";
     std::ofstream(in + "/b.dxf") << "hang";
-    StartedProgram batch(commandWords(program("vrkbatch") + " --jobs 1 --out " + quoted(folder.file("out")) + " --host " +
-                                      quoted(fakeHost(folder)) + " --report " + quoted(folder.file("r.jsonl")) + " " +
-                                      quoted(in)));
+    StartedProgram batch(commandWords(program("vrkbatch") + " --jobs 1 --out " + quoted(folder.file("out")) +
+                                      " --host " + quoted(fakeHost(folder)) + " --report " +
+                                      quoted(folder.file("r.jsonl")) + " " + quoted(in)));
     waitForLines(folder.file("started.log"), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     batch.sendSignal(SIGHUP);
@@ -516,23 +532,28 @@ TEST(VrkbatchTest, DwgDrawingsAreToldApart) {
     TempFolder folder;
     const std::string in = folder.file("in");
     fs::create_directories(in);
-    for (const char* name : {"plan.dwg", "site.DWG"}) std::ofstream(in + "/" + name) << std::string("AC1032\0\0\0\0binary", 16);
+    for (const char* name : {"plan.dwg", "site.DWG"})
+        std::ofstream(in + "/" + name) << std::string("AC1032\0\0\0\0binary", 16);
     for (const char* tool : {"vrkhost", "vrkconvert"}) {
         SCOPED_TRACE(tool);
-        const ProgramResult r = runProgram(program(tool) + " " + quoted(in + "/plan.dwg") +
-                                           (std::string(tool) == "vrkhost" ? " -c vrk" : " " + quoted(folder.file("x.dxf"))));
+        const ProgramResult r =
+            runProgram(program(tool) + " " + quoted(in + "/plan.dwg") +
+                       (std::string(tool) == "vrkhost" ? " -c vrk" : " " + quoted(folder.file("x.dxf"))));
         EXPECT_EQ(r.status, 3);
-        EXPECT_EQ(r.err, std::string(tool) + ": " + in + "/plan.dwg is a DWG drawing; Varnikel reads DXF: save it as "
-                                                         "DXF first (see README, DWG drawings)\n");
+        EXPECT_EQ(r.err, std::string(tool) + ": " + in +
+                             "/plan.dwg is a DWG drawing; Varnikel reads DXF: save it as "
+                             "DXF first (see README, DWG drawings)\n");
         EXPECT_FALSE(TempFolder::exists(folder.file("x.dxf")));
     }
     const std::string host = fakeHost(folder);
     ProgramResult r = vrkbatch("--in-place --host " + quoted(host) + " " + quoted(in));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("vrkbatch: 2 DWG drawings left out, and no DXF drawing found: Varnikel reads DXF"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     std::ofstream(in + "/a.dxf") << "dynamic";
-    r = vrkbatch("--in-place -q --host " + quoted(host) + " --report " + quoted(folder.file("r.csv")) + " " + quoted(in));
+    r = vrkbatch("--in-place -q --host " + quoted(host) + " --report " + quoted(folder.file("r.csv")) + " " +
+                 quoted(in));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "") << "-q: the DWG drawings are in the report";
     const auto rows = reportRows(folder.file("r.csv"));
@@ -606,7 +627,8 @@ TEST(VrkbatchTest, DrawingsThatFailAreRowsWithTheirReasonsWhileTheOthersComplete
     // A host that dies by a signal or never ends, on some drawings.
     const std::string host = folder.file("host.sh");
     std::ofstream(host) << "#!/bin/sh\ncase \"$*\" in *crash.dxf*) kill -SEGV $$;; *hang.dxf*) exec sleep 60;; esac\n"
-                           "exec " + kBin + "/vrkhost \"$@\"\n";
+                           "exec " +
+                               kBin + "/vrkhost \"$@\"\n";
     fs::permissions(host, fs::perms::owner_exec, fs::perm_options::add);
 
     const ProgramResult r = vrkbatch("--in-place --release 2004 --lcid 1033 --timeout 2 --host " + quoted(host) +
@@ -651,7 +673,8 @@ TEST(VrkbatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::vector<std::string> names = copyDrawings(in);
-    for (const char* name : {"zz-hang1.dxf", "zz-hang2.dxf", "zz-hang3.dxf"}) fs::copy_file(in + "/" + names[0], in + "/" + name);
+    for (const char* name : {"zz-hang1.dxf", "zz-hang2.dxf", "zz-hang3.dxf"})
+        fs::copy_file(in + "/" + names[0], in + "/" + name);
     const std::string host = folder.file("host.sh");
     // The hanging hosts say that they started, so that the batch is interrupted once both jobs hang.
     const std::string started = folder.file("started");

@@ -50,8 +50,7 @@ TEST(VrkhostTest, EveryReleaseLoadsItsModuleAndRunsBothCommandsByEveryName) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, "\nNo dynamic block need to been solidfied.\nNo dynamic block need to been solidfied.\n");
         // The solidify command opens every block definition for write: the new drawing counts as changed.
-        EXPECT_EQ(r.err, std::string(kHelpPageNotOpened) +
-                             "vrkhost: the changes to the new drawing were not saved\n");
+        EXPECT_EQ(r.err, std::string(kHelpPageNotOpened) + "vrkhost: the changes to the new drawing were not saved\n");
     }
 }
 
@@ -70,8 +69,8 @@ TEST(VrkhostTest, HostRefusesAModuleOfTheOtherGeneration) {
 #else
             // Mapping a module maps its generation's host library, which exports the same names as
             // the other one: AddressSanitizer's check for duplicate globals would end the run first.
-            ProgramResult r = runProgram("env PATH= LC_ALL=C ASAN_OPTIONS=detect_odr_violation=0 " + kBin +
-                                         "/vrkhost " + arguments);
+            ProgramResult r =
+                runProgram("env PATH= LC_ALL=C ASAN_OPTIONS=detect_odr_violation=0 " + kBin + "/vrkhost " + arguments);
 #endif
             if (r16Module == r16Host) {
                 EXPECT_EQ(r.status, 0) << r.err;
@@ -80,8 +79,8 @@ TEST(VrkhostTest, HostRefusesAModuleOfTheOtherGeneration) {
             EXPECT_EQ(r.status, 6);
             EXPECT_EQ(r.out, "");
             const std::string expected = std::string("is built for ObjectARX ") +
-                                         (r16Module ? "16.0 (0x100000)" : "17.0 (0x110000)") +
-                                         ", this host takes " + (r16Host ? "16.0 (0x100000)" : "17.0 (0x110000)");
+                                         (r16Module ? "16.0 (0x100000)" : "17.0 (0x110000)") + ", this host takes " +
+                                         (r16Host ? "16.0 (0x100000)" : "17.0 (0x110000)");
             EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
             EXPECT_NE(r.err.find("Varnikel_" + std::string(module)), std::string::npos) << r.err;
         }
@@ -145,8 +144,8 @@ TEST(VrkhostTest, SetvarTakesOnlyTheValuesTheHostTakes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.variable) + " " + c.value);
         ProgramResult before = vrkhost(std::string("-c \"GETVAR ") + c.variable + "\"");
-        ProgramResult r = vrkhost(std::string("-c \"SETVAR ") + c.variable + " " + c.value +
-                                  "\" -c \"GETVAR " + c.variable + "\"");
+        ProgramResult r =
+            vrkhost(std::string("-c \"SETVAR ") + c.variable + " " + c.value + "\" -c \"GETVAR " + c.variable + "\"");
         if (*c.refusal == '\0') {
             EXPECT_EQ(r.status, 0) << r.out;
             EXPECT_NE(r.out, before.out);
@@ -160,14 +159,14 @@ TEST(VrkhostTest, SetvarTakesOnlyTheValuesTheHostTakes) {
 TEST(VrkhostTest, CommandLinesTakeQuotedArgumentsAndIgnoreCarriageReturns) {
     TempFolder folder;
     const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
-    ProgramResult r = vrkhost("-q " + sample, "vrk\r\nSAVEAS \"" + folder.file("my drawing.dxf") +
-                                                  "\"\r\nSAVEAS " + folder.file("out.dxf") + "\r\nQUIT\r\n");
+    ProgramResult r = vrkhost("-q " + sample, "vrk\r\nSAVEAS \"" + folder.file("my drawing.dxf") + "\"\r\nSAVEAS " +
+                                                  folder.file("out.dxf") + "\r\nQUIT\r\n");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"my drawing.dxf", "out.dxf"}));
 
     // Arguments a command does not take fail it, in -c options and in scripts alike.
-    for (const char* line : {"SAVE extra", "SAVEAS a.dxf b.dxf", "GETVAR", "INFO all", "vrk now", "QUIT now",
-                             "OPEN", "SAVEAS \"unclosed.dxf"}) {
+    for (const char* line : {"SAVE extra", "SAVEAS a.dxf b.dxf", "GETVAR", "INFO all", "vrk now", "QUIT now", "OPEN",
+                             "SAVEAS \"unclosed.dxf"}) {
         SCOPED_TRACE(line);
         if (std::string(line).find('"') == std::string::npos) {
             EXPECT_EQ(vrkhost(sample + " -c \"" + std::string(line) + "\"").status, 1);
@@ -188,8 +187,7 @@ TEST(VrkhostTest, ScriptsStartWithAByteOrderMarkAndStopAtTheFirstFailure) {
     EXPECT_EQ(r.out.find("Unknown"), std::string::npos) << r.out;
     for (const char* failing : {"BOGUS", "SETVAR USERI1 x", "\xEF\xBB\xBFvrk"}) {
         SCOPED_TRACE(failing);
-        r = vrkhost("-q " + sample,
-                    "INFO\n" + std::string(failing) + "\nSAVEAS " + folder.file("b.dxf") + "\n");
+        r = vrkhost("-q " + sample, "INFO\n" + std::string(failing) + "\nSAVEAS " + folder.file("b.dxf") + "\n");
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("the commands after it were not run"), std::string::npos) << r.err;
     }
@@ -225,9 +223,9 @@ TEST(VrkhostTest, SavedLineStartsALineOfItsOwn) {
 #else
     ProgramOptions joined;
     joined.joinedOutput = true;
-    ProgramResult r = runProgram(
-        commandWords("env PATH= LC_ALL=C " + kBin + "/vrkhost " + sample + " -c vrk -c \"SAVEAS " + folder.file("z.dxf") + "\""),
-        joined);
+    ProgramResult r = runProgram(commandWords("env PATH= LC_ALL=C " + kBin + "/vrkhost " + sample +
+                                              " -c vrk -c \"SAVEAS " + folder.file("z.dxf") + "\""),
+                                 joined);
     EXPECT_NE(r.out.find(".\nvrkhost: saved the drawing to"), std::string::npos) << r.out;
 #endif
 }
@@ -296,8 +294,7 @@ std::vector<std::string> exportedNames(const std::string& file) {
 
 TEST(VrkhostTest, ModulesExportOnlyTheirEntryPoints) {
     for (const char* release : kReleases) {
-        const std::string file =
-            kBin + "/Varnikel_" + release + (std::string(release) <= "2006" ? ".arx" : ".dll");
+        const std::string file = kBin + "/Varnikel_" + release + (std::string(release) <= "2006" ? ".arx" : ".dll");
         EXPECT_EQ(exportedNames(file), (std::vector<std::string>{"acrxEntryPoint", "acrxGetApiVersion"})) << file;
     }
 }
@@ -315,8 +312,7 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
     // Host programs started together keep each other's entries.
     for (int round = 0; round < 3; ++round) {
         std::remove(file.c_str());
-        const std::string run =
-            "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
+        const std::string run = "env PATH= LC_ALL=C " + kBin + "/vrkhost --registry " + file + " -c vrk --release ";
         StartedProgram first(commandWords(run + "2004"));
         StartedProgram second(commandWords(run + "2008"));
         first.finish();
@@ -329,8 +325,7 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
 
 TEST(VrkhostTest, ModulesExportOnlyTheirEntryPoints) {
     for (const char* release : kReleases) {
-        const std::string file =
-            kBin + "/Varnikel_" + release + (std::string(release) <= "2006" ? ".arx" : ".dll");
+        const std::string file = kBin + "/Varnikel_" + release + (std::string(release) <= "2006" ? ".arx" : ".dll");
         ProgramResult r = runProgram(std::vector<std::string>{"nm", "-D", "--defined-only", file});
         ASSERT_EQ(r.status, 0) << r.err;
         // nm's lines: address, type, name.

@@ -12,8 +12,8 @@ class RegistryHelpersTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        mBase = T(std::string("Software\\VarnikelTest\\") + info->name() + "." +
-                  std::to_string(std::random_device{}()));
+        mBase =
+            T(std::string("Software\\VarnikelTest\\") + info->name() + "." + std::to_string(std::random_device{}()));
         mOpenBefore = OpenKeys();
     }
     void TearDown() override {
@@ -25,16 +25,15 @@ protected:
 
     bool keyExists(const tstring& subKey) {
         HKEY hKey;
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-            return false;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
         RegCloseKey(hKey);
         return true;
     }
 
     void store(const TCHAR* name, DWORD type, const void* data, DWORD size) {
         HKEY hKey;
-        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, mBase.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE,
-                                 KEY_WRITE, NULL, &hKey, NULL),
+        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, mBase.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL,
+                                 &hKey, NULL),
                   ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueEx(hKey, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
         RegCloseKey(hKey);
@@ -46,8 +45,7 @@ protected:
     // Type and size of a stored value; false when it cannot be queried.
     bool query(const TCHAR* name, DWORD& type, DWORD& size) {
         HKEY hKey;
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, mBase.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-            return false;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, mBase.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
         size = 0;
         const bool ok = RegQueryValueEx(hKey, name, NULL, &type, NULL, &size) == ERROR_SUCCESS;
         RegCloseKey(hKey);

@@ -16,12 +16,9 @@ struct Sample {
 };
 Sample AnsiSample(UINT codePage) {
     switch (codePage) {
-        case 936:
-            return {"\xD6\xD0", 0x4E2D};
-        case 950:
-            return {"\xA4\xA4", 0x4E2D};
-        default:
-            return {"\xE9", 0x00E9};
+        case 936: return {"\xD6\xD0", 0x4E2D};
+        case 950: return {"\xA4\xA4", 0x4E2D};
+        default: return {"\xE9", 0x00E9};
     }
 }
 
@@ -94,8 +91,7 @@ TEST_F(TextConversionTest, WideToOemUsesTheOemCodePage) {
                 EXPECT_EQ(WideToOem(L"\u4E2D", dest), 1);
                 EXPECT_STREQ(dest, "\xA4\xA4");
                 break;
-            default:
-                ADD_FAILURE() << "no sample for OEM code page " << GetOEMCP();
+            default: ADD_FAILURE() << "no sample for OEM code page " << GetOEMCP();
         }
     }
 }

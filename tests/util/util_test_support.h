@@ -18,9 +18,7 @@
 using tstring = std::basic_string<TCHAR>;
 
 // An ASCII text in the build's character type.
-inline tstring T(const std::string& ascii) {
-    return tstring(ascii.begin(), ascii.end());
-}
+inline tstring T(const std::string& ascii) { return tstring(ascii.begin(), ascii.end()); }
 
 // Keys left open; always 0 where the count cannot be seen.
 inline std::size_t OpenKeys() {

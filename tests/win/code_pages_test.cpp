@@ -10,8 +10,7 @@ namespace {
 using LocaleTest = WinTest;
 
 TEST_F(LocaleTest, LcidFollowsFirstNonEmptyLocaleVariableUnlessOverridden) {
-    const std::string saved[] = {getenv("LC_ALL") ? getenv("LC_ALL") : "",
-                                 getenv("LC_CTYPE") ? getenv("LC_CTYPE") : "",
+    const std::string saved[] = {getenv("LC_ALL") ? getenv("LC_ALL") : "", getenv("LC_CTYPE") ? getenv("LC_CTYPE") : "",
                                  getenv("LANG") ? getenv("LANG") : ""};
     vrk::win::clearSystemLcid();
     setenv("LC_ALL", "zh_CN.UTF-8", 1);
@@ -114,8 +113,7 @@ TEST_F(ConversionTest, AnsiAndOemCodePagesFollowTheLocale) {
         vrk::win::setSystemLcid(c.lcid);
         wchar_t wide[8];
         char narrow[16];
-        EXPECT_EQ(MultiByteToWideChar(c.codePage, 0, c.bytes, -1, wide, 8),
-                  static_cast<int>(wcslen(c.text) + 1));
+        EXPECT_EQ(MultiByteToWideChar(c.codePage, 0, c.bytes, -1, wide, 8), static_cast<int>(wcslen(c.text) + 1));
         EXPECT_STREQ(wide, c.text) << c.lcid << "/" << c.codePage;
         EXPECT_EQ(WideCharToMultiByte(c.codePage, 0, c.text, -1, narrow, 16, nullptr, nullptr),
                   static_cast<int>(strlen(c.bytes) + 1));

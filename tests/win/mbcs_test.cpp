@@ -2,9 +2,7 @@
 
 namespace {
 
-const unsigned char* u(const char* s) {
-    return reinterpret_cast<const unsigned char*>(s);
-}
+const unsigned char* u(const char* s) { return reinterpret_cast<const unsigned char*>(s); }
 
 using MbcsTest = WinTest;
 

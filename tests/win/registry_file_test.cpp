@@ -28,9 +28,8 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
     }
     static void set(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t size) {
-        ASSERT_EQ(
-            RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
-            ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+                  ERROR_SUCCESS);
     }
     static std::vector<BYTE> get(HKEY root, const wchar_t* path, const wchar_t* name, DWORD& type) {
         HKEY key = nullptr;
@@ -50,8 +49,8 @@ protected:
 
 TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Var \"nikel\"\\2004", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Var \"nikel\"\\2004", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const std::wstring text = std::wstring(L"C:\\Path \"q\"\n\u4E2D\u00E9\x01") + L'\0';
     const std::wstring bare(L"no terminator");
@@ -69,9 +68,8 @@ TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
     set(key, L"Odd", REG_SZ, odd, sizeof(odd));
     set(key, L"Other", 11, bytes, sizeof(bytes));
     RegCloseKey(key);
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_USERS, L"Empty\\Key", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, L"Empty\\Key", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     RegCloseKey(key);
 
     ASSERT_TRUE(vrk::win::saveRegistry(mPath));
@@ -86,15 +84,12 @@ TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
     auto asBytes = [](const void* p, size_t n) {
         return std::vector<BYTE>(static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
     };
-    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, nullptr, type),
-              asBytes(text.data(), text.size() * sizeof(wchar_t)));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, nullptr, type), asBytes(text.data(), text.size() * sizeof(wchar_t)));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Bare", type),
-              asBytes(bare.data(), bare.size() * sizeof(wchar_t)));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Bare", type), asBytes(bare.data(), bare.size() * sizeof(wchar_t)));
     EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Expand", type), asBytes(L"%TEMP%", 7 * sizeof(wchar_t)));
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Multi", type),
-              asBytes(multi.data(), multi.size() * sizeof(wchar_t)));
+    EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Multi", type), asBytes(multi.data(), multi.size() * sizeof(wchar_t)));
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Number", type), asBytes(&number, sizeof(number)));
     EXPECT_EQ(get(HKEY_LOCAL_MACHINE, path, L"Block", type), asBytes(bytes, sizeof(bytes)));
@@ -111,12 +106,11 @@ TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
 
 TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
     HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Kept", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    for (const char* text : {"", "vrk-registry 2\n", "vrk-registry 1\nsz \"A\" \"b\\0\"\n",
-                             "vrk-registry 1\nkey \"HKEY_NOWHERE\\\\X\"\n",
-                             "vrk-registry 1\nkey \"HKEY_USERS\\\\X\"\nsz \"A\" \"unclosed\n"}) {
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Kept", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (const char* text :
+         {"", "vrk-registry 2\n", "vrk-registry 1\nsz \"A\" \"b\\0\"\n", "vrk-registry 1\nkey \"HKEY_NOWHERE\\\\X\"\n",
+          "vrk-registry 1\nkey \"HKEY_USERS\\\\X\"\nsz \"A\" \"unclosed\n"}) {
         write(mPath, text);
         EXPECT_FALSE(vrk::win::loadRegistry(mPath)) << text;
     }
@@ -155,15 +149,13 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
           "dword \"Changed\" 0x00000003\n");
     ASSERT_TRUE(vrk::win::loadRegistry(mPath));
     HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     const DWORD mine = 30;
     set(key, L"Changed", REG_DWORD, &mine, sizeof(mine));
     RegCloseKey(key);
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Mine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Mine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     RegCloseKey(key);
 
     // Meanwhile another host program saved its own entries.
@@ -200,8 +192,8 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
 // not there yet), the link staying a link; a read-only file is refused and left as it is.
 TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Varnikel", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Varnikel", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     const std::string link = mDir + "/link.txt";

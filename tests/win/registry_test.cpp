@@ -28,10 +28,8 @@ TEST_F(RegistryTest, CreateMakesThePathAndNamesIgnoreCase) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\VARNIKEL", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Varnikel", 0, KEY_READ, &key),
-              ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"\\Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Varnikel", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"\\Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_BAD_PATHNAME);
     EXPECT_EQ(vrk::win::openKeyCount(), 0u);
 }
@@ -75,11 +73,9 @@ TEST_F(RegistryTest, NarrowFormsConvertThroughTheAnsiCodePage) {
     ASSERT_EQ(setText(key, L"Wide", std::wstring(L"\u6587x", 3)), ERROR_SUCCESS);
     char buffer[8];
     size = 3;
-    EXPECT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
-              ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 4u);
-    EXPECT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
     EXPECT_STREQ(buffer, "\xCE\xC4x");
     RegCloseKey(key);
 }
@@ -91,16 +87,13 @@ TEST_F(RegistryTest, HandlesCarryTheirAccessRights) {
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"K", 0, KEY_WRITE, &writer), ERROR_SUCCESS);
     const DWORD one = 1;
     DWORD value = 0, size = 4;
-    EXPECT_EQ(RegSetValueExW(reader, L"V", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegSetValueExW(reader, L"V", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegCreateKeyExW(reader, L"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegSetValueExW(writer, L"V", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(writer, L"V", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4), ERROR_SUCCESS);
     EXPECT_EQ(RegQueryValueExW(writer, L"V", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegQueryValueExW(reader, L"V", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(reader, L"V", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
     EXPECT_EQ(vrk::win::openKeyCount(), 2u);
     RegCloseKey(reader);
     RegCloseKey(writer);
@@ -125,9 +118,8 @@ TEST_F(RegistryTest, RefusedWritesLeaveNothingBehind) {
     RegCloseKey(create(L"Existing"));
     vrk::win::setRegistryWrites(vrk::win::RegistryWrites::refused);
     HKEY key = nullptr;
-    EXPECT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"New\\Path", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"New\\Path", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Existing", 0, KEY_WRITE, &key), ERROR_ACCESS_DENIED);
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Existing", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
     RegCloseKey(key);

@@ -16,9 +16,7 @@
 
 namespace {
 
-std::uintptr_t code(HINSTANCE h) {
-    return reinterpret_cast<std::uintptr_t>(h);
-}
+std::uintptr_t code(HINSTANCE h) { return reinterpret_cast<std::uintptr_t>(h); }
 
 class ShellTest : public WinTest {
 protected:
@@ -40,9 +38,8 @@ TEST_F(ShellTest, ObserverSeesTheCallInsteadOfALaunch) {
     std::vector<vrk::win::ShellExecuteCall> calls;
     vrk::win::setShellExecuteObserver([&](const vrk::win::ShellExecuteCall& call) { calls.push_back(call); });
     HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234));
-    EXPECT_EQ(
-        code(ShellExecuteW(window, L"open", L"https://example.com/\u4E2D", nullptr, L"C:\\", SW_SHOWNORMAL)),
-        33u);
+    EXPECT_EQ(code(ShellExecuteW(window, L"open", L"https://example.com/\u4E2D", nullptr, L"C:\\", SW_SHOWNORMAL)),
+              33u);
     vrk::win::setSystemLcid(2052);
     EXPECT_EQ(code(ShellExecuteA(nullptr, nullptr, "\xD6\xD0.txt", "-x", nullptr, 0)), 33u);
     ASSERT_EQ(calls.size(), 2u);
@@ -76,9 +73,8 @@ TEST_F(ShellTest, OpenerStartsDetachedWithTheFile) {
     ASSERT_EQ(chmod(opener.c_str(), 0755), 0);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(
-        code(ShellExecuteW(nullptr, L"open", L"https://example.com/\u00E9", nullptr, nullptr, SW_SHOWNORMAL)),
-        33u);
+    EXPECT_EQ(code(ShellExecuteW(nullptr, L"open", L"https://example.com/\u00E9", nullptr, nullptr, SW_SHOWNORMAL)),
+              33u);
     // The intermediate process has been reaped and the opener is not our child.
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);

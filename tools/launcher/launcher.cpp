@@ -52,6 +52,4 @@ int launch(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    return vrk::platform::runWithUtf8Arguments(argc, argv, launch);
-}
+int main(int argc, char** argv) { return vrk::platform::runWithUtf8Arguments(argc, argv, launch); }

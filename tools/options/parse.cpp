@@ -29,8 +29,7 @@ int reportUsageError(const std::string& name, const std::string& reason) {
     return kExitUsage;
 }
 
-std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const std::string& usage,
-                                    Program program) {
+std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const std::string& usage, Program program) {
     // An argument that begins with a slash is a path, also on Windows, not an option.
     app.allow_windows_style_options(false);
     const std::string repeatable = refuseRepeatedOptions(app);
@@ -45,8 +44,8 @@ std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const 
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         const std::string help = usage + "\nEach option may be given once" +
-                                 (repeatable.empty() ? "" : " (" + repeatable + " any number of times)") +
-                                 ".\n\n" + exitStatusHelp(program);
+                                 (repeatable.empty() ? "" : " (" + repeatable + " any number of times)") + ".\n\n" +
+                                 exitStatusHelp(program);
         std::fputs(help.c_str(), stdout);
         return kExitSuccess;
     } catch (const CLI::CallForVersion& e) {

@@ -16,8 +16,7 @@ namespace vrk::options {
 // go on; otherwise the status to exit with: 0 after printing usage, the footer and program's exit
 // statuses for -h/--help (or the version for --version), the usage error status after reporting the
 // reason.
-std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const std::string& usage,
-                                    Program program);
+std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const std::string& usage, Program program);
 
 // Reports reason as a usage error of program name and returns the usage error status.
 int reportUsageError(const std::string& name, const std::string& reason);

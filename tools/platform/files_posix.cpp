@@ -42,8 +42,6 @@ std::optional<std::string> fileIdentity(const fs::path& path) {
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
 }
 
-std::string nameKey(const fs::path& absolute) {
-    return absolute.generic_u8string();
-}
+std::string nameKey(const fs::path& absolute) { return absolute.generic_u8string(); }
 
 }  // namespace vrk::platform

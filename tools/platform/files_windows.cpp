@@ -88,7 +88,8 @@ bool isFolder(const fs::path& path) {
 std::string nameKey(const fs::path& absolute) {
     std::string key = absolute.generic_u8string();
     if (key.rfind("//?/", 0) == 0) key.erase(0, 4);
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return key;
 }
 

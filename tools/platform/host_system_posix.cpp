@@ -11,9 +11,7 @@ bool useSystemLocale(unsigned long lcid, std::string&) {
     return true;
 }
 
-void noteShellFailures(std::function<void(const std::string&)> note) {
-    vrk::win::setShellFailureSink(std::move(note));
-}
+void noteShellFailures(std::function<void(const std::string&)> note) { vrk::win::setShellFailureSink(std::move(note)); }
 
 bool loadRegistryFile(const std::string& path, std::string& error) {
     if (access(path.c_str(), F_OK) != 0) return true;
@@ -26,7 +24,8 @@ bool loadRegistryFile(const std::string& path, std::string& error) {
 bool saveRegistryFile(const std::string& path, std::string& error) {
     std::string reason;
     if (vrk::win::saveRegistry(path, &reason)) return true;
-    error = "cannot write the registry file " + path + ": " + reason + " (the demand-load entries of this run are lost)";
+    error =
+        "cannot write the registry file " + path + ": " + reason + " (the demand-load entries of this run are lost)";
     return false;
 }
 

@@ -7,9 +7,8 @@ namespace vrk::platform {
 bool useSystemLocale(unsigned long lcid, std::string& error) {
     const LCID wanted = static_cast<LCID>(lcid);
     DWORD codePage = 0;
-    const bool known =
-        GetLocaleInfoW(wanted, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                       reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) != 0;
+    const bool known = GetLocaleInfoW(wanted, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                                      reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) != 0;
     if (wanted == GetSystemDefaultLCID() || (known && codePage == GetACP())) return true;
     error =
         "--lcid " + std::to_string(lcid) +
@@ -26,8 +25,6 @@ bool loadRegistryFile(const std::string&, std::string& error) {
     return false;
 }
 
-bool saveRegistryFile(const std::string&, std::string&) {
-    return true;
-}
+bool saveRegistryFile(const std::string&, std::string&) { return true; }
 
 }  // namespace vrk::platform

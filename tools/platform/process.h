@@ -23,8 +23,8 @@ struct ProcessRun {
 // so that stopping it stops whatever it started. timeout in seconds, 0 for none; stop is polled a few
 // times a second. Stopped or timed out, it is asked to end (SIGTERM, Ctrl+Break on a console), which
 // lets it remove what it was writing, and killed 2 s later.
-ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       double timeout, const std::atomic<bool>& stop);
+ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments, double timeout,
+                       const std::atomic<bool>& stop);
 
 // "was killed by signal 11 (Segmentation fault)", "ended with exception 0xC0000005".
 std::string describeCrash(int status);
@@ -33,7 +33,6 @@ std::string describeCrash(int status);
 // On POSIX this process becomes it (exec), with glibc allowed to back large blocks by huge pages unless
 // GLIBC_TUNABLES says otherwise: the programs started so are hosts that read large drawings. When it
 // cannot start: error says why ("cannot start PROGRAM: reason") and the status is 127.
-int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               std::string& error);
+int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& error);
 
 }  // namespace vrk::platform

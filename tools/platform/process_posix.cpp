@@ -47,8 +47,8 @@ std::vector<char*> argumentVector(std::string& program, std::vector<std::string>
 
 // The one start of a program as a child: in a process group of its own, so that stopping it stops
 // whatever it started, and the terminal's Ctrl-C reaches this program, which decides.
-bool startProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& out,
-                  Pipe& err, pid_t& pid, std::string& error) {
+bool startProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& out, Pipe& err,
+                  pid_t& pid, std::string& error) {
     std::string programName = program.string();
     std::vector<std::string> args = arguments;
     const std::vector<char*> argv = argumentVector(programName, args);
@@ -80,8 +80,8 @@ bool startProcess(const std::filesystem::path& program, const std::vector<std::s
 
 }  // namespace
 
-ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       double timeout, const std::atomic<bool>& stop) {
+ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments, double timeout,
+                       const std::atomic<bool>& stop) {
     ProcessRun run;
     Pipe out, err;
     pid_t pid = -1;
@@ -148,9 +148,7 @@ std::string describeCrash(int status) {
     return "was killed by signal " + std::to_string(status) + " (" + strsignal(status) + ")";
 }
 
-
-int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               std::string& error) {
+int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& error) {
     // A drawing of 100 MB fills some 50,000 pages of 4 KB; under a hypervisor faulting them in costs more
     // than reading the file.
     setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 0);

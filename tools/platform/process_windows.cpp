@@ -54,8 +54,8 @@ bool startProcess(const std::filesystem::path& program, const std::vector<std::s
 
 }  // namespace
 
-ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       double timeout, const std::atomic<bool>& stop) {
+ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<std::string>& arguments, double timeout,
+                       const std::atomic<bool>& stop) {
     ProcessRun run;
     HANDLE outRead = nullptr, errRead = nullptr;
     PROCESS_INFORMATION process = {};
@@ -76,8 +76,8 @@ ProcessRun runCaptured(const std::filesystem::path& program, const std::vector<s
         CreatePipe(&errRead, &errWrite, &inherit, 0);
         SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                 0, nullptr);
+        HANDLE nul =
+            CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -139,9 +139,7 @@ std::string describeCrash(int status) {
     return text;
 }
 
-
-int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               std::string& error) {
+int runInPlace(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& error) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

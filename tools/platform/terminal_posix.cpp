@@ -4,9 +4,7 @@
 
 namespace vrk::platform {
 
-bool isTerminal(int fd) {
-    return isatty(fd) != 0;
-}
+bool isTerminal(int fd) { return isatty(fd) != 0; }
 
 void enableTerminalSequences() {}
 

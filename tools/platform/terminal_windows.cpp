@@ -20,9 +20,7 @@ BOOL WINAPI endInterrupted(DWORD event) {
 
 }  // namespace
 
-bool isTerminal(int fd) {
-    return _isatty(fd) != 0;
-}
+bool isTerminal(int fd) { return _isatty(fd) != 0; }
 
 void enableTerminalSequences() {
     DWORD mode = 0;

@@ -14,8 +14,8 @@ std::wstring widen(std::string_view utf8) {
 
 std::string narrow(std::wstring_view wide) {
     if (wide.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);

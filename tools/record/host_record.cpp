@@ -28,7 +28,7 @@ std::optional<BlockCounts> countsFrom(const json& object, const char* key) {
 }  // namespace
 
 std::string formatRecord(const HostRecord& record) {
-    json out = {{"record", kRecordName}, {"version", kVersion}, {"drawing", record.drawing},
+    json out = {{"record", kRecordName},   {"version", kVersion},     {"drawing", record.drawing},
                 {"output", record.output}, {"status", record.status}, {"error", record.error}};
     if (record.before) out["before"] = countsJson(*record.before);
     if (record.after) out["after"] = countsJson(*record.after);

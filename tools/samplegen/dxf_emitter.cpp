@@ -41,9 +41,7 @@ void Emitter::real(int c, double v) {
     mOut += '\n';
 }
 
-void Emitter::handle(int c, Handle h) {
-    str(c, hex(h));
-}
+void Emitter::handle(int c, Handle h) { str(c, hex(h)); }
 
 void Emitter::point(int c, double x, double y, double z) {
     real(c, x);
@@ -51,8 +49,8 @@ void Emitter::point(int c, double x, double y, double z) {
     real(c + 20, z);
 }
 
-void Emitter::head(std::string_view type, Handle h, Handle owner, const std::vector<Handle>& reactors,
-                   Handle xdict, int handleCode) {
+void Emitter::head(std::string_view type, Handle h, Handle owner, const std::vector<Handle>& reactors, Handle xdict,
+                   int handleCode) {
     str(0, type);
     handle(handleCode, h);
     if (!reactors.empty()) {

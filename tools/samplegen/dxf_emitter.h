@@ -22,8 +22,8 @@ public:
     void point(int code, double x, double y, double z = 0.0);  // code, code+10, code+20
 
     // 0 TYPE, 5 handle, optional reactors / extension dictionary groups, 330 owner.
-    void head(std::string_view type, Handle h, Handle owner, const std::vector<Handle>& reactors = {},
-              Handle xdict = 0, int handleCode = 5);
+    void head(std::string_view type, Handle h, Handle owner, const std::vector<Handle>& reactors = {}, Handle xdict = 0,
+              int handleCode = 5);
 
 private:
     void code(int c);

@@ -22,9 +22,7 @@ struct Rng {
         s ^= s >> 27;
         return s * 0x2545F4914F6CDD1DULL;
     }
-    double uniform(double lo, double hi) {
-        return lo + (hi - lo) * double(next() >> 11) / double(1ULL << 53);
-    }
+    double uniform(double lo, double hi) { return lo + (hi - lo) * double(next() >> 11) / double(1ULL << 53); }
     int below(int n) { return int(next() % std::uint64_t(n)); }
 };
 
@@ -33,13 +31,11 @@ struct LayerDef {
     int color;
     int flags;
 };
-const LayerDef kLayers[] = {{"0", 7, 0},           {"Geometry", 3, 0},
-                            {"Hidden_Off", -1, 0}, {"Hidden_Frozen", 5, 1},
-                            {"Locked", 2, 4},      {"Defpoints", 7, 0}};
+const LayerDef kLayers[] = {{"0", 7, 0},      {"Geometry", 3, 0}, {"Hidden_Off", -1, 0}, {"Hidden_Frozen", 5, 1},
+                            {"Locked", 2, 4}, {"Defpoints", 7, 0}};
 enum { kLayerZero, kLayerGeometry, kLayerOff, kLayerFrozen, kLayerLocked, kLayerDefpoints, kLayerCount };
 
-const char* const kAppIds[] = {"ACAD", "AcDbDynamicBlockTrueName", "AcDbDynamicBlockGUID",
-                               "AcDbBlockRepBTag"};
+const char* const kAppIds[] = {"ACAD", "AcDbDynamicBlockTrueName", "AcDbDynamicBlockGUID", "AcDbBlockRepBTag"};
 constexpr int kStates = 2;
 
 struct Insert {
@@ -64,8 +60,7 @@ struct Dyn {
 
 class Generator {
 public:
-    explicit Generator(const Options& o)
-        : mO(o), mRng(o.seed), mNext(o.firstHandle < 0x20 ? 0x20 : o.firstHandle) {}
+    explicit Generator(const Options& o) : mO(o), mRng(o.seed), mNext(o.firstHandle < 0x20 ? 0x20 : o.firstHandle) {}
     std::string run();
 
 private:
@@ -79,13 +74,12 @@ private:
     void blockBegin(Emitter& e, Handle h, Handle br, const std::string& name, int flags);
     void blockEnd(Emitter& e, Handle h, Handle br);
     void entity(Emitter& e, Handle h, Handle owner, int layer, bool invisible, int kind);
-    void insert(Emitter& e, Handle h, Handle owner, const std::string& block, double x, double y,
-                Handle xdict = 0, int layer = kLayerZero, bool invisible = false);
+    void insert(Emitter& e, Handle h, Handle owner, const std::string& block, double x, double y, Handle xdict = 0,
+                int layer = kLayerZero, bool invisible = false);
     void entities(Emitter& e);
     void objects(Emitter& e);
-    void dictionary(Emitter& e, Handle h, Handle owner,
-                    const std::vector<std::pair<std::string, Handle>>& entries, bool hard,
-                    bool reactor = true);
+    void dictionary(Emitter& e, Handle h, Handle owner, const std::vector<std::pair<std::string, Handle>>& entries,
+                    bool hard, bool reactor = true);
     void layout(Emitter& e, Handle h, const char* name, int tab, Handle br);
     void classes(Emitter& e);
     void header(Emitter& e);
@@ -100,24 +94,21 @@ private:
     Handle mVport = 0, mLtByBlock = 0, mLtByLayer = 0, mLtContinuous = 0, mStyle = 0, mDimstyle = 0;
     Handle mLayers[kLayerCount] = {};
     Handle mAppids[4] = {};
-    Handle mMsBr = 0, mMsBlock = 0, mMsEnd = 0, mPsBr = 0, mPsBlock = 0, mPsEnd = 0, mMsLayout = 0,
-           mPsLayout = 0;
+    Handle mMsBr = 0, mMsBlock = 0, mMsEnd = 0, mPsBr = 0, mPsBlock = 0, mPsEnd = 0, mMsLayout = 0, mPsLayout = 0;
     Handle mRoot = 0, mGroupDict = 0, mLayoutDict = 0, mPlotStyleDict = 0, mPlaceholder = 0;
-    Handle mTagBr = 0, mTagBlock = 0, mTagEnd = 0, mTagAttdef = 0, mTagInsert = 0, mTagAttrib = 0,
-           mTagSeqend = 0;
+    Handle mTagBr = 0, mTagBlock = 0, mTagEnd = 0, mTagAttdef = 0, mTagInsert = 0, mTagAttrib = 0, mTagSeqend = 0;
     Handle mMinsert = 0;
     Handle mBigBr = 0, mBigBlock = 0, mBigEnd = 0, mBigInsert = 0;
     std::vector<Dyn> mDyns;
 };
 
 void Generator::plan() {
-    for (Handle* h :
-         {&mVportTable,   &mLtypeTable,    &mLayerTable,    &mStyleTable,  &mViewTable, &mUcsTable,
-          &mAppidTable,   &mDimstyleTable, &mBrTable,       &mVport,       &mLtByBlock, &mLtByLayer,
-          &mLtContinuous, &mStyle,         &mDimstyle,      &mMsBr,        &mMsBlock,   &mMsEnd,
-          &mPsBr,         &mPsBlock,       &mPsEnd,         &mMsLayout,    &mPsLayout,  &mRoot,
-          &mGroupDict,    &mLayoutDict,    &mPlotStyleDict, &mPlaceholder, &mTagBr,     &mTagBlock,
-          &mTagEnd,       &mTagAttdef,     &mTagInsert,     &mTagAttrib,   &mTagSeqend, &mMinsert}) {
+    for (Handle* h : {&mVportTable,   &mLtypeTable,    &mLayerTable,    &mStyleTable,  &mViewTable, &mUcsTable,
+                      &mAppidTable,   &mDimstyleTable, &mBrTable,       &mVport,       &mLtByBlock, &mLtByLayer,
+                      &mLtContinuous, &mStyle,         &mDimstyle,      &mMsBr,        &mMsBlock,   &mMsEnd,
+                      &mPsBr,         &mPsBlock,       &mPsEnd,         &mMsLayout,    &mPsLayout,  &mRoot,
+                      &mGroupDict,    &mLayoutDict,    &mPlotStyleDict, &mPlaceholder, &mTagBr,     &mTagBlock,
+                      &mTagEnd,       &mTagAttdef,     &mTagInsert,     &mTagAttrib,   &mTagSeqend, &mMinsert}) {
         *h = alloc();
     }
     for (Handle& h : mLayers) h = alloc();
@@ -134,8 +125,8 @@ void Generator::plan() {
         char name[32];
         std::snprintf(name, sizeof name, "DynDoor_%zu", k + 1);
         d.name = name;
-        for (Handle* h : {&d.br, &d.block, &d.endblk, &d.xdict, &d.graph, &d.param, &d.grip, &d.nested,
-                          &d.nestedBr, &d.nestedBlock, &d.nestedEnd}) {
+        for (Handle* h : {&d.br, &d.block, &d.endblk, &d.xdict, &d.graph, &d.param, &d.grip, &d.nested, &d.nestedBr,
+                          &d.nestedBlock, &d.nestedEnd}) {
             *h = alloc();
         }
         d.reps.resize(std::size_t(mO.representations < 0 ? 0 : mO.representations));
@@ -143,8 +134,7 @@ void Generator::plan() {
             Rep& rep = d.reps[r];
             rep.name = "*U" + std::to_string(mAnonCounter++);
             rep.state = int(r % kStates);
-            for (Handle* h :
-                 {&rep.br, &rep.block, &rep.endblk, &rep.xdict, &rep.repDict, &rep.repData, &rep.nested}) {
+            for (Handle* h : {&rep.br, &rep.block, &rep.endblk, &rep.xdict, &rep.repDict, &rep.repData, &rep.nested}) {
                 *h = alloc();
             }
             rep.inserts.resize(std::size_t(mO.referencesPerRep < 0 ? 0 : mO.referencesPerRep));
@@ -188,8 +178,7 @@ void Generator::blockRecord(Emitter& e, Handle h, const std::string& name, Handl
         e.str(1000, name);
         e.str(1001, "AcDbDynamicBlockGUID");
         char guid[64];
-        std::snprintf(guid, sizeof guid, "{%08llX-0000-4000-8000-%012llX}",
-                      (unsigned long long)(h & 0xFFFFFFFF),
+        std::snprintf(guid, sizeof guid, "{%08llX-0000-4000-8000-%012llX}", (unsigned long long)(h & 0xFFFFFFFF),
                       (unsigned long long)(mRng.next() & 0xFFFFFFFFFFFFULL));
         e.str(1000, guid);
     }
@@ -368,8 +357,8 @@ void Generator::entity(Emitter& e, Handle h, Handle owner, int layer, bool invis
     }
 }
 
-void Generator::insert(Emitter& e, Handle h, Handle owner, const std::string& block, double x, double y,
-                       Handle xdict, int layer, bool invisible) {
+void Generator::insert(Emitter& e, Handle h, Handle owner, const std::string& block, double x, double y, Handle xdict,
+                       int layer, bool invisible) {
     e.head("INSERT", h, owner, {}, xdict);
     e.str(100, "AcDbEntity");
     e.str(8, kLayers[layer].name);
@@ -517,8 +506,7 @@ void Generator::entities(Emitter& e) {
 }
 
 void Generator::dictionary(Emitter& e, Handle h, Handle owner,
-                           const std::vector<std::pair<std::string, Handle>>& entries, bool hard,
-                           bool reactor) {
+                           const std::vector<std::pair<std::string, Handle>>& entries, bool hard, bool reactor) {
     e.head("DICTIONARY", h, owner, reactor ? std::vector<Handle>{owner} : std::vector<Handle>{});
     e.str(100, "AcDbDictionary");
     if (hard) e.integer(280, 1);
@@ -574,10 +562,9 @@ void Generator::layout(Emitter& e, Handle h, const char* name, int tab, Handle b
 void Generator::objects(Emitter& e) {
     e.str(0, "SECTION");
     e.str(2, "OBJECTS");
-    dictionary(
-        e, mRoot, 0,
-        {{"ACAD_GROUP", mGroupDict}, {"ACAD_LAYOUT", mLayoutDict}, {"ACAD_PLOTSTYLENAME", mPlotStyleDict}},
-        false, false);
+    dictionary(e, mRoot, 0,
+               {{"ACAD_GROUP", mGroupDict}, {"ACAD_LAYOUT", mLayoutDict}, {"ACAD_PLOTSTYLENAME", mPlotStyleDict}},
+               false, false);
     dictionary(e, mGroupDict, mRoot, {}, false);
     dictionary(e, mLayoutDict, mRoot, {{"Layout1", mPsLayout}, {"Model", mMsLayout}}, false);
     e.head("ACDBDICTIONARYWDFLT", mPlotStyleDict, mRoot, {mRoot});
@@ -648,8 +635,7 @@ void Generator::objects(Emitter& e) {
             e.handle(340, d.br);
             for (const Insert& in : rep.inserts) {
                 dictionary(e, in.xdict, in.h, {{"AcDbBlockRepresentation", in.repDict}}, true);
-                dictionary(e, in.repDict, in.xdict, {{"AcDbRepData", in.repData}, {"AppDataCache", in.cache}},
-                           true);
+                dictionary(e, in.repDict, in.xdict, {{"AcDbRepData", in.repData}, {"AppDataCache", in.cache}}, true);
                 e.head("XRECORD", in.repData, in.repDict, {in.repDict});
                 e.str(100, "AcDbXrecord");
                 e.integer(280, 1);

@@ -71,7 +71,8 @@ bool readScript(const std::string& path, std::vector<std::string>& commands) {
     if (!in) return false;
     std::string line;
     for (bool first = true; std::getline(in, line); first = false) {
-        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // the byte-order mark an editor may put first
+        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3);  // the byte-order mark an editor may put first
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) commands.push_back(line);
     }
@@ -92,15 +93,15 @@ std::optional<int> parseBatchOptions(int argc, char** argv, BatchOptions& option
     auto* noBackupFlag = app.add_flag("--no-backup", noBackup, "with --in-place, keep no NAME.bak")->needs(inPlace);
     app.add_flag("--numbered-backups", options.numberedBackups,
                  "with --in-place, back up to NAME.1.bak, ... when NAME.bak exists")
-        ->needs(inPlace)->excludes(noBackupFlag);
+        ->needs(inPlace)
+        ->excludes(noBackupFlag);
     out->excludes(inPlace);
     app.add_flag("-n,--dry-run", options.dryRun, "write nothing; report what would change");
     std::string commands;
     std::string script;
-    auto* commandsOption = app.add_option("--commands", commands,
-                                          "host commands to run, \"cmd;cmd\" (default: vrk)")->type_name("LIST");
-    app.add_option("--script", script, "host commands to run, one a line")
-        ->type_name("FILE")->excludes(commandsOption);
+    auto* commandsOption =
+        app.add_option("--commands", commands, "host commands to run, \"cmd;cmd\" (default: vrk)")->type_name("LIST");
+    app.add_option("--script", script, "host commands to run, one a line")->type_name("FILE")->excludes(commandsOption);
     vrk::options::addHostOptions(app, options.host);
     app.add_option("--module", options.module, "module for the hosts to load instead of the release's own")
         ->type_name("FILE");
@@ -113,9 +114,9 @@ std::optional<int> parseBatchOptions(int argc, char** argv, BatchOptions& option
         ->type_name("SECONDS");
     vrk::options::addQuietFlag(app, options.quiet, "no progress and no summary; failures only");
     app.add_option("--report", options.report, "write a report, CSV or JSON Lines by the extension")
-        ->type_name("FILE")->check([](const std::string& path) {
-            return reportFormatOf(path) == ReportFormat::Unknown ? "the report's extension must be .csv or .jsonl"
-                                                                 : "";
+        ->type_name("FILE")
+        ->check([](const std::string& path) {
+            return reportFormatOf(path) == ReportFormat::Unknown ? "the report's extension must be .csv or .jsonl" : "";
         });
 
     const std::string usage = app.help() + "\n" + kDetails;

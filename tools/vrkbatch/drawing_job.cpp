@@ -80,22 +80,17 @@ void readRecord(const ProcessRun& run, const BatchOptions& options, DrawingResul
     result.after = record.after;
     result.message = record.output;
     result.outcome = *record.before == *record.after ? Outcome::NothingToDo : Outcome::Solidified;
-    if (record.saved)
-        result.bytesAfter = record.bytesAfter;
+    if (record.saved) result.bytesAfter = record.bytesAfter;
     else if (options.inPlace && !options.dryRun)
         result.bytesAfter = result.bytesBefore;  // unchanged, so not written: the drawing is its own result
 }
 
-void runHostOn(const Drawing& drawing, const BatchOptions& options, const fs::path& host,
-               const std::atomic<bool>& stop, DrawingResult& result) {
+void runHostOn(const Drawing& drawing, const BatchOptions& options, const fs::path& host, const std::atomic<bool>& stop,
+               DrawingResult& result) {
     const ProcessRun run = vrk::platform::runCaptured(host, hostArguments(drawing, options), options.timeout, stop);
     switch (run.end) {
-        case ProcessRun::End::NotStarted:
-            result.error = run.startError;
-            return;
-        case ProcessRun::End::Crashed:
-            result.error = "the host " + vrk::platform::describeCrash(run.status);
-            return;
+        case ProcessRun::End::NotStarted: result.error = run.startError; return;
+        case ProcessRun::End::Crashed: result.error = "the host " + vrk::platform::describeCrash(run.status); return;
         case ProcessRun::End::TimedOut: {
             result.outcome = Outcome::TimedOut;
             char text[64];
@@ -103,12 +98,8 @@ void runHostOn(const Drawing& drawing, const BatchOptions& options, const fs::pa
             result.error = text;
             return;
         }
-        case ProcessRun::End::Stopped:
-            result.outcome = Outcome::Interrupted;
-            return;
-        case ProcessRun::End::Exited:
-            readRecord(run, options, result);
-            return;
+        case ProcessRun::End::Stopped: result.outcome = Outcome::Interrupted; return;
+        case ProcessRun::End::Exited: readRecord(run, options, result); return;
     }
 }
 
@@ -141,14 +132,12 @@ DrawingResult runDrawing(const Drawing& drawing, const BatchOptions& options, co
     }
     vrk::platform::FileLock lock;
     switch (lock.acquire(drawing.source, result.error)) {
-        case vrk::platform::FileLock::State::Held:
-            break;
+        case vrk::platform::FileLock::State::Held: break;
         case vrk::platform::FileLock::State::InUse:
             result.outcome = Outcome::Skipped;
             result.error = "in use by another run";
             return finish();
-        case vrk::platform::FileLock::State::Failed:
-            return finish();
+        case vrk::platform::FileLock::State::Failed: return finish();
     }
     std::error_code ec;
     result.bytesBefore = fs::file_size(systemName(drawing.source), ec);

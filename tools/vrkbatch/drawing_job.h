@@ -22,7 +22,7 @@ struct Drawing {
     std::filesystem::path target;  // where the result goes (the source itself with --in-place)
     std::string skipReason;        // set: the drawing is not run, and failed unless skipped is true
     bool skipped = false;
-    bool dwg = false;              // a DWG drawing, left out (skipped)
+    bool dwg = false;  // a DWG drawing, left out (skipped)
 };
 
 struct DrawingResult {

@@ -57,12 +57,9 @@ std::vector<Found> findDrawings(const BatchOptions& options, const std::string& 
     std::vector<Found> found;
     for (const std::string& name : options.paths) {
         const fs::path path = fs::u8path(name);
-        if (isFolder(path))
-            scanFolder(path, options.recursive, outIdentity, found);
-        else if (fileIdentity(path))
-            found.push_back({path, path.filename(), {}, hasExtension(path, ".dwg")});
-        else
-            found.push_back({path, {}, whyMissing(path)});
+        if (isFolder(path)) scanFolder(path, options.recursive, outIdentity, found);
+        else if (fileIdentity(path)) found.push_back({path, path.filename(), {}, hasExtension(path, ".dwg")});
+        else found.push_back({path, {}, whyMissing(path)});
     }
     return found;
 }
@@ -72,7 +69,8 @@ std::vector<Found> findDrawings(const BatchOptions& options, const std::string& 
 std::vector<Drawing> listDrawings(const BatchOptions& options) {
     const fs::path outDir = fs::u8path(options.outDir);
     const bool toOut = !options.inPlace && !options.outDir.empty();
-    const std::vector<Found> found = findDrawings(options, options.outDir.empty() ? std::string() : nameIdentity(outDir));
+    const std::vector<Found> found =
+        findDrawings(options, options.outDir.empty() ? std::string() : nameIdentity(outDir));
 
     // Every input, to refuse any result that would land on one (also through a link or a second name).
     std::vector<std::string> identities;

@@ -10,8 +10,8 @@
 namespace vrk::batch {
 
 using vrk::platform::absoluteName;
-using vrk::platform::FolderEntry;
 using vrk::platform::fileIdentity;
+using vrk::platform::FolderEntry;
 using vrk::platform::isFolder;
 using vrk::platform::readFolder;
 using vrk::platform::systemName;

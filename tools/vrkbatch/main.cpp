@@ -23,9 +23,7 @@ using namespace vrk::options;
 namespace {
 
 // vrkhost beside this program.
-fs::path defaultHost() {
-    return vrk::platform::ownFolder() / ("vrkhost" VRK_PROGRAM_SUFFIX);
-}
+fs::path defaultHost() { return vrk::platform::ownFolder() / ("vrkhost" VRK_PROGRAM_SUFFIX); }
 
 // Workers take the drawings in order; once interrupted they start no more.
 class Batch {
@@ -58,7 +56,8 @@ public:
     std::vector<ReportRow> rows() const {
         std::vector<ReportRow> rows;
         for (size_t i = 0; i < mDrawings.size(); ++i)
-            if (mResults[i] && mResults[i]->outcome != Outcome::Interrupted) rows.push_back({&mDrawings[i], &*mResults[i]});
+            if (mResults[i] && mResults[i]->outcome != Outcome::Interrupted)
+                rows.push_back({&mDrawings[i], &*mResults[i]});
         return rows;
     }
 
@@ -128,6 +127,4 @@ int run(int argc, char** argv) {
 
 }  // namespace vrk::batch
 
-int main(int argc, char** argv) {
-    return vrk::platform::runWithUtf8Arguments(argc, argv, vrk::batch::run);
-}
+int main(int argc, char** argv) { return vrk::platform::runWithUtf8Arguments(argc, argv, vrk::batch::run); }

@@ -13,9 +13,18 @@ namespace vrk::batch {
 
 namespace {
 
-const char* const kColumns[] = {"path",           "result",          "outcome",           "message",
-                                "dictionaries_before", "invisible_before", "dictionaries_after", "invisible_after",
-                                "bytes_before",   "bytes_after",     "seconds",           "error"};
+const char* const kColumns[] = {"path",
+                                "result",
+                                "outcome",
+                                "message",
+                                "dictionaries_before",
+                                "invisible_before",
+                                "dictionaries_after",
+                                "invisible_after",
+                                "bytes_before",
+                                "bytes_after",
+                                "seconds",
+                                "error"};
 
 std::string lowerExtension(const std::string& path) {
     std::string extension = std::filesystem::u8path(path).extension().u8string();
@@ -36,12 +45,11 @@ nlohmann::json fields(const ReportRow& row) {
         return c ? std::optional<long>(dictionaries ? c->withDictionary : c->invisible) : std::nullopt;
     };
     const bool wrote = r.outcome == Outcome::Solidified || r.outcome == Outcome::NothingToDo;
-    return nlohmann::json::array({row.drawing->source.u8string(),
-                                  wrote && r.bytesAfter ? row.drawing->target.u8string() : std::string(),
-                                  outcomeName(r.outcome), r.message, number(count(r.before, true)),
-                                  number(count(r.before, false)), number(count(r.after, true)),
-                                  number(count(r.after, false)), number(r.bytesBefore), number(r.bytesAfter),
-                                  nlohmann::json::parse(seconds), r.error});
+    return nlohmann::json::array(
+        {row.drawing->source.u8string(), wrote && r.bytesAfter ? row.drawing->target.u8string() : std::string(),
+         outcomeName(r.outcome), r.message, number(count(r.before, true)), number(count(r.before, false)),
+         number(count(r.after, true)), number(count(r.after, false)), number(r.bytesBefore), number(r.bytesAfter),
+         nlohmann::json::parse(seconds), r.error});
 }
 
 // RFC 4180: a field with a comma, quote or line break is quoted, its quotes doubled.

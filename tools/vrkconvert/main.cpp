@@ -87,14 +87,10 @@ int run(int argc, char** argv) {
             if (!options.quiet)
                 std::cerr << "vrkconvert: wrote " << paths[1] << " (solidified from " << paths[0] << ")\n";
             return kExitSuccess;
-        case CONVERSION_NO_FILE:
-            return kExitNotRead;
-        case CONVERSION_BAD_BLOCKS:
-            return kExitBadBlocks;
-        case CONVERSION_NOT_SAVED:
-            return kExitNotWritten;
-        default:
-            return kExitFailed;
+        case CONVERSION_NO_FILE: return kExitNotRead;
+        case CONVERSION_BAD_BLOCKS: return kExitBadBlocks;
+        case CONVERSION_NOT_SAVED: return kExitNotWritten;
+        default: return kExitFailed;
     }
 }
 

@@ -45,8 +45,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     CLI::App app("", "vrkconvert");
     vrk::options::addHostOptions(app, options.host);
     vrk::options::addQuietFlag(app, options.quiet, "no line when TARGET is written");
-    CLI::Option* pAscii =
-        app.add_flag_callback("--ascii", [&] { options.encoding = vrk::emu::SaveEncoding::Ascii; });
+    CLI::Option* pAscii = app.add_flag_callback("--ascii", [&] { options.encoding = vrk::emu::SaveEncoding::Ascii; });
     CLI::Option* pBinary =
         app.add_flag_callback("--binary", [&] { options.encoding = vrk::emu::SaveEncoding::Binary; });
     pAscii->excludes(pBinary);
@@ -57,13 +56,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         return status;
     std::string refusal;
     const std::string& target = options.target;
-    if (options.source.empty())
-        refusal = "SOURCE is empty: it names no file";
-    else if (target.empty())
-        refusal = "TARGET is empty: it names no file";
+    if (options.source.empty()) refusal = "SOURCE is empty: it names no file";
+    else if (target.empty()) refusal = "TARGET is empty: it names no file";
     else if (namesDwgFile(target))
-        refusal = "TARGET " + target +
-                  " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
+        refusal = "TARGET " + target + " names a DWG file, but vrkconvert writes DXF only; give a name ending in .dxf";
     if (refusal.empty()) return std::nullopt;
     return vrk::options::reportUsageError(app.get_name(), refusal);
 }

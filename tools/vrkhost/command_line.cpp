@@ -4,9 +4,7 @@ namespace vrk::host {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 }  // namespace
 

@@ -21,10 +21,8 @@ std::string& firstErrorText() {
 }  // namespace
 
 void reportNote(const std::string& text) {
-    if (gpConsole != nullptr)
-        gpConsole->report(text);
-    else
-        std::cerr << "vrkhost: " << text << '\n';
+    if (gpConsole != nullptr) gpConsole->report(text);
+    else std::cerr << "vrkhost: " << text << '\n';
 }
 
 void reportError(const std::string& text) {
@@ -32,9 +30,7 @@ void reportError(const std::string& text) {
     reportNote(text);
 }
 
-const std::string& firstError() {
-    return firstErrorText();
-}
+const std::string& firstError() { return firstErrorText(); }
 
 void Console::print(const std::string& text) {
     if (text.empty()) return;

@@ -79,11 +79,11 @@ std::string describeDrawing(AcDbDatabase* pDb) {
     Summary s;
     countBlocks(pDb, s);
     countLayers(pDb, s);
-    return "Block definitions: " + std::to_string(s.blocks) + ", with an extension dictionary: " +
-           std::to_string(s.withDictionary) + ", invisible entities in them: " +
-           std::to_string(s.invisibleInBlocks) + "\nLayers: " + std::to_string(s.layers) + ", off: " +
-           std::to_string(s.layersOff) + ", frozen: " + std::to_string(s.layersFrozen) +
-           ", locked: " + std::to_string(s.layersLocked);
+    return "Block definitions: " + std::to_string(s.blocks) +
+           ", with an extension dictionary: " + std::to_string(s.withDictionary) +
+           ", invisible entities in them: " + std::to_string(s.invisibleInBlocks) +
+           "\nLayers: " + std::to_string(s.layers) + ", off: " + std::to_string(s.layersOff) +
+           ", frozen: " + std::to_string(s.layersFrozen) + ", locked: " + std::to_string(s.layersLocked);
 }
 
 }  // namespace vrk::host

@@ -10,4 +10,4 @@ namespace vrk::host {
 std::string describeDrawing(AcDbDatabase* pDb);
 // What INFO counts in the block definitions.
 vrk::record::BlockCounts countBlockContent(AcDbDatabase* pDb);
-}
+}  // namespace vrk::host

@@ -37,9 +37,7 @@ const HostCommand kCommands[] = {
 };
 
 // A file that cannot be read or written is the program's error, on standard error.
-void reportFileError(const std::string& error) {
-    reportError(error);
-}
+void reportFileError(const std::string& error) { reportError(error); }
 
 // The value typed for an integer variable, or the host's message refusing it.
 bool integerValue(const std::string& text, const std::string& name, short& value, std::string& message) {
@@ -56,8 +54,8 @@ bool integerValue(const std::string& text, const std::string& name, short& value
     }
     const auto range = vrk::emu::integerVariableRange(name);
     if (range && (number < range->first || number > range->second)) {
-        message = "Value must be between " + std::to_string(range->first) + " and " +
-                  std::to_string(range->second) + ".";
+        message =
+            "Value must be between " + std::to_string(range->first) + " and " + std::to_string(range->second) + ".";
         return false;
     }
     value = static_cast<short>(number);
@@ -105,12 +103,8 @@ CommandResult setVariable(Console& console, const CommandLine& command) {
             acdbFree(current.resval.rstring);
             rb.resval.rstring = const_cast<ACHAR*>(hostValue.c_str());
             break;
-        case RTSHORT:
-            valid = integerValue(value, name, rb.resval.rint, message);
-            break;
-        default:
-            valid = realValue(value, rb.resval.rreal, message);
-            break;
+        case RTSHORT: valid = integerValue(value, name, rb.resval.rint, message); break;
+        default: valid = realValue(value, rb.resval.rreal, message); break;
     }
     if (!valid) {
         console.printLine(message);
@@ -134,9 +128,7 @@ CommandResult getVariable(Console& console, const std::string& name) {
             console.printLine(fromHost(rb.resval.rstring));
             acdbFree(rb.resval.rstring);
             break;
-        case RTSHORT:
-            console.printLine(std::to_string(rb.resval.rint));
-            break;
+        case RTSHORT: console.printLine(std::to_string(rb.resval.rint)); break;
         default: {
             char text[64];
             std::snprintf(text, sizeof(text), "%.6g", rb.resval.rreal);

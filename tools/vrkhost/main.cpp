@@ -37,7 +37,8 @@ bool reportLeftOpen(const std::string& command) {
         message << command << " left " << open - knownOpen << " object(s) open";
         if (open > knownOpen) {
             message << " (handles";
-            for (const std::uint64_t handle : calls.openHandles()) message << ' ' << std::hex << std::uppercase << handle;
+            for (const std::uint64_t handle : calls.openHandles())
+                message << ' ' << std::hex << std::uppercase << handle;
             message << std::dec << ')';
         }
         message << " and " << iterators - knownIterators << " iterator(s) alive";
@@ -67,14 +68,10 @@ CommandResult runCommand(Session& session, Console& console, const CommandLine& 
 int statusOf(CommandResult result) {
     switch (result) {
         case CommandResult::Done:
-        case CommandResult::Quit:
-            return kExitSuccess;
-        case CommandResult::NotRead:
-            return kExitNotRead;
-        case CommandResult::NotWritten:
-            return kExitNotWritten;
-        default:
-            return kExitFailed;
+        case CommandResult::Quit: return kExitSuccess;
+        case CommandResult::NotRead: return kExitNotRead;
+        case CommandResult::NotWritten: return kExitNotWritten;
+        default: return kExitFailed;
     }
 }
 
@@ -83,8 +80,7 @@ int statusOf(CommandResult result) {
 // next line of standard input.
 class CommandLines {
 public:
-    explicit CommandLines(const Options& options)
-        : mLines(options.commands), mFromOptions(!options.commands.empty()) {}
+    explicit CommandLines(const Options& options) : mLines(options.commands), mFromOptions(!options.commands.empty()) {}
 
     // Reads all of standard input now, so that every line can be checked before any runs.
     void readAll() {
@@ -147,8 +143,7 @@ bool refuseSessionCommands(const std::vector<std::string>& lines) {
 }
 
 // Runs the commands; with stopOnFailure the first one that fails ends the run.
-int runCommands(Session& session, Console& console, CommandLines& lines, bool interactive,
-                bool stopOnFailure) {
+int runCommands(Session& session, Console& console, CommandLines& lines, bool interactive, bool stopOnFailure) {
     int status = 0;
     std::string line;
     while (lines.next(line, console, interactive)) {
@@ -165,8 +160,7 @@ int runCommands(Session& session, Console& console, CommandLines& lines, bool in
         }
         if (status != 0 && stopOnFailure) {
             std::string later;
-            while (lines.next(later, console, false) &&
-                   later.find_first_not_of(" \t\r") == std::string::npos) {
+            while (lines.next(later, console, false) && later.find_first_not_of(" \t\r") == std::string::npos) {
             }
             if (!later.empty() && later.find_first_not_of(" \t\r") != std::string::npos)
                 reportNote("a command failed: the commands after it were not run");
@@ -232,8 +226,7 @@ int runSession(const Options& options, Console& console, vrk::record::HostRecord
     int status = runCommands(session, console, lines, interactive, !interactive);
     if (options.batch) {
         record.after = countBlockContent(session.database());
-        if (status == 0 && (options.save || !options.saveAs.empty()))
-            status = saveForBatch(session, options, record);
+        if (status == 0 && (options.save || !options.saveAs.empty())) status = saveForBatch(session, options, record);
     }
     const std::string unsaved = session.unsavedChanges();
     if (!unsaved.empty()) reportNote(unsaved);
@@ -269,8 +262,7 @@ int run(int argc, char** argv) {
     if (status != 0) {
         record.error = firstError();
         // A command's own refusal is printed as its output: its last line says why.
-        if (record.error.empty())
-            record.error = trimmed(record.output.substr(record.output.find_last_of('\n') + 1));
+        if (record.error.empty()) record.error = trimmed(record.output.substr(record.output.find_last_of('\n') + 1));
     }
     const std::string line = vrk::record::formatRecord(record) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);

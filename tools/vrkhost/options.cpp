@@ -107,14 +107,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
             vrk::options::parseCommandLine(app, argc, argv, kUsage, vrk::options::kVrkhost))
         return status;
     std::string refusal;
-    if (pDrawing->count() > 0 && options.drawing.empty())
-        refusal = "DRAWING is empty: it names no file";
-    else if (options.batch && options.drawing.empty())
-        refusal = "--batch needs a DRAWING";
-    else if (pSaveAs->count() > 0 && options.saveAs.empty())
-        refusal = "--save-as is empty: it names no file";
-    else if (pBackup->count() > 0 && options.backup.empty())
-        refusal = "--backup is empty: it names no file";
+    if (pDrawing->count() > 0 && options.drawing.empty()) refusal = "DRAWING is empty: it names no file";
+    else if (options.batch && options.drawing.empty()) refusal = "--batch needs a DRAWING";
+    else if (pSaveAs->count() > 0 && options.saveAs.empty()) refusal = "--save-as is empty: it names no file";
+    else if (pBackup->count() > 0 && options.backup.empty()) refusal = "--backup is empty: it names no file";
     if (refusal.empty()) return std::nullopt;
     return vrk::options::reportUsageError(app.get_name(), refusal);
 }

@@ -68,8 +68,7 @@ bool Session::saveDrawing(const std::string& path, std::string& error) {
 
 std::string Session::unsavedChanges() const {
     // Objects opened for write that ended as they were read leave nothing to save.
-    if (vrk::emu::modificationCount(mpDb.get()) == mSavedModifications ||
-        !vrk::emu::differsFromFileRead(mpDb.get()))
+    if (vrk::emu::modificationCount(mpDb.get()) == mSavedModifications || !vrk::emu::differsFromFileRead(mpDb.get()))
         return std::string();
     return "the changes to " + (mDrawingPath.empty() ? std::string("the new drawing") : mDrawingPath) +
            " were not saved";
