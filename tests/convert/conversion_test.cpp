@@ -123,7 +123,7 @@ protected:
 TEST_F(ConversionTest, ErasesInvisibleEntitiesBehindLockedLayersAndKeepsSwitchesAndDictionaries) {
     DrawingText d = layeredDrawing();
     d.writeTo(source);
-    const std::string before = readWholeFile(source);
+    const std::string before = fileContents(source);
     const Result original = readBack(source);
     hostCalls().setLogging(true);
     convert();
@@ -133,7 +133,7 @@ TEST_F(ConversionTest, ErasesInvisibleEntitiesBehindLockedLayersAndKeepsSwitches
     EXPECT_EQ(r.invisibleInBlocks, 0);
     EXPECT_EQ(r.blocksWithDictionary, 1);
     EXPECT_EQ(r.switches, original.switches);
-    EXPECT_EQ(readWholeFile(source), before);
+    EXPECT_EQ(fileContents(source), before);
 
     // Success is written once the side database is gone.
     const std::vector<std::string> ops = hostCalls().loggedOps();
@@ -162,7 +162,7 @@ TEST_F(ConversionTest, ReadsDenyingWritesAndHonoursTheEditorsOpenFiles) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         layeredDrawing().writeTo(target);
-        const std::string before = readWholeFile(target);
+        const std::string before = fileContents(target);
         AcDbDatabase editorDb(false, true);
         ASSERT_EQ(editorDb.readDwgFile(vrk::emu::toHost(c.heldPath).c_str(), c.heldShareMode), Acad::eOk);
         vrk::emu::clearTranscript();
@@ -174,7 +174,7 @@ TEST_F(ConversionTest, ReadsDenyingWritesAndHonoursTheEditorsOpenFiles) {
         EXPECT_EQ(read.shareMode, 0x20);
         EXPECT_FALSE(read.allowCodePageConversion);
         if (c.status != CONVERSION_DONE) {
-            EXPECT_EQ(readWholeFile(target), before);
+            EXPECT_EQ(fileContents(target), before);
         }
     }
 }
@@ -213,7 +213,7 @@ TEST_F(ConversionTest, CurrentLayerIsReadFromAndWrittenBackToTheDrawingFile) {
         ASSERT_EQ(db.setClayer(layerNamed(db, ACRX_T("Doors"))), Acad::eOk);
         ASSERT_EQ(db.saveAs(vrk::emu::toHost(target).c_str()), Acad::eOk);
     }
-    EXPECT_NE(readWholeFile(target).find("$CLAYER\n8\nDoors\n"), std::string::npos);
+    EXPECT_NE(fileContents(target).find("$CLAYER\n8\nDoors\n"), std::string::npos);
     AcDbDatabase db(false, true);
     ASSERT_EQ(db.readDwgFile(vrk::emu::toHost(target).c_str()), Acad::eOk);
     EXPECT_EQ(currentLayerOf(db), "Doors");
@@ -326,7 +326,7 @@ TEST_F(ConversionTest, FailedSaveLeavesTheOldTargetWhole) {
     convert();
     EXPECT_EQ(transcript(), "\nRuntime ERROR[30106]");
     EXPECT_EQ(status(), CONVERSION_NOT_SAVED);
-    EXPECT_EQ(readWholeFile(target), "the old target");
+    EXPECT_EQ(fileContents(target), "the old target");
     std::vector<std::string> entries = folder.entries();
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"source.dxf", "target.dxf"}));

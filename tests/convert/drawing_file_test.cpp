@@ -54,7 +54,7 @@ TEST_F(DrawingFileTest, SaveRefusesAFileAnotherProgramChangedSinceItWasRead) {
         EXPECT_EQ(saveAs(db, path), Acad::eFileSharingViolation);
         EXPECT_NE(vrk::emu::lastDrawingFileReason().find("changed on disk by another program"), std::string::npos)
             << vrk::emu::lastDrawingFileReason();
-        EXPECT_TRUE(readWholeFile(path) == theirs);
+        EXPECT_TRUE(fileContents(path) == theirs);
         EXPECT_EQ(saveAs(db, folder.file("mine.dxf")), Acad::eOk) << vrk::emu::lastDrawingFileReason();
         std::remove(folder.file("mine.dxf").c_str());
     }

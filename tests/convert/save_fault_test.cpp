@@ -27,7 +27,7 @@ protected:
         d.blocks = {door};
         source = folder.file("source.dxf");
         d.writeTo(source);
-        before = readWholeFile(source);
+        before = fileContents(source);
         ASSERT_EQ(stat(source.c_str(), &sourceStat), 0);
     }
 
@@ -46,7 +46,7 @@ protected:
     void expectNotSavedAndSourceUntouched() {
         EXPECT_EQ(transcript(), "\nRuntime ERROR[30106]");
         EXPECT_EQ(status(), CONVERSION_NOT_SAVED);
-        EXPECT_TRUE(readWholeFile(source) == before);
+        EXPECT_TRUE(fileContents(source) == before);
         struct stat now {};
         ASSERT_EQ(stat(source.c_str(), &now), 0);
         EXPECT_EQ(now.st_mtime, sourceStat.st_mtime);
@@ -68,7 +68,7 @@ TEST_F(ConversionSaveFault, FullDisk) {
     std::ofstream(target) << "the old target";
     convertTo(target);
     expectNotSavedAndSourceUntouched();
-    EXPECT_EQ(readWholeFile(target), "the old target");
+    EXPECT_EQ(fileContents(target), "the old target");
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"target.dxf"}));
 }
 
@@ -80,7 +80,7 @@ TEST_F(ConversionSaveFault, ReadOnlyFolder) {
     if (!disk.makeReadOnly()) GTEST_SKIP() << disk.why();
     convertTo(target);
     expectNotSavedAndSourceUntouched();
-    EXPECT_EQ(readWholeFile(target), "the old target");
+    EXPECT_EQ(fileContents(target), "the old target");
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"target.dxf"}));
 }
 

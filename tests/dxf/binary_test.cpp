@@ -54,7 +54,7 @@ TEST(Binary, RealDrawingsReadAsTheirAsciiFormAndConvertBackByteForByte) {
                      << " (set VRK_REALWORLD_BINARY_DIR)";
     for (const std::string& f : files) {
         SCOPED_TRACE(f);
-        const std::string bytes = slurp(f);
+        const std::string bytes = fileContents(f);
         auto binary = parseOk(bytes);
         ASSERT_NE(binary, nullptr);
         EXPECT_EQ(binary->encoding(), Encoding::Binary);

@@ -35,7 +35,7 @@ TEST(RoundTrip, RealworldDrawingsByteForByte) {
     ASSERT_GE(files.size(), 7u);
     for (const std::string& f : files) {
         SCOPED_TRACE(f);
-        std::string bytes = slurp(f);
+        std::string bytes = fileContents(f);
         ReadError err;
         auto doc = readDocument(f, err);
         ASSERT_NE(doc, nullptr) << err.describe();
@@ -51,7 +51,7 @@ TEST(RoundTrip, RealworldDrawingsThroughTheIndexedWriter) {
     if (realworldFiles().empty()) GTEST_SKIP() << vrk::test::noRealworldDrawing();
     for (const std::string& f : realworldFiles()) {
         SCOPED_TRACE(f);
-        std::string bytes = slurp(f);
+        std::string bytes = fileContents(f);
         auto doc = parseOk(bytes);
         ASSERT_NE(doc, nullptr);
         EditSet edits;
@@ -87,7 +87,7 @@ TEST(RoundTrip, LineEndsAndEdgesOfTheFile) {
 }
 
 TEST(RoundTrip, SampleInSamplesFolder) {
-    std::string bytes = slurp(VRK_SAMPLES_DIR "/dynblocks.dxf");
+    std::string bytes = fileContents(VRK_SAMPLES_DIR "/dynblocks.dxf");
     ASSERT_FALSE(bytes.empty());
     expectRoundTrip(bytes);
 }

@@ -4,15 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/reader.h"
 #include "emulator/dxf/writer.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/realworld.h"
 #include "tests/support/temp_folder.h"
 #include "tools/samplegen/generator.h"
@@ -21,13 +20,6 @@ namespace vrk::dxf::testing {
 
 inline std::vector<std::string> realworldFiles() { return vrk::test::realworldDrawings(); }
 inline std::vector<std::string> realworldBinaryFiles() { return vrk::test::realworldBinaryDrawings(); }
-
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline std::unique_ptr<Document> parseOk(const std::string& bytes) {
     ReadError err;
@@ -52,11 +44,8 @@ inline std::string generated(int blocks = 3, int entities = 12, int big = 0) {
 }
 
 using TempFolder = vrk::test::TempFolder;
-
-inline void spit(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using vrk::test::fileContents;
+using vrk::test::writeFileContents;
 
 // Index of the first record of this type whose group 2 is name, or kNoRecord.
 inline RecordIndex findNamed(const Document& d, std::string_view type, std::string_view name) {

@@ -26,7 +26,7 @@ protected:
 TEST_F(AtomicSave, WritesTheTargetAndNothingElse) {
     SaveError err;
     ASSERT_TRUE(save(kContent, folder.file("out.dxf"), err)) << err.reason;
-    EXPECT_EQ(slurp(folder.file("out.dxf")), kContent);
+    EXPECT_EQ(fileContents(folder.file("out.dxf")), kContent);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     struct stat st {};
     ASSERT_EQ(stat(folder.file("out.dxf").c_str(), &st), 0);
@@ -61,7 +61,7 @@ TEST_F(AtomicSave, MissingFolderLeavesNothing) {
 
 TEST_F(AtomicSave, FailuresKeepTheOldTarget) {
     const std::string target = folder.file("out.dxf");
-    spit(target, "old contents");
+    writeFileContents(target, "old contents");
     struct Case {
         SaveFaults faults;
         SaveStatus status;
@@ -80,7 +80,7 @@ TEST_F(AtomicSave, FailuresKeepTheOldTarget) {
         EXPECT_FALSE(save(kContent, target, err, &c.faults));
         EXPECT_EQ(err.status, c.status) << err.reason;
         EXPECT_FALSE(err.reason.empty());
-        EXPECT_EQ(slurp(target), "old contents");
+        EXPECT_EQ(fileContents(target), "old contents");
         EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     }
 }
@@ -113,8 +113,8 @@ TEST_F(AtomicSave, RefusesWhatIsNotAWritableRegularFile) {
     std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", folder.file("socket").c_str());
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
 #endif
-    spit(folder.file("sub/keep"), "x");
-    spit(folder.file("readonly.dxf"), "old contents");
+    writeFileContents(folder.file("sub/keep"), "x");
+    writeFileContents(folder.file("readonly.dxf"), "old contents");
     ASSERT_EQ(chmod(folder.file("readonly.dxf").c_str(), S_IREAD), 0);
     const auto before = folder.entries();
     struct Case {
@@ -135,7 +135,7 @@ TEST_F(AtomicSave, RefusesWhatIsNotAWritableRegularFile) {
         EXPECT_EQ(folder.entries(), before);
         EXPECT_EQ(vrk::test::folderEntries(folder.file("sub")), (std::vector<std::string>{"keep"}));
     }
-    EXPECT_EQ(slurp(folder.file("readonly.dxf")), "old contents");
+    EXPECT_EQ(fileContents(folder.file("readonly.dxf")), "old contents");
 #if !defined(_WIN32)
     close(sock);
     struct stat st {};
@@ -150,7 +150,7 @@ TEST_F(AtomicSave, RefusesWhatIsNotAWritableRegularFile) {
 TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
     const std::string path = folder.file("drawing.dxf");
     const std::string old(300000, 'o');
-    spit(path, old);
+    writeFileContents(path, old);
     FileIdentity before;
     FileBytes read;
     ReadFailure failure;
@@ -161,7 +161,7 @@ TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
     FileIdentity after;
     ASSERT_TRUE(identifyFile(path, after));
     EXPECT_FALSE(after.sameFileAs(before));
-    EXPECT_EQ(slurp(path), kContent);
+    EXPECT_EQ(fileContents(path), kContent);
     EXPECT_TRUE(std::string(read.data.get(), read.size) == old);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"drawing.dxf"}));
 }
@@ -171,11 +171,11 @@ TEST_F(AtomicSave, LargeWritesGoThroughIntact) {
     for (int i = 0; bytes.size() < (3u << 20); ++i) bytes += std::to_string(i) + (i % 7 ? "\n" : "\r\n");
     SaveError err;
     ASSERT_TRUE(save(bytes, folder.file("big.dxf"), err)) << err.reason;
-    EXPECT_TRUE(slurp(folder.file("big.dxf")) == bytes);
+    EXPECT_TRUE(fileContents(folder.file("big.dxf")) == bytes);
     SaveFaults late;
     late.failWriteAtByte = std::int64_t(bytes.size() - 10);
     EXPECT_FALSE(save(bytes, folder.file("big.dxf"), err, &late));
-    EXPECT_TRUE(slurp(folder.file("big.dxf")) == bytes);
+    EXPECT_TRUE(fileContents(folder.file("big.dxf")) == bytes);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"big.dxf"}));
 }
 
@@ -189,7 +189,7 @@ TEST_F(AtomicSave, LongestNameSaves) {
     for (const SaveFaults* faults : {&unnamed, static_cast<const SaveFaults*>(&named)}) {
         SaveError err;
         EXPECT_TRUE(save(kContent, target, err, faults)) << err.reason;
-        EXPECT_EQ(slurp(target), kContent);
+        EXPECT_EQ(fileContents(target), kContent);
         EXPECT_EQ(folder.entries().size(), 1u);
     }
 }
@@ -206,7 +206,7 @@ TEST_F(AtomicSave, InterruptedSaveLeavesNothing) { GTEST_SKIP() << "no fork and 
 TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
     ASSERT_EQ(mkdir(folder.file("real").c_str(), 0755), 0);
     const std::string real = folder.file("real/drawing.dxf");
-    spit(real, "old contents");
+    writeFileContents(real, "old contents");
     ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     const bool mayGiveAway = geteuid() == 0;  // only root may hand a file to another owner
     if (mayGiveAway) {
@@ -220,9 +220,9 @@ TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
         SaveError err;
         ASSERT_TRUE(save(kContent, folder.file(name), err)) << err.reason;
     }
-    EXPECT_EQ(slurp(real), kContent);
-    EXPECT_EQ(slurp(folder.file("real/new.dxf")), kContent);
-    EXPECT_EQ(slurp(folder.file("hardlink")), "old contents");
+    EXPECT_EQ(fileContents(real), kContent);
+    EXPECT_EQ(fileContents(folder.file("real/new.dxf")), kContent);
+    EXPECT_EQ(fileContents(folder.file("hardlink")), "old contents");
     struct stat st {};
     for (const char* name : {"link.dxf", "chain.dxf", "dangling.dxf"}) {
         ASSERT_EQ(lstat(folder.file(name).c_str(), &st), 0);
@@ -242,7 +242,7 @@ TEST_F(AtomicSave, SymbolicLinksAndPermissionBits) {
 // else: kill -9 with the unnamed temporary file, the catchable signals with the named one.
 TEST_F(AtomicSave, InterruptedSaveLeavesNothing) {
     const std::string target = folder.file("out.dxf");
-    spit(target, "old contents");
+    writeFileContents(target, "old contents");
     struct Case {
         int signal;
         bool named;
@@ -268,7 +268,7 @@ TEST_F(AtomicSave, InterruptedSaveLeavesNothing) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
-        EXPECT_EQ(slurp(target), "old contents");
+        EXPECT_EQ(fileContents(target), "old contents");
         EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     }
 }

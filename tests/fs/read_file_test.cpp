@@ -14,7 +14,7 @@ TEST(ReadFile, BytesOutliveTheFileBeingCutShort) {
     TempFolder folder;
     const std::string path = folder.file("drawing.dxf");
     const std::string bytes = kContent + std::string(1 << 20, 'x');
-    spit(path, bytes);
+    writeFileContents(path, bytes);
     FileBytes read;
     ReadFailure failure = ReadFailure::CannotRead;
     std::string why;
@@ -22,7 +22,7 @@ TEST(ReadFile, BytesOutliveTheFileBeingCutShort) {
     ASSERT_TRUE(readWholeFile(path, read, failure, why, &identity)) << why;
     EXPECT_EQ(failure, ReadFailure::None);
     EXPECT_EQ(identity.size, bytes.size());
-    spit(path, "");
+    writeFileContents(path, "");
     EXPECT_TRUE(std::string(read.data.get(), read.size) == bytes);
 }
 

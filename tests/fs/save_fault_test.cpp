@@ -19,7 +19,7 @@ protected:
         for (int i = 0; bytes.size() < 5u * kDiskKb * 1024; ++i) bytes += "line " + std::to_string(i) + "\r\n";
         ASSERT_GT(bytes.size(), 4u * kDiskKb * 1024);  // cannot fit on the small disk
         source = sourceFolder.file("source.dxf");
-        spit(source, bytes);
+        writeFileContents(source, bytes);
         ASSERT_EQ(stat(source.c_str(), &sourceBefore), 0);
         ReadFailure failure;
         std::string why;
@@ -37,7 +37,7 @@ protected:
         EXPECT_EQ(now.st_mtim.tv_sec, sourceBefore.st_mtim.tv_sec);
         EXPECT_EQ(now.st_mtim.tv_nsec, sourceBefore.st_mtim.tv_nsec);
 #endif
-        EXPECT_TRUE(slurp(source) == bytes);
+        EXPECT_TRUE(fileContents(source) == bytes);
         EXPECT_TRUE(std::string(read.data.get(), read.size) == bytes);
     }
 
@@ -52,12 +52,12 @@ TEST_F(RealSaveFault, FullDiskKeepsTheOldTargetAndLeavesNoTemporaryFile) {
     vrk::test::SmallTmpfs disk(kDiskKb);
     if (!disk.mounted()) GTEST_SKIP() << disk.why();
     const std::string target = disk.file("out.dxf");
-    spit(target, "old contents");
+    writeFileContents(target, "old contents");
     SaveError err;
     EXPECT_FALSE(save(bytes, target, err));
     EXPECT_EQ(err.status, SaveStatus::WriteFailed) << err.reason;
     EXPECT_NE(err.reason.find("No space left"), std::string::npos) << err.reason;
-    EXPECT_EQ(slurp(target), "old contents");
+    EXPECT_EQ(fileContents(target), "old contents");
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"out.dxf"}));
     expectSourceUntouched();
 }
@@ -78,12 +78,12 @@ TEST_F(RealSaveFault, ReadOnlyFolderRefusesBeforeWriting) {
     vrk::test::SmallTmpfs disk(kDiskKb);
     if (!disk.mounted()) GTEST_SKIP() << disk.why();
     const std::string target = disk.file("out.dxf");
-    spit(target, "old contents");
+    writeFileContents(target, "old contents");
     if (!disk.makeReadOnly()) GTEST_SKIP() << disk.why();
     SaveError err;
     EXPECT_FALSE(save(bytes, target, err));
     EXPECT_EQ(err.status, SaveStatus::CannotCreate) << err.reason;
-    EXPECT_EQ(slurp(target), "old contents");
+    EXPECT_EQ(fileContents(target), "old contents");
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"out.dxf"}));
     expectSourceUntouched();
 }
@@ -97,14 +97,14 @@ TEST_F(RealSaveFault, FolderWithoutWritePermission) {
 #endif
     TempFolder folder;
     const std::string target = folder.file("out.dxf");
-    spit(target, "old contents");
+    writeFileContents(target, "old contents");
     ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
     SaveError err;
     const bool saved = save(bytes, target, err);
     chmod(folder.path().c_str(), 0755);
     EXPECT_FALSE(saved);
     EXPECT_EQ(err.status, SaveStatus::CannotCreate) << err.reason;
-    EXPECT_EQ(slurp(target), "old contents");
+    EXPECT_EQ(fileContents(target), "old contents");
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"out.dxf"}));
     expectSourceUntouched();
 }
@@ -117,12 +117,12 @@ TEST_F(RealSaveFault, FullDiskSavingOverTheSourceKeepsIt) {
     ASSERT_GT(mid.size(), kDiskKb * 8 * 1024 / 2);  // the source and a second copy do not both fit
     ASSERT_LT(mid.size(), kDiskKb * 8 * 1024);
     const std::string path = disk.file("drawing.dxf");
-    spit(path, mid);
-    ASSERT_TRUE(slurp(path) == mid) << "the source itself did not fit";
+    writeFileContents(path, mid);
+    ASSERT_TRUE(fileContents(path) == mid) << "the source itself did not fit";
     SaveError err;
     EXPECT_FALSE(save(mid, path, err));
     EXPECT_EQ(err.status, SaveStatus::WriteFailed) << err.reason;
-    EXPECT_TRUE(slurp(path) == mid);
+    EXPECT_TRUE(fileContents(path) == mid);
     EXPECT_EQ(disk.entries(), (std::vector<std::string>{"drawing.dxf"}));
 }
 

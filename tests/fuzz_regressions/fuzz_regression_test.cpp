@@ -6,16 +6,17 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fuzz/database_roundtrip.h"
 #include "fuzz/roundtrip.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+using vrk::test::fileContents;
 
 std::vector<std::string> dxfFiles(const std::string& folder) {
     std::vector<std::string> out;
@@ -30,17 +31,10 @@ std::vector<std::string> dxfFiles(const std::string& folder) {
     return out;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class FuzzRegression : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FuzzRegression, PassesBothRoundTrips) {
-    const std::string bytes = slurp(std::string(VRK_FUZZ_REGRESSIONS_DIR) + "/" + GetParam());
+    const std::string bytes = fileContents(std::string(VRK_FUZZ_REGRESSIONS_DIR) + "/" + GetParam());
     ASSERT_FALSE(bytes.empty()) << GetParam();
     EXPECT_EQ(vrk::fuzz::checkDxfRoundTrip(bytes), "");
     vrk::test::TempFolder folder;
@@ -60,12 +54,12 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FuzzRegression);
 
 // The checks must not pass by refusing everything: the bundled sample reads, edits and saves.
 TEST(FuzzRoundTrips, TheSampleGoesAllTheWay) {
-    const std::string bytes = slurp(std::string(VRK_SAMPLES_DIR) + "/dynblocks.dxf");
+    const std::string bytes = fileContents(std::string(VRK_SAMPLES_DIR) + "/dynblocks.dxf");
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(vrk::fuzz::checkDxfRoundTrip(bytes), "");
     vrk::test::TempFolder folder;
     EXPECT_EQ(vrk::fuzz::checkDatabaseRoundTrip(bytes, folder.path()), "");
-    EXPECT_FALSE(slurp(folder.path() + "/out.dxf").empty());
+    EXPECT_FALSE(fileContents(folder.path() + "/out.dxf").empty());
 }
 
 // A check that cannot fail catches nothing: bytes that are not a drawing are refused with a reason.

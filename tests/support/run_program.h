@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/file_contents.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -34,13 +34,6 @@ struct ProgramResult {
     std::string err;
 };
 
-inline std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 #if defined(_WIN32)
 // commandLine is a Windows command line (program first, quoted where it has spaces); stdin comes from
 // input.  No shell is involved.
@@ -50,7 +43,7 @@ inline ProgramResult runProgram(const std::string& commandLine, const std::strin
     char name[MAX_PATH + 1];
     if (GetTempPathA(sizeof(temp), temp) == 0 || GetTempFileNameA(temp, "vrk", 0, name) == 0) return result;
     const std::string base = name;
-    std::ofstream(base + ".in", std::ios::binary) << input;
+    writeFileContents(base + ".in", input);
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     auto open = [&](const std::string& path, bool write) {
         return CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -75,8 +68,8 @@ inline ProgramResult runProgram(const std::string& commandLine, const std::strin
     CloseHandle(startup.hStdInput);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
-    result.out = readWholeFile(base + ".out");
-    result.err = readWholeFile(base + ".err");
+    result.out = fileContents(base + ".out");
+    result.err = fileContents(base + ".err");
     for (const char* suffix : {"", ".in", ".out", ".err"}) DeleteFileA((base + suffix).c_str());
     return result;
 }
@@ -175,8 +168,8 @@ public:
         }
         mPid = -1;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readWholeFile(mFiles.file("out"));
-        result.err = readWholeFile(mFiles.file("err"));
+        result.out = fileContents(mFiles.file("out"));
+        result.err = fileContents(mFiles.file("err"));
         return result;
     }
 
@@ -192,7 +185,7 @@ private:
             posix_spawn_file_actions_adddup2(&actions, feed[0], 0);
             mFeed = feed[1];
         } else {
-            std::ofstream(mFiles.file("in"), std::ios::binary) << options.input;
+            writeFileContents(mFiles.file("in"), options.input);
             posix_spawn_file_actions_addopen(&actions, 0, mFiles.file("in").c_str(), O_RDONLY, 0);
         }
         posix_spawn_file_actions_addopen(&actions, 1, mFiles.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

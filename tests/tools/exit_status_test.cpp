@@ -20,7 +20,7 @@ TEST(ExitStatusTest, ReadmeTableIsTheProgramsTable) {
             if ((row.programs & bit) != 0) programs += (programs.empty() ? "" : ", ") + std::string(name);
         table += "| " + std::to_string(row.status) + " | " + row.name + " | " + programs + " | " + row.meaning + " |\n";
     }
-    const std::string readme = readWholeFile(VRK_README);
+    const std::string readme = fileContents(VRK_README);
     ASSERT_FALSE(readme.empty()) << VRK_README;
     EXPECT_NE(readme.find(table), std::string::npos) << "README.md should hold this table:\n" << table;
 }

@@ -42,7 +42,7 @@ TEST_P(RealWorldTest, SavedUnchangedIsTheSameFile) {
     ProgramResult r =
         runProgram(quoted(kBin + "/vrkhost") + " " + quoted(GetParam()) + " -c " + quoted("SAVEAS " + out));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(readWholeFile(out) == readWholeFile(GetParam()));
+    EXPECT_TRUE(fileContents(out) == fileContents(GetParam()));
 }
 
 TEST_P(RealWorldTest, SolidifyRemovesDynamicBlockDictionariesAndInvisibleBlockEntitiesOnly) {
@@ -128,7 +128,7 @@ TEST(BinaryDrawingTest, SolidifyGivesTheSameDrawingAsItsAsciiForm) {
         ASSERT_EQ(runProgram(host + quoted(ascii) + " -c vrk -c " + quoted("SAVEAS " + solidAscii)).status, 0);
         ASSERT_EQ(runProgram(host + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + solidBinary)).status, 0);
         ASSERT_EQ(runProgram(host + quoted(solidAscii) + " -c " + quoted("SAVEAS " + back + " BINARY")).status, 0);
-        EXPECT_TRUE(readWholeFile(back) == readWholeFile(solidBinary));
+        EXPECT_TRUE(fileContents(back) == fileContents(solidBinary));
         ASSERT_EQ(runProgram(host + quoted(back) + " -c " + quoted("SAVEAS " + again + " ascii")).status, 0);
         auto a = readDrawing(again), b = readDrawing(solidAscii);
         ASSERT_TRUE(a && b);
@@ -147,13 +147,13 @@ TEST(BinaryDrawingTest, SaveAsAndVrkconvertTakeTheEncoding) {
     ASSERT_EQ(runProgram(host + quoted(sample) + " -c " + quoted("SAVEAS " + binary + " binary")).status, 0);
     ASSERT_EQ(runProgram(host + quoted(binary) + " -c " + quoted("SAVEAS " + ascii + " ASCII")).status, 0);
     ASSERT_EQ(runProgram(host + quoted(ascii) + " -c " + quoted("SAVEAS " + again + " BINARY")).status, 0);
-    const std::string bytes = readWholeFile(binary);
+    const std::string bytes = fileContents(binary);
     EXPECT_EQ(bytes.compare(0, 18, "AutoCAD Binary DXF"), 0);
-    EXPECT_NE(readWholeFile(ascii).compare(0, 18, "AutoCAD Binary DXF"), 0);
-    EXPECT_TRUE(readWholeFile(again) == bytes);
+    EXPECT_NE(fileContents(ascii).compare(0, 18, "AutoCAD Binary DXF"), 0);
+    EXPECT_TRUE(fileContents(again) == bytes);
     ASSERT_EQ(runProgram(quoted(kBin + "/vrkconvert") + " --binary " + quoted(sample) + " " + quoted(converted)).status,
               0);
-    EXPECT_EQ(readWholeFile(converted).compare(0, 18, "AutoCAD Binary DXF"), 0);
+    EXPECT_EQ(fileContents(converted).compare(0, 18, "AutoCAD Binary DXF"), 0);
 }
 
 TEST(VrkconvertTest, MissingSourceWritesNothing) {

@@ -26,7 +26,7 @@ std::string program(const std::string& name) { return "env PATH= " VRK_BIN_DIR "
 class SavingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sample = readWholeFile(VRK_SOURCE_DIR "/samples/dynblocks.dxf");
+        sample = fileContents(VRK_SOURCE_DIR "/samples/dynblocks.dxf");
         ASSERT_FALSE(sample.empty());
         source = folder.file("src.dxf");
         put("src.dxf", sample);
@@ -74,14 +74,14 @@ TEST_F(SavingTest, NarrowHostsRefuseNamesTheirCodePageCannotHold) {
         EXPECT_NE(r.status, 0);
         EXPECT_NE((r.err + r.out).find("cannot represent"), std::string::npos) << r.err << r.out;
         EXPECT_NE((r.err + r.out).find("--lcid"), std::string::npos);
-        EXPECT_TRUE(readWholeFile(folder.file("??.dxf")) == sample);
-        EXPECT_TRUE(readWholeFile(folder.file("\xE5\x9B\xBE\xE7\xBA\xB8.dxf")) == sample);
+        EXPECT_TRUE(fileContents(folder.file("??.dxf")) == sample);
+        EXPECT_TRUE(fileContents(folder.file("\xE5\x9B\xBE\xE7\xBA\xB8.dxf")) == sample);
         EXPECT_EQ(folder.entries().size(), 3u);
     }
     EXPECT_EQ(run("vrkconvert", "--release 2004 --lcid 2052 " + shellQuoted(source) + " " + target).status, 0);
     EXPECT_EQ(run("vrkhost", "--release 2008 " + drawing + " -c vrk -c SAVE").status, 0);
-    EXPECT_TRUE(readWholeFile(folder.file("\xE5\x9B\xBE\xE7\xBA\xB8.dxf")) != sample);
-    EXPECT_TRUE(readWholeFile(folder.file("??.dxf")) == sample);
+    EXPECT_TRUE(fileContents(folder.file("\xE5\x9B\xBE\xE7\xBA\xB8.dxf")) != sample);
+    EXPECT_TRUE(fileContents(folder.file("??.dxf")) == sample);
 }
 #endif
 
@@ -98,7 +98,7 @@ TEST_F(SavingTest, TheSourceUnderAnotherNameIsNoTarget) {
         ProgramResult r = run("vrkconvert", shellQuoted(source) + " " + shellQuoted(target));
         EXPECT_EQ(r.status, 4);
         EXPECT_NE(r.err.find("is the source"), std::string::npos) << r.err;
-        EXPECT_TRUE(readWholeFile(source) == sample);
+        EXPECT_TRUE(fileContents(source) == sample);
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(SavingTest, FilesThatAreNoDrawingOrNoDrawingFile) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("group code"), std::string::npos) << r.err;
     }
-    EXPECT_EQ(readWholeFile(folder.file("readonly.dxf")), "old");
+    EXPECT_EQ(fileContents(folder.file("readonly.dxf")), "old");
     EXPECT_TRUE(folderEntries(folder.file("existdir")).empty());
     chmod(folder.file("readonly.dxf").c_str(), S_IREAD | S_IWRITE);
 }
@@ -153,7 +153,7 @@ TEST_F(SavingTest, SaveThroughALinkWritesTheDrawing) {
     struct stat st {};
     ASSERT_EQ(lstat(folder.file("link.dxf").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_TRUE(readWholeFile(source) != sample);
+    EXPECT_TRUE(fileContents(source) != sample);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"link.dxf", "src.dxf"}));
 }
 #endif
@@ -196,7 +196,7 @@ TEST_F(SavingTest, OfTwoSavesOfOneFileOneRefuses) {
         const std::string statuses = std::to_string(r1.status) + " " + std::to_string(r2.status);
         EXPECT_TRUE(statuses == "0 4" || statuses == "4 0") << statuses << r1.err << r2.err;
         EXPECT_NE((r1.err + r2.err).find("changed on disk"), std::string::npos);
-        EXPECT_TRUE(readWholeFile(source) != sample);
+        EXPECT_TRUE(fileContents(source) != sample);
     }
 }
 
@@ -221,7 +221,7 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
     }
     ProgramResult r = runProgram(program("vrkhost") + " " + batch + "--save", "vrk\nSAVE\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(readWholeFile(source) == sample);
+    EXPECT_TRUE(fileContents(source) == sample);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"src.dxf"}));
 
     r = run("vrkhost", "--batch " + shellQuoted(folder.file("none.dxf")) + " -c vrk --save");
@@ -232,14 +232,14 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
 
     r = run("vrkhost", batch + "-c vrk");           // a dry run
     EXPECT_EQ(record(r).after->withDictionary, 8);  // the layouts' and the plain blocks' dictionaries stay
-    EXPECT_TRUE(readWholeFile(source) == sample);
+    EXPECT_TRUE(fileContents(source) == sample);
 
     r = run("vrkhost", batch + "-c vrk --save");
     vrk::record::HostRecord saved = record(r);
     EXPECT_EQ(saved.saved.value_or(""), source);
     EXPECT_EQ(saved.before->withDictionary, 12);
     EXPECT_EQ(saved.output, "4 dynamic blocks have been solidfied.");
-    const std::string solid = readWholeFile(source);
+    const std::string solid = fileContents(source);
     EXPECT_EQ(saved.bytesAfter.value_or(0), solid.size());
     struct stat before {
     }, after{};
@@ -251,7 +251,7 @@ TEST_F(SavingTest, BatchModeSavesOnlyWhatTheBatchAsks) {
 
     r = run("vrkhost", batch + "--save-as " + shellQuoted(folder.file("copy.dxf")));
     EXPECT_EQ(record(r).saved.value_or(""), folder.file("copy.dxf"));
-    EXPECT_TRUE(readWholeFile(folder.file("copy.dxf")) == solid);
+    EXPECT_TRUE(fileContents(folder.file("copy.dxf")) == solid);
 }
 
 // A backup is the file read, under a second name, made only when the save goes ahead; an existing one
@@ -266,21 +266,21 @@ TEST_F(SavingTest, BackupIsMadeOnceAndNeverReplacesAFile) {
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(stat(bak.c_str(), &backup), 0);
     EXPECT_EQ(backup.st_ino, original.st_ino);
-    EXPECT_TRUE(readWholeFile(bak) == sample);
+    EXPECT_TRUE(fileContents(bak) == sample);
 
     put("src.dxf", sample);
     r = run("vrkhost", save);
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("src.dxf.bak exists and was not made by this run; nothing was saved"), std::string::npos)
         << r.err;
-    EXPECT_TRUE(readWholeFile(source) == sample);
+    EXPECT_TRUE(fileContents(source) == sample);
 
     put("src.dxf.1.bak", "theirs");
     r = run("vrkhost", save + " --numbered-backup");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"backup\":\"" + folder.file("src.dxf.2.bak") + "\""), std::string::npos) << r.out;
-    EXPECT_TRUE(readWholeFile(folder.file("src.dxf.2.bak")) == sample);
-    EXPECT_EQ(readWholeFile(folder.file("src.dxf.1.bak")), "theirs");
+    EXPECT_TRUE(fileContents(folder.file("src.dxf.2.bak")) == sample);
+    EXPECT_EQ(fileContents(folder.file("src.dxf.1.bak")), "theirs");
 }
 #endif
 

@@ -54,13 +54,13 @@ std::string hostResult(const std::string& source, const TempFolder& scratch) {
     const ProgramResult r =
         runProgram(program("vrkhost") + " " + quoted(source) + " -c vrk -c " + quoted("SAVEAS " + out));
     EXPECT_EQ(r.status, 0) << source << ": " << r.err;
-    return readWholeFile(out);
+    return fileContents(out);
 }
 
 // The outcome vrkbatch reports for source: vrk changes some drawings, and leaves those without dynamic
 // blocks or invisible entities outside layouts as they were.
 std::string expectedOutcome(const std::string& source, const TempFolder& scratch) {
-    return hostResult(source, scratch) == readWholeFile(source) ? "nothing to do" : "solidified";
+    return hostResult(source, scratch) == fileContents(source) ? "nothing to do" : "solidified";
 }
 
 // RFC 4180 records: quoted fields may hold commas, doubled quotes and line breaks.
@@ -90,7 +90,7 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
 // Report rows by the file name of their drawing, as JSON objects, from either format.
 std::map<std::string, nlohmann::json> reportRows(const std::string& path) {
     std::map<std::string, nlohmann::json> rows;
-    const std::string text = readWholeFile(path);
+    const std::string text = fileContents(path);
     if (path.substr(path.size() - 4) == ".csv") {
         const auto records = parseCsv(text);
         EXPECT_FALSE(records.empty());
@@ -155,7 +155,7 @@ TEST(VrkbatchTest, ResultsInTheOutFolderAreWhatTheHostProgramWrites) {
     for (const std::string& sub : {std::string(), std::string("/sub")})
         for (const std::string& name : names) {
             SCOPED_TRACE(sub + "/" + name);
-            EXPECT_TRUE(readWholeFile(in + "/out" + sub + "/" + name) == hostResult(in + sub + "/" + name, folder));
+            EXPECT_TRUE(fileContents(in + "/out" + sub + "/" + name) == hostResult(in + sub + "/" + name, folder));
         }
     EXPECT_EQ(folderEntries(in + "/out").size(), names.size() + 1);
 }
@@ -192,7 +192,7 @@ TEST(VrkbatchTest, WindowsSpellingsOfFoldersAndDrawings) {
         const ProgramResult r = vrkbatch("--dry-run --host " + quoted(root + "\\none.exe") + " --report " +
                                          quoted(root + "\\r.jsonl") + " " + arguments);
         EXPECT_EQ(r.status, 1) << r.err;
-        std::istringstream lines(readWholeFile(root + "\\r.jsonl"));
+        std::istringstream lines(fileContents(root + "\\r.jsonl"));
         std::vector<nlohmann::json> rows;
         for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
         ASSERT_EQ(rows.size(), paths.size());
@@ -251,7 +251,7 @@ std::string fakeHost(const TempFolder& folder) {
 // Waits (up to 2 minutes) until a file holds at least that many lines: what hanging hosts say they started.
 void waitForLines(const std::string& path, std::size_t lines) {
     for (int i = 0; i < 2400; ++i) {
-        const std::string text = readWholeFile(path);
+        const std::string text = fileContents(path);
         if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) >= lines) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -260,7 +260,7 @@ void waitForLines(const std::string& path, std::size_t lines) {
 // The host's arguments of each run, split.
 std::vector<std::vector<std::string>> hostRuns(const TempFolder& folder) {
     std::vector<std::vector<std::string>> runs;
-    std::istringstream lines(readWholeFile(folder.file("host.log")));
+    std::istringstream lines(fileContents(folder.file("host.log")));
     for (std::string line; std::getline(lines, line);) {
         runs.emplace_back();
         for (size_t start = 0, end; (end = line.find('|', start)) != std::string::npos; start = end + 1)
@@ -313,7 +313,7 @@ TEST(VrkbatchTest, TheHostSavesAndTheBatchWritesNoDrawing) {
         EXPECT_EQ(r.status, 1) << r.err;
         const auto runs = hostRuns(folder);
         ASSERT_EQ(runs.size(), 3u);
-        EXPECT_TRUE(holds(runs[0], c.save)) << readWholeFile(folder.file("host.log"));
+        EXPECT_TRUE(holds(runs[0], c.save)) << fileContents(folder.file("host.log"));
         for (const auto& run : runs)
             for (const std::string& arg : run) EXPECT_EQ(arg.find("SAVE"), std::string::npos) << arg;
         const auto rows = reportRows(folder.file("r.jsonl"));
@@ -328,7 +328,7 @@ TEST(VrkbatchTest, TheHostSavesAndTheBatchWritesNoDrawing) {
         EXPECT_TRUE(failed["result"] == "");
         EXPECT_NE(r.err.find("c\\x1B]0;owned\\x07.dxf: vrkhost: the real cause"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << "control characters reach the terminal escaped";
-        EXPECT_EQ(readWholeFile(victim), "keep");
+        EXPECT_EQ(fileContents(victim), "keep");
         for (const char* name : {".a.dxf.vrkbatch~", ".a.bak.vrkbatch~", ".b.dxf.vrkbatch~"})
             EXPECT_TRUE(fs::is_symlink(in + "/" + name)) << name;
     }
@@ -353,12 +353,12 @@ TEST(VrkbatchTest, NoResultReplacesAnInput) {
     ProgramResult r = vrkbatch("--out " + quoted(in) + " --host " + quoted(host) + " " + quoted(in + "/sub") + " " +
                                quoted(in + "/a.dxf"));
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(readWholeFile(in + "/a.dxf"), "dynamic a");
-    EXPECT_EQ(readWholeFile(in + "/sub/a.dxf"), "dynamic sub");
+    EXPECT_EQ(fileContents(in + "/a.dxf"), "dynamic a");
+    EXPECT_EQ(fileContents(in + "/sub/a.dxf"), "dynamic sub");
     EXPECT_NE(r.err.find("sub/a.dxf: its result " + in + "/a.dxf would replace the input " + in + "/a.dxf"),
               std::string::npos)
         << r.err;
-    EXPECT_EQ(readWholeFile(in + "/b.dxf"), "solid\n") << "a result that lands on no input";
+    EXPECT_EQ(fileContents(in + "/b.dxf"), "solid\n") << "a result that lands on no input";
 
     // A link at the result's name that leads to an input.
     r = vrkbatch("--out " + quoted(folder.file("out")) + " --host " + quoted(host) + " --report " +
@@ -367,7 +367,7 @@ TEST(VrkbatchTest, NoResultReplacesAnInput) {
     const auto rows = reportRows(folder.file("r.csv"));
     EXPECT_EQ(rows.at("c.dxf")["outcome"], "failed");
     EXPECT_NE(rows.at("c.dxf")["error"].get<std::string>().find("would replace"), std::string::npos);
-    EXPECT_EQ(readWholeFile(folder.file("c.dxf")), "dynamic c");
+    EXPECT_EQ(fileContents(folder.file("c.dxf")), "dynamic c");
 }
 
 // Two batches on one folder: a drawing one is working on is skipped by the other, "in use by another
@@ -403,13 +403,13 @@ TEST(VrkbatchTest, TwoBatchesAtOnceTakeEachDrawingOnce) {
         EXPECT_EQ(one.status, 0) << one.err;
         EXPECT_EQ(other.status, 0) << other.err;
         for (const std::string& name : names) {
-            const std::string original = readWholeFile(folder.file("real/" + name));
+            const std::string original = fileContents(folder.file("real/" + name));
             const std::string backup = real + "/" + fs::path(name).stem().string() + ".bak";
             // Either solidified with the original as its backup, or (no dynamic block) untouched.
-            if (readWholeFile(real + "/" + name) == original) {
+            if (fileContents(real + "/" + name) == original) {
                 EXPECT_FALSE(fs::exists(backup)) << name << ": untouched";
             } else {
-                EXPECT_TRUE(readWholeFile(backup) == original) << name << ": the original kept";
+                EXPECT_TRUE(fileContents(backup) == original) << name << ": the original kept";
                 ++solidified;
             }
         }
@@ -424,7 +424,7 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
     TempFolder folder;
     const std::string in = folder.file("in");
     const std::string sample = std::string(VRK_SOURCE_DIR) + "/samples/dynblocks.dxf";
-    const std::string original = readWholeFile(sample);
+    const std::string original = fileContents(sample);
     fs::create_directories(in + "/real");
     for (const char* name : {"a.dxf", "real/linked.dxf"}) {
         fs::copy_file(sample, in + "/" + name);
@@ -439,7 +439,7 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
         const ProgramResult r =
             runProgram(commandWords(program("vrkbatch") + " " + commands + " " + quoted(in + "/a.dxf")), inFolder);
         EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
+        EXPECT_TRUE(fileContents(in + "/a.dxf") == original);
         EXPECT_EQ(folderEntries(folder.path()).size(), TempFolder::exists(folder.file("out")) ? 2u : 1u);
         EXPECT_EQ(folderEntries(folder.file("out")).size(), 0u) << "the --out folder, made, stays empty";
     }
@@ -450,16 +450,16 @@ TEST(VrkbatchTest, TheHostsKeepTheSavingRules) {
     auto rows = reportRows(folder.file("r.csv"));
     EXPECT_EQ(rows.at("a.dxf")["outcome"], "failed");
     EXPECT_NE(rows.at("a.dxf")["error"].get<std::string>().find("a.bak"), std::string::npos);
-    EXPECT_TRUE(readWholeFile(in + "/a.dxf") == original);
-    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+    EXPECT_TRUE(fileContents(in + "/a.dxf") == original);
+    EXPECT_EQ(fileContents(in + "/a.bak"), "the CAD program's own backup");
     EXPECT_EQ(rows.at("link.dxf")["outcome"], "solidified");
     EXPECT_TRUE(fs::is_symlink(in + "/link.dxf"));
-    EXPECT_TRUE(readWholeFile(in + "/real/linked.dxf") != original);
+    EXPECT_TRUE(fileContents(in + "/real/linked.dxf") != original);
 
     r = vrkbatch("--in-place --numbered-backups " + quoted(in + "/a.dxf"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(readWholeFile(in + "/a.1.bak") == original);
-    EXPECT_EQ(readWholeFile(in + "/a.bak"), "the CAD program's own backup");
+    EXPECT_TRUE(fileContents(in + "/a.1.bak") == original);
+    EXPECT_EQ(fileContents(in + "/a.bak"), "the CAD program's own backup");
 }
 
 // A drawing that another program saves while its host works on it is not replaced by the result of the
@@ -499,7 +499,7 @@ TEST(VrkbatchTest, ADrawingChangedMeanwhileIsNotReplaced) {
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_EQ(row["outcome"], "failed");
         EXPECT_NE(row["error"].get<std::string>().find("changed"), std::string::npos) << row["error"];
-        EXPECT_TRUE(readWholeFile(drawing) == newer) << "the newer drawing kept";
+        EXPECT_TRUE(fileContents(drawing) == newer) << "the newer drawing kept";
         EXPECT_FALSE(TempFolder::exists(folder.file("a.bak"))) << "no backup without a save";
     }
 }
@@ -523,7 +523,7 @@ TEST(VrkbatchTest, AHangupStopsTheBatchAndAsksTheHostsToEnd) {
     const auto rows = reportRows(folder.file("r.jsonl"));
     EXPECT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows.count("a.dxf"), 1u);
-    EXPECT_EQ(readWholeFile(folder.file("stopped.log")), "term\n");
+    EXPECT_EQ(fileContents(folder.file("stopped.log")), "term\n");
 }
 
 // DWG drawings: the host programs say what they are and what to do (status 3, nothing written); the
@@ -566,7 +566,7 @@ TEST(VrkbatchTest, DwgDrawingsAreToldApart) {
 
 std::map<std::string, std::string> contents(const std::string& folder) {
     std::map<std::string, std::string> files;
-    for (const std::string& name : folderEntries(folder)) files[name] = readWholeFile(folder + "/" + name);
+    for (const std::string& name : folderEntries(folder)) files[name] = fileContents(folder + "/" + name);
     return files;
 }
 
@@ -595,12 +595,12 @@ TEST(VrkbatchTest, InPlaceKeepsTheOriginalAsBackupAndDryRunChangesNothing) {
         EXPECT_TRUE(dry.at(name)["bytes_after"].is_null());
         const std::string stem = fs::path(name).stem().string();
         if (real.at(name)["outcome"] == "nothing to do") {
-            EXPECT_TRUE(readWholeFile(in + "/" + name) == originals.at(name));
+            EXPECT_TRUE(fileContents(in + "/" + name) == originals.at(name));
             continue;
         }
         ++backups;
-        EXPECT_TRUE(readWholeFile(in + "/" + stem + ".bak") == originals.at(name));
-        EXPECT_TRUE(readWholeFile(in + "/" + name) == hostResult(in + "/" + stem + ".bak", folder));
+        EXPECT_TRUE(fileContents(in + "/" + stem + ".bak") == originals.at(name));
+        EXPECT_TRUE(fileContents(in + "/" + name) == hostResult(in + "/" + stem + ".bak", folder));
     }
     EXPECT_GT(backups, 0u);
     EXPECT_EQ(folderEntries(in).size(), names.size() + backups) << "drawings and backups, no temporaries";
@@ -694,7 +694,7 @@ TEST(VrkbatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
     for (const std::string& name : folderEntries(folder.file("out"))) {
         SCOPED_TRACE(name);
         ASSERT_EQ(rows.count(name), 1u);
-        EXPECT_TRUE(readWholeFile(folder.file("out/" + name)) == hostResult(in + "/" + name, folder));
+        EXPECT_TRUE(fileContents(folder.file("out/" + name)) == hostResult(in + "/" + name, folder));
     }
 }
 

@@ -304,7 +304,7 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
     const std::string file = folder.file("registry.txt");
     EXPECT_EQ(vrkhost("--release 2004 --registry " + file + " -c vrk").status, 0);
     EXPECT_EQ(vrkhost("--release 2008 --registry " + file + " -c vrk").status, 0);
-    const std::string text = readWholeFile(file);
+    const std::string text = fileContents(file);
     EXPECT_NE(text.find("Varnikel_2004.arx"), std::string::npos);
     EXPECT_NE(text.find("Varnikel_2008.dll"), std::string::npos);
     EXPECT_NE(text.find("VRK_HELP"), std::string::npos);
@@ -317,7 +317,7 @@ TEST(VrkhostTest, RegistryFileKeepsTheDemandLoadEntries) {
         StartedProgram second(commandWords(run + "2008"));
         first.finish();
         second.finish();
-        const std::string both = readWholeFile(file);
+        const std::string both = fileContents(file);
         EXPECT_NE(both.find("Varnikel_2004.arx"), std::string::npos) << both;
         EXPECT_NE(both.find("Varnikel_2008.dll"), std::string::npos) << both;
     }

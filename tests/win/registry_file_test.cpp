@@ -1,14 +1,16 @@
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "tests/support/file_contents.h"
 #include "tests/support/temp_folder.h"
 #include "tests/win/win_fixture.h"
 
 namespace {
+
+using vrk::test::fileContents;
+using vrk::test::writeFileContents;
 
 class RegistryFileTest : public WinTest {
 protected:
@@ -18,15 +20,6 @@ protected:
         mPath = mFolder.file("registry.txt");
     }
     std::vector<std::string> files() const { return mFolder.entries(); }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    static void write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     static void set(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t size) {
         ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
                   ERROR_SUCCESS);
@@ -73,11 +66,11 @@ TEST_F(RegistryFileTest, SaveAndLoadKeepEveryValueExactly) {
     RegCloseKey(key);
 
     ASSERT_TRUE(vrk::win::saveRegistry(mPath));
-    const std::string saved = read(mPath);
+    const std::string saved = fileContents(mPath);
     vrk::win::resetRegistry();
     ASSERT_TRUE(vrk::win::loadRegistry(mPath));
     ASSERT_TRUE(vrk::win::saveRegistry(mPath));
-    EXPECT_EQ(read(mPath), saved);
+    EXPECT_EQ(fileContents(mPath), saved);
 
     const wchar_t* path = L"software\\var \"NIKEL\"\\2004";
     DWORD type = 0;
@@ -111,7 +104,7 @@ TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
     for (const char* text :
          {"", "vrk-registry 2\n", "vrk-registry 1\nsz \"A\" \"b\\0\"\n", "vrk-registry 1\nkey \"HKEY_NOWHERE\\\\X\"\n",
           "vrk-registry 1\nkey \"HKEY_USERS\\\\X\"\nsz \"A\" \"unclosed\n"}) {
-        write(mPath, text);
+        writeFileContents(mPath, text);
         EXPECT_FALSE(vrk::win::loadRegistry(mPath)) << text;
     }
     EXPECT_FALSE(vrk::win::loadRegistry(mDir + "/missing.txt"));
@@ -120,9 +113,9 @@ TEST_F(RegistryFileTest, MalformedFileLeavesRegistryUnchanged) {
 }
 
 TEST_F(RegistryFileTest, SaveReplacesTheTargetOrLeavesNothing) {
-    write(mPath, "vrk-registry 1\n# old content, longer than the text of an empty registry\n");
+    writeFileContents(mPath, "vrk-registry 1\n# old content, longer than the text of an empty registry\n");
     ASSERT_TRUE(vrk::win::saveRegistry(mPath));
-    EXPECT_EQ(read(mPath), "vrk-registry 1\n");
+    EXPECT_EQ(fileContents(mPath), "vrk-registry 1\n");
     EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
     unlink(mPath.c_str());
 
@@ -141,12 +134,12 @@ namespace {
 // Two processes on one registry file: what the other saved after this one loaded stays, what this one
 // changed wins.
 TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
-    write(mPath,
-          "vrk-registry 1\n"
-          "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
-          "dword \"Kept\" 0x00000001\n"
-          "dword \"Dropped\" 0x00000002\n"
-          "dword \"Changed\" 0x00000003\n");
+    writeFileContents(mPath,
+                      "vrk-registry 1\n"
+                      "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
+                      "dword \"Kept\" 0x00000001\n"
+                      "dword \"Dropped\" 0x00000002\n"
+                      "dword \"Changed\" 0x00000003\n");
     ASSERT_TRUE(vrk::win::loadRegistry(mPath));
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -159,17 +152,17 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
     RegCloseKey(key);
 
     // Meanwhile another host program saved its own entries.
-    write(mPath,
-          "vrk-registry 1\n"
-          "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
-          "dword \"Kept\" 0x00000001\n"
-          "dword \"Dropped\" 0x00000002\n"
-          "dword \"Changed\" 0x00000003\n"
-          "dword \"Theirs\" 0x00000004\n"
-          "key \"HKEY_CURRENT_USER\\\\Other\\\\R17\"\n");
+    writeFileContents(mPath,
+                      "vrk-registry 1\n"
+                      "key \"HKEY_CURRENT_USER\\\\Shared\"\n"
+                      "dword \"Kept\" 0x00000001\n"
+                      "dword \"Dropped\" 0x00000002\n"
+                      "dword \"Changed\" 0x00000003\n"
+                      "dword \"Theirs\" 0x00000004\n"
+                      "key \"HKEY_CURRENT_USER\\\\Other\\\\R17\"\n");
     std::string reason;
     ASSERT_TRUE(vrk::win::saveRegistry(mPath, &reason)) << reason;
-    EXPECT_EQ(read(mPath),
+    EXPECT_EQ(fileContents(mPath),
               "vrk-registry 1\n"
               "key \"HKEY_CURRENT_USER\\\\Mine\"\n"
               "key \"HKEY_CURRENT_USER\\\\Other\"\n"
@@ -182,10 +175,10 @@ TEST_F(RegistryFileTest, SaveMergesWithWhatAnotherProcessSavedMeanwhile) {
     EXPECT_EQ(files(), std::vector<std::string>{"registry.txt"});
 
     // A file that is no registry is left alone, and the reason given.
-    write(mPath, "not a registry\n");
+    writeFileContents(mPath, "not a registry\n");
     EXPECT_FALSE(vrk::win::saveRegistry(mPath, &reason));
     EXPECT_EQ(reason, "it is not a registry file");
-    EXPECT_EQ(read(mPath), "not a registry\n");
+    EXPECT_EQ(fileContents(mPath), "not a registry\n");
 }
 
 // The registry file is saved like a drawing: through a link to the file it leads to (made when it is
@@ -204,16 +197,16 @@ TEST_F(RegistryFileTest, SavesThroughLinksAndRefusesReadOnlyFiles) {
         struct stat st {};
         ASSERT_EQ(lstat(link.c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode));
-        EXPECT_NE(read(mPath).find("Varnikel"), std::string::npos);
+        EXPECT_NE(fileContents(mPath).find("Varnikel"), std::string::npos);
     }
     EXPECT_EQ(files().size(), 2u);
 
-    write(mPath, "vrk-registry 1\n");
+    writeFileContents(mPath, "vrk-registry 1\n");
     ASSERT_EQ(chmod(mPath.c_str(), 0444), 0);
     std::string reason;
     EXPECT_FALSE(vrk::win::saveRegistry(link, &reason));
     EXPECT_NE(reason.find("read-only"), std::string::npos) << reason;
-    EXPECT_EQ(read(mPath), "vrk-registry 1\n");
+    EXPECT_EQ(fileContents(mPath), "vrk-registry 1\n");
     chmod(mPath.c_str(), 0644);
 }
 
