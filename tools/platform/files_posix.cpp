@@ -1,7 +1,5 @@
 #include "tools/platform/files.h"
 
-#include <sys/stat.h>
-
 #include <system_error>
 
 namespace vrk::platform {
@@ -35,12 +33,6 @@ fs::path absoluteName(const fs::path& path) {
 }
 
 fs::path systemName(const fs::path& path) { return path; }
-
-std::optional<std::string> fileIdentity(const fs::path& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return std::nullopt;
-    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-}
 
 std::string nameKey(const fs::path& absolute) { return absolute.generic_u8string(); }
 

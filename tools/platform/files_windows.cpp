@@ -14,13 +14,6 @@ namespace {
 
 bool hasPrefix(const std::wstring& name, const wchar_t* prefix) { return name.rfind(prefix, 0) == 0; }
 
-std::optional<std::string> handleIdentity(HANDLE handle) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
-           std::to_string(info.nFileIndexLow);
-}
-
 }  // namespace
 
 fs::path absoluteName(const fs::path& path) {
@@ -41,16 +34,6 @@ fs::path systemName(const fs::path& path) {
     if (name.size() < 240 || hasPrefix(name, L"\\\\?\\") || hasPrefix(name, L"\\\\.\\")) return path;
     if (hasPrefix(name, L"\\\\")) return fs::path(L"\\\\?\\UNC\\" + name.substr(2));
     return fs::path(L"\\\\?\\" + name);
-}
-
-std::optional<std::string> fileIdentity(const fs::path& path) {
-    // Opened for nothing but its attributes, folders too, sharing everything: no other program is hindered.
-    HANDLE file = CreateFileW(systemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    const std::optional<std::string> identity = handleIdentity(file);
-    CloseHandle(file);
-    return identity;
 }
 
 bool readFolder(const fs::path& folder, std::vector<FolderEntry>& entries, std::string& error) {
