@@ -1,32 +1,26 @@
 #pragma once
-// The bytes of a drawing, in memory of their own (emulator/fs reads a file whole; never a mapping of
-// it). They do not change while a Document refers to them.
+// The bytes of a drawing (emulator/fs reads a file whole: the file's own pages kept unchanged, or a
+// copy). They do not change while a Document refers to them.
 
 #include <cstddef>
-#include <cstring>
-#include <memory>
 #include <string_view>
+
+#include "emulator/fs/read_file.h"
 
 namespace vrk::dxf {
 
 class Buffer {
 public:
     Buffer() = default;
-    Buffer(std::unique_ptr<char[]> data, std::size_t size) : mData(std::move(data)), mSize(mData ? size : 0) {}
+    explicit Buffer(fs::FileBytes bytes) : mBytes(std::move(bytes)) {}
 
-    static Buffer copyOf(std::string_view bytes) {
-        if (bytes.empty()) return Buffer();
-        std::unique_ptr<char[]> data(new char[bytes.size()]);
-        std::memcpy(data.get(), bytes.data(), bytes.size());
-        return Buffer(std::move(data), bytes.size());
-    }
+    static Buffer copyOf(std::string_view bytes) { return Buffer(fs::FileBytes::copyOf(bytes)); }
 
-    const char* data() const { return mData ? mData.get() : ""; }
-    std::size_t size() const { return mSize; }
+    const char* data() const { return mBytes.data(); }
+    std::size_t size() const { return mBytes.size(); }
 
 private:
-    std::unique_ptr<char[]> mData;
-    std::size_t mSize = 0;
+    fs::FileBytes mBytes;
 };
 
 }  // namespace vrk::dxf

@@ -30,7 +30,7 @@ std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, 
         err.status = failure == fs::ReadFailure::NotFound ? ReadStatus::FileNotFound : ReadStatus::CannotRead;
         return nullptr;
     }
-    return finish(Buffer(std::move(bytes.data), bytes.size), path, err);
+    return finish(Buffer(std::move(bytes)), path, err);
 }
 
 std::unique_ptr<Document> parseDocument(std::string_view bytes, ReadError& err, const std::string& path) {

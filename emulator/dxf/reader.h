@@ -29,8 +29,8 @@ struct ReadError {
     std::string describe() const;      // "line 12: group code is not a number", "byte 96: unknown group code 85"
 };
 
-// Reads the file whole into memory (fs::readWholeFile: a copy, never a mapping, so another program
-// cutting the file short cannot fault the document) and indexes it. Returns nullptr and fills err on
+// Reads the file whole (fs::readWholeFile: bytes that stay as read whatever another program does to
+// the file) and indexes it. Returns nullptr and fills err on
 // failure (the reason does not name the file; the caller does); never throws for bad input
 // (std::bad_alloc aside). identity, when given, gets the identity of the file read.
 std::unique_ptr<Document> readDocument(const std::string& path, ReadError& err, fs::FileIdentity* identity = nullptr);

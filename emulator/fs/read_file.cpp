@@ -5,22 +5,18 @@
 #include <cstring>
 
 #include "descriptor_io.h"
+#include "file_snapshot.h"
 #include "refusals.h"
 
 namespace vrk::fs {
 
 namespace {
 
-bool readAll(int fd, std::size_t size, FileBytes& out) {
-    FileBytes b;
-    if (size > 0) {
-        b.data.reset(new char[size]);  // not zero-filled: every byte is overwritten
-        io::prefault(b.data.get(), size);
-    }
-    b.size = size;
+bool readAll(int fd, char* p, std::size_t size) {
+    io::prefault(p, size);
     std::size_t got = 0;
     while (got < size) {
-        const long n = io::readSome(fd, b.data.get() + got, size - got);
+        const long n = io::readSome(fd, p + got, size - got);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;  // the file shrank under us
@@ -28,11 +24,25 @@ bool readAll(int fd, std::size_t size, FileBytes& out) {
         }
         got += std::size_t(n);
     }
-    out = std::move(b);
     return true;
 }
 
 }  // namespace
+
+FileBytes::FileBytes() = default;
+FileBytes::FileBytes(FileBytes&&) noexcept = default;
+FileBytes& FileBytes::operator=(FileBytes&&) noexcept = default;
+FileBytes::~FileBytes() = default;
+
+FileBytes FileBytes::copyOf(std::string_view bytes) {
+    FileBytes b;
+    if (bytes.empty()) return b;
+    b.mCopy.reset(new char[bytes.size()]);
+    std::memcpy(b.mCopy.get(), bytes.data(), bytes.size());
+    b.mData = b.mCopy.get();
+    b.mSize = bytes.size();
+    return b;
+}
 
 bool readWholeFile(const std::string& path, FileBytes& out, ReadFailure& failure, std::string& reason,
                    FileIdentity* identity) {
@@ -53,7 +63,17 @@ bool readWholeFile(const std::string& path, FileBytes& out, ReadFailure& failure
         return false;
     }
     if (identity) identifyOpenFile(fd, *identity);
-    const bool ok = readAll(fd, std::size_t(size), out);
+    FileBytes b;
+    b.mSize = std::size_t(size);
+    b.mpSnapshot = b.mSize > 0 ? FileSnapshot::take(fd, b.mSize) : nullptr;
+    bool ok = true;
+    if (b.mpSnapshot) {
+        b.mData = b.mpSnapshot->data();
+    } else if (b.mSize > 0) {
+        b.mCopy.reset(new char[b.mSize]);  // not zero-filled: every byte is overwritten
+        b.mData = b.mCopy.get();
+        ok = readAll(fd, b.mCopy.get(), b.mSize);
+    }
     const int e = errno;
     io::closeFile(fd);
     if (!ok) {
@@ -61,6 +81,7 @@ bool readWholeFile(const std::string& path, FileBytes& out, ReadFailure& failure
         reason = std::strerror(e);
         return false;
     }
+    out = std::move(b);
     return true;
 }
 

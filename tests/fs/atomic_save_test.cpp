@@ -42,10 +42,10 @@ TEST_F(AtomicSave, NonAsciiNameSavesAndReadsBack) {
     ReadFailure failure;
     std::string why;
     ASSERT_TRUE(readWholeFile(target, back, failure, why)) << why;
-    EXPECT_EQ(std::string(back.data.get(), back.size), kContent);
+    EXPECT_EQ(std::string(back.data(), back.size()), kContent);
     ASSERT_TRUE(save("shorter", target, err)) << err.reason;
     ASSERT_TRUE(readWholeFile(target, back, failure, why)) << why;
-    EXPECT_EQ(std::string(back.data.get(), back.size), "shorter");
+    EXPECT_EQ(std::string(back.data(), back.size()), "shorter");
     EXPECT_EQ(folder.entries().size(), 1u);  // no temporary file left
 #if defined(_WIN32)
     DeleteFileW(widePath(target).c_str());  // the folder's cleanup sees ANSI names only
@@ -162,7 +162,7 @@ TEST_F(AtomicSave, SavingOverTheSourceReplacesItInsteadOfWritingIntoIt) {
     ASSERT_TRUE(identifyFile(path, after));
     EXPECT_FALSE(after.sameFileAs(before));
     EXPECT_EQ(fileContents(path), kContent);
-    EXPECT_TRUE(std::string(read.data.get(), read.size) == old);
+    EXPECT_TRUE(std::string(read.data(), read.size()) == old);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"drawing.dxf"}));
 }
 

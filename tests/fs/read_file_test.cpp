@@ -1,6 +1,8 @@
-// Reading a file whole: a copy that outlives what happens to the file, and failures told apart.
+// Reading a file whole: bytes that outlive what happens to the file, and failures told apart.
 
 #include <sys/stat.h>
+
+#include <cstdio>
 
 #include "emulator/fs/read_file.h"
 #include "test_support.h"
@@ -8,9 +10,9 @@
 namespace vrk::fs::testing {
 namespace {
 
-// The bytes are a copy: cutting the file short after reading (another program rewriting it in place)
-// leaves them whole, where a mapping of the file would fault.
-TEST(ReadFile, BytesOutliveTheFileBeingCutShort) {
+// The bytes stay as read whatever another program does to the file meanwhile: rewriting it in place
+// (a plain mapping would show the new bytes) or cutting it short (a plain mapping would fault).
+TEST(ReadFile, BytesStayAsReadWhenTheFileChanges) {
     TempFolder folder;
     const std::string path = folder.file("drawing.dxf");
     const std::string bytes = kContent + std::string(1 << 20, 'x');
@@ -22,8 +24,17 @@ TEST(ReadFile, BytesOutliveTheFileBeingCutShort) {
     ASSERT_TRUE(readWholeFile(path, read, failure, why, &identity)) << why;
     EXPECT_EQ(failure, ReadFailure::None);
     EXPECT_EQ(identity.size, bytes.size());
+#if defined(__linux__)
+    EXPECT_TRUE(read.mapped());  // a file of one's own, on a local disk
+#endif
+    std::FILE* pInPlace = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(pInPlace, nullptr);
+    const std::string other(bytes.size(), 'y');
+    EXPECT_EQ(std::fwrite(other.data(), 1, other.size(), pInPlace), other.size());
+    std::fclose(pInPlace);
+    EXPECT_TRUE(std::string(read.data(), read.size()) == bytes);
     writeFileContents(path, "");
-    EXPECT_TRUE(std::string(read.data.get(), read.size) == bytes);
+    EXPECT_TRUE(std::string(read.data(), read.size()) == bytes);
 }
 
 TEST(ReadFile, FailuresSayWhy) {

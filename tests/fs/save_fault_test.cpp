@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(now.st_mtim.tv_nsec, sourceBefore.st_mtim.tv_nsec);
 #endif
         EXPECT_TRUE(fileContents(source) == bytes);
-        EXPECT_TRUE(std::string(read.data.get(), read.size) == bytes);
+        EXPECT_TRUE(std::string(read.data(), read.size()) == bytes);
     }
 
     TempFolder sourceFolder;

@@ -1,0 +1,156 @@
+#include "file_snapshot.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace vrk::fs {
+
+#if defined(__linux__) && defined(F_SETLEASE)
+
+namespace {
+
+// What the lease-break handler may do with a slot. It acts only on Claiming (the lease is being taken:
+// give it up, the reader copies instead) and Leased (keep the bytes, then give it up).
+enum SlotState : int { kFree, kReserved, kClaiming, kBrokenEarly, kLeased, kBreaking, kCopied };
+
+struct Slot {
+    std::atomic<int> state{kFree};
+    int fd = -1;
+    char* data = nullptr;
+    std::size_t size = 0;
+};
+
+// Drawings open at once in one process; past this many, files are copied.
+constexpr int kSlotCount = 64;
+Slot gSlots[kSlotCount];
+struct sigaction gPrevious;
+
+// Puts a private copy of the mapped bytes where the mapping was, in one step, so that a reader on
+// another thread sees the same bytes before and after. Without memory for the copy there is nothing to
+// keep them in: the lease goes anyway, rather than stalling the other program for the system's
+// lease-break time.
+void keepBytes(Slot& slot) {
+    void* copy = ::mmap(nullptr, slot.size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (copy != MAP_FAILED) {
+        std::memcpy(copy, slot.data, slot.size);
+        ::mprotect(copy, slot.size, PROT_READ);
+        if (::mremap(copy, slot.size, slot.size, MREMAP_MAYMOVE | MREMAP_FIXED, slot.data) == MAP_FAILED)
+            ::munmap(copy, slot.size);
+    }
+    ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
+}
+
+extern "C" void onLeaseBreak(int sig, siginfo_t* info, void* context) {
+    const int savedErrno = errno;
+    bool ours = false;
+    for (Slot& slot : gSlots) {
+        int state = slot.state.load(std::memory_order_acquire);
+        if (state < kClaiming || slot.fd != info->si_fd) continue;
+        ours = true;
+        if (state == kClaiming && slot.state.compare_exchange_strong(state, kBrokenEarly)) {
+            ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
+        } else if (state == kLeased && slot.state.compare_exchange_strong(state, kBreaking)) {
+            keepBytes(slot);
+            slot.state.store(kCopied, std::memory_order_release);
+        }
+    }
+    if (!ours) {
+        if ((gPrevious.sa_flags & SA_SIGINFO) != 0 && gPrevious.sa_sigaction != nullptr)
+            gPrevious.sa_sigaction(sig, info, context);
+        else if (gPrevious.sa_handler != SIG_DFL && gPrevious.sa_handler != SIG_IGN && gPrevious.sa_handler != nullptr)
+            gPrevious.sa_handler(sig);
+    }
+    errno = savedErrno;
+}
+
+bool installHandler() {
+    static std::once_flag once;
+    static bool installed = false;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_sigaction = onLeaseBreak;
+        action.sa_flags = SA_SIGINFO | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        installed = ::sigaction(SIGIO, &action, &gPrevious) == 0;
+    });
+    return installed;
+}
+
+Slot* reserveSlot() {
+    for (Slot& slot : gSlots) {
+        int expected = kFree;
+        if (slot.state.compare_exchange_strong(expected, kReserved)) return &slot;
+    }
+    return nullptr;
+}
+
+void freeSlot(Slot& slot) {
+    if (slot.data != nullptr) ::munmap(slot.data, slot.size);
+    if (slot.fd >= 0) ::close(slot.fd);  // gives up the lease, if still held
+    slot.fd = -1;
+    slot.data = nullptr;
+    slot.size = 0;
+    slot.state.store(kFree, std::memory_order_release);
+}
+
+}  // namespace
+
+std::unique_ptr<FileSnapshot> FileSnapshot::take(int fd, std::size_t size) {
+    if (size == 0 || !installHandler()) return nullptr;
+    Slot* pSlot = reserveSlot();
+    if (pSlot == nullptr) return nullptr;
+    Slot& slot = *pSlot;
+    // A descriptor of its own, so that the lease lives as long as the snapshot, not the caller's.
+    slot.fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    slot.size = size;
+    slot.state.store(kClaiming, std::memory_order_release);
+    // The break signal names the descriptor (si_fd) only when set explicitly. No lease while anyone
+    // has the file open for writing, nor on a file of another user.
+    if (slot.fd < 0 || ::fcntl(slot.fd, F_SETSIG, SIGIO) != 0 || ::fcntl(slot.fd, F_SETLEASE, F_RDLCK) != 0) {
+        slot.state.store(kReserved);
+        freeSlot(slot);
+        return nullptr;
+    }
+    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, slot.fd, 0);
+    if (data == MAP_FAILED) {
+        slot.state.store(kReserved);
+        freeSlot(slot);
+        return nullptr;
+    }
+    slot.data = static_cast<char*>(data);
+    int claiming = kClaiming;
+    if (!slot.state.compare_exchange_strong(claiming, kLeased)) {
+        // Broken while it was being taken: the file may be changing; the caller copies what it reads.
+        slot.state.store(kReserved);
+        freeSlot(slot);
+        return nullptr;
+    }
+    return std::unique_ptr<FileSnapshot>(new FileSnapshot(slot.data, size, int(pSlot - gSlots)));
+}
+
+FileSnapshot::~FileSnapshot() {
+    Slot& slot = gSlots[mSlot];
+    // Out of the handler's reach first; a break under way on another thread is let finish.
+    for (;;) {
+        int state = slot.state.load(std::memory_order_acquire);
+        if (state == kBreaking) continue;
+        if (slot.state.compare_exchange_weak(state, kReserved)) break;
+    }
+    freeSlot(slot);
+}
+
+#else
+
+std::unique_ptr<FileSnapshot> FileSnapshot::take(int, std::size_t) { return nullptr; }
+FileSnapshot::~FileSnapshot() {}
+
+#endif
+
+}  // namespace vrk::fs
