@@ -14,6 +14,7 @@ Every timing is the median of --repeat runs, the programs interleaved, `sync` be
 import argparse
 import datetime
 import glob
+import json
 import os
 import platform
 import shutil
@@ -80,6 +81,7 @@ def main():
     ap.add_argument("--large-mb", type=float, default=5, help="size of each large drawing (default 5 MB)")
     ap.add_argument("--repeat", type=int, default=3)
     ap.add_argument("--skip-ezdxf", action="store_true")
+    ap.add_argument("--json", help="also write the medians here, per folder (for bench/bench.py)")
     a = ap.parse_args()
 
     gen = os.path.join(a.bin, "vrksamplegen")
@@ -91,7 +93,10 @@ def main():
         (f"{a.large} large", os.path.join(a.data, "large"), a.large, None, ["--target-mb", str(a.large_mb)]),
     ]
     rows = []
+    medians = {}
     for label, folder, count, realworld, args in folders:
+        if count == 0:
+            continue
         make_folder(gen, folder, count, realworld if os.path.isdir(realworld or "") else None, args)
         files = sorted(glob.glob(os.path.join(folder, "*.dxf")))
         size = sum(os.path.getsize(f) for f in files) / MB
@@ -117,6 +122,7 @@ def main():
                 times[name].append(go())
                 print(f"bench: {label}, {name}: {times[name][-1]:.2f} s", file=sys.stderr)
         med = {name: statistics.median(t) for name, t in times.items()}
+        medians[label] = {"mb": size, **med}
         ezdxf = med.get("ezdxf")
         rows.append(f"| {label} | {size:.1f} | {med['vrkbatch -j1']:.2f} | {med['loop']:.2f} | "
                     f"{med['vrkbatch -j2']:.2f} | {med['vrkbatch -j1'] / med['loop']:.2f} | "
@@ -137,6 +143,9 @@ def main():
     if a.results:
         with open(a.results, "w") as f:
             f.write(text)
+    if a.json:
+        with open(a.json, "w") as f:
+            json.dump(medians, f)
 
 
 if __name__ == "__main__":

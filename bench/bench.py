@@ -1,12 +1,15 @@
 #!/usr/bin/python3
-"""Times vrkhost's read + solidify + write against ezdxf doing the same job and against cp, on generated
-drawings, and prints a Markdown table of times, throughput, peak memory and ratios.
+"""Times vrkhost's read + solidify + write against ezdxf doing the same job, against cp and against a
+durable copy, on generated drawings (the 100 MB one also as binary DXF), splits the 1 MB run into its
+phases, times vrkbatch against a shell loop over vrkhost (bench/batch_bench.py), and prints Markdown
+tables of times, throughput, peak memory, ratios and targets.
 
 Run through bench/run.sh, which builds the programs first. Every timing is the median of --repeat runs,
-the runs of the three programs interleaved so that they share the machine's noise.
+the runs of the programs interleaved so that they share the machine's noise.
 """
 import argparse
 import datetime
+import json
 import os
 import platform
 import statistics
@@ -16,14 +19,14 @@ import time
 
 MB = 1e6
 
-# Targets: ezdxf/vrkhost >= 30, vrkhost/durable copy <= 4, peak/size <= 2, t(100 MB)/t(10 MB) <= 12.
-TARGET_EZDXF_RATIO = 30
-TARGET_CP_RATIO = 4
-TARGET_MEMORY_RATIO = 2
-TARGET_LINEARITY = 12
+TARGET_DURABLE_RATIO = 2  # 100 MB, ASCII and binary: vrkhost / durable copy of the same file
+TARGET_EZDXF_RATIO = 150  # 10 MB: ezdxf / vrkhost
+TARGET_MEMORY_RATIO = 1.2  # 100 MB: (peak - idle footprint) / file size
+TARGET_LINEARITY = 10.5  # vrkhost time 100 MB / 10 MB
+TARGET_BATCH_RATIO = 1.0  # 500 small drawings: vrkbatch --jobs 1 / shell loop over vrkhost
 
 
-def run(argv, out_path, peak=False):
+def run(argv, out_path, peak=False, output=True):
     """Runs argv once; returns (seconds, peak resident KB or None). Output goes to a log, not the terminal.
 
     The peak comes from /usr/bin/time: a child forked from this Python would carry Python's resident size
@@ -41,7 +44,7 @@ def run(argv, out_path, peak=False):
     with open(out_path + ".log", "wb") as log:
         code = subprocess.call([*prefix, *argv], stdout=log, stderr=subprocess.STDOUT)
     seconds = time.perf_counter() - start
-    if code != 0 or not os.path.exists(out_path):
+    if code != 0 or (output and not os.path.exists(out_path)):
         with open(out_path + ".log", "rb") as log:
             tail = log.read()[-2000:].decode(errors="replace")
         raise SystemExit(f"bench: {' '.join(argv)} failed ({code}):\n{tail}")
@@ -79,7 +82,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--bin", required=True, help="folder with vrkhost and vrksamplegen")
     ap.add_argument("--data", required=True, help="folder for the drawings and outputs")
-    ap.add_argument("--repeat", type=int, default=3, help="runs per program and drawing (median taken)")
+    ap.add_argument("--repeat", type=int, default=5, help="runs per program and drawing (median taken)")
     ap.add_argument("--ezdxf-repeat-above-mb", type=float, default=20,
                     help="on drawings larger than this, ezdxf runs once (it takes minutes)")
     ap.add_argument("--skip-ezdxf-above-mb", type=float, default=None,
@@ -89,6 +92,8 @@ def main():
     ap.add_argument("--big-block", type=int, default=1000000, help="entities in the single big block (0: none)")
     ap.add_argument("--binary-copy", default="100",
                     help="also time a binary DXF copy of the drawing of this size in MB ('' for none)")
+    ap.add_argument("--batch", type=int, default=500,
+                    help="small drawings for the vrkbatch row (bench/batch_bench.py; 0: none)")
     ap.add_argument("--results", help="also write the table to this file")
     a = ap.parse_args()
 
@@ -191,38 +196,83 @@ def main():
             f"{fmt((r['peak'] - idle_kb * 1024) / r['size'])} | "
             f"{fmt(r['ez_peak'] / MB) if r['ez_runs'] else '-'} |")
 
-    # Linearity: the 100 MB drawing against the 10 MB one (time ratio, and the same per byte).
+    # The 1 MB run phase by phase: the same command stopped after each phase (QUIT leaves the drawing
+    # unsaved); each phase is the difference of two medians.
+    phases = {}
+    one_mb = next((path for label, path in drawings if label == "1 MB"), None)
+    if one_mb:
+        out = os.path.join(a.data, "out.dxf")
+        steps = {
+            "start": [host, "-q", "-c", "QUIT"],
+            "read": [host, one_mb, "-q", "-c", "QUIT"],
+            "vrk": [host, one_mb, "-q", "-c", "vrk", "-c", "QUIT"],
+            "save": [host, one_mb, "-q", "-c", "vrk", "-c", f"SAVEAS {out}"],
+        }
+        t = {name: [] for name in steps}
+        for _ in range(a.repeat):
+            for name, argv in steps.items():
+                t[name].append(run(argv, out, output=name == "save")[0])
+        med = {name: statistics.median(v) for name, v in t.items()}
+        previous = 0.0
+        for name in steps:
+            phases[name] = med[name] - previous
+            previous = med[name]
+
+    batch = None
+    if a.batch:
+        batch_json = os.path.join(a.data, "batch.json")
+        subprocess.run(["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "batch_bench.py"),
+                        "--bin", a.bin, "--data", os.path.join(a.data, "batch"), "--small", str(a.batch),
+                        "--large", "0", "--skip-ezdxf", "--repeat", str(a.repeat), "--json", batch_json],
+                       check=True, stdout=subprocess.DEVNULL)
+        with open(batch_json) as f:
+            batch = next(iter(json.load(f).values()))
+
     by_label = {r["label"]: r for r in rows}
-    summary = []
+    targets = []
+
+    def target(measure, value, text, ok, goal):
+        verdict = "-" if value is None else ("met" if ok(value) else "missed")
+        targets.append(f"| {measure} | {text if value is not None else 'not measured'} | {goal} | {verdict} |")
+
+    for label, name in (("100 MB", "100 MB ASCII"), ("100 MB binary", "100 MB binary DXF")):
+        r = by_label.get(label)
+        v = r["vrkhost"] / r["durable"] if r else None
+        target(f"{name}: read + `vrk` + SAVEAS against a durable copy of the same file", v,
+               r and f"{v:.1f}x ({r['vrkhost']:.3f} s against {r['durable']:.3f} s)",
+               lambda x: x <= TARGET_DURABLE_RATIO, f"at most {TARGET_DURABLE_RATIO}x")
+    r = by_label.get("10 MB")
+    v = r["ezdxf"] / r["vrkhost"] if r and r["ezdxf"] is not None else None
+    target("10 MB: ezdxf doing the same job against vrkhost", v,
+           v and f"{v:.0f}x ({r['ezdxf']:.2f} s against {r['vrkhost']:.3f} s)"
+           + (" (ezdxf extrapolated)" if r["ez_extrapolated"] else ""),
+           lambda x: x >= TARGET_EZDXF_RATIO, f"at least {TARGET_EZDXF_RATIO}x")
+    r = by_label.get("100 MB")
+    v = (r["peak"] - idle_kb * 1024) / r["size"] if r else None
+    target("100 MB: peak memory above the host's own footprint, against the file", v,
+           r and f"{v:.2f}x ({(r['peak'] - idle_kb * 1024) / MB:.0f} MB above {idle_kb * 1024 / MB:.1f} MB)",
+           lambda x: x <= TARGET_MEMORY_RATIO, f"at most {TARGET_MEMORY_RATIO}x")
+    r = by_label.get("1 MB")
+    v = r["vrkhost"] / r["durable"] if r else None
+    where = ", ".join(f"{name} {phases[name] * 1000:.1f} ms" for name in phases)
+    target("1 MB: whole command against a durable copy", v,
+           r and f"{v:.1f}x ({r['vrkhost'] * 1000:.1f} ms against {r['durable'] * 1000:.1f} ms; {where})",
+           lambda x: True, "say what it is and where it goes")
+    v = batch["vrkbatch -j1"] / batch["loop"] if batch else None
+    target(f"{a.batch} small drawings: `vrkbatch --jobs 1` against a shell loop over vrkhost", v,
+           batch and f"{v:.2f} ({batch['vrkbatch -j1']:.2f} s against {batch['loop']:.2f} s)",
+           lambda x: x <= TARGET_BATCH_RATIO, "no slower (at most 1.00)")
     if "100 MB" in by_label and "10 MB" in by_label:
         big, small = by_label["100 MB"], by_label["10 MB"]
-        ratio = big["vrkhost"] / small["vrkhost"]
-        summary.append(f"vrkhost time 100 MB / 10 MB: {ratio:.1f} (size ratio {big['size'] / small['size']:.1f}; "
-                       f"target at most {TARGET_LINEARITY}: {'met' if ratio <= TARGET_LINEARITY else 'missed'})")
-
-    def verdict(name, values, ok, target):
-        if not values:
-            return
-        worst = max(values) if target.startswith("at most") else min(values)
-        summary.append(f"{name}: worst {worst:.1f}, target {target}: "
-                       f"{'met' if all(ok(v) for v in values) else 'missed'}")
-
-    verdict("ezdxf / vrkhost (measured rows)",
-            [r["ezdxf"] / r["vrkhost"] for r in rows if r["ezdxf"] is not None and not r["ez_extrapolated"]],
-            lambda v: v >= TARGET_EZDXF_RATIO, f"at least {TARGET_EZDXF_RATIO}")
-    verdict("vrkhost / durable copy", [r["vrkhost"] / r["durable"] for r in rows],
-            lambda v: v <= TARGET_CP_RATIO, f"at most {TARGET_CP_RATIO}")
-    if "100 MB" in by_label and "100 MB binary" in by_label:
-        ascii_s, binary_s = by_label["100 MB"]["vrkhost"], by_label["100 MB binary"]["vrkhost"]
-        summary.append(f"vrkhost on the 100 MB drawing: ASCII {ascii_s:.2f} s, binary {binary_s:.2f} s "
-                       f"(binary {'faster' if binary_s < ascii_s else 'not faster'})")
-    verdict("vrkhost peak memory / file size", [r["peak"] / r["size"] for r in rows],
-            lambda v: v <= TARGET_MEMORY_RATIO, f"at most {TARGET_MEMORY_RATIO}")
-
+        v = big["vrkhost"] / small["vrkhost"]
+        target("100 MB time / 10 MB time", v, f"{v:.1f} (size ratio {big['size'] / small['size']:.1f})",
+               lambda x: x <= TARGET_LINEARITY, f"at most {TARGET_LINEARITY}")
+    summary = []
     summary.append(f"vrkhost footprint with the bundled sample drawing: {fmt(idle_kb * 1024 / MB)} MB")
 
     mem = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
-    text = "\n".join(lines + [""] + ["- " + s for s in summary]) + "\n"
+    text = "\n".join(lines + [""] + ["| target | measured | goal | |", "|---|---|---|---|"] + targets + [""]
+                     + ["- " + s for s in summary]) + "\n"
     head = (f"{datetime.date.today().isoformat()}, {platform.node()}: {os.cpu_count()} cores (nproc), "
             f"{mem:.1f} GiB memory; median of {a.repeat} runs; benchmark took "
             f"{(time.time() - began) / 60:.1f} min\n\n")
