@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <system_error>
 #include <thread>
 
@@ -74,27 +75,29 @@ struct DocumentBuilder::Split {
         if (thread.joinable()) thread.join();
     }
 
-    // The first "0 BLOCK" or "0 SECTION" record from `from` on, but not too close to the end.
+    // The first "0 BLOCK" or "0 SECTION" record from `from` on, but before `limit`.
     static std::unique_ptr<Split> find(const char* data, std::size_t start, std::size_t n, std::size_t from,
                                        std::size_t limit) {
         if (from >= n || std::thread::hardware_concurrency() < 2) return nullptr;
-        const std::string_view bytes(data, n);
         from = std::max(start, from);
         std::unique_ptr<Split> best;
         for (std::string_view name : {std::string_view("\nBLOCK"), std::string_view("\nSECTION")}) {
-            for (std::size_t p = bytes.find(name, from); p != std::string_view::npos && p < limit;
-                 p = bytes.find(name, p + 1)) {
-                const std::size_t e = p + name.size();
+            // Skipping by the pattern's length: a search that stops at every line end costs more than
+            // the split saves.
+            const std::boyer_moore_horspool_searcher<const char*> searcher(name.begin(), name.end());
+            const char* const last = data + std::min(n, best ? best->at : limit);
+            for (const char* p = std::search(data + from, last, searcher); p != last;
+                 p = std::search(p + 1, last, searcher)) {
+                const std::size_t e = std::size_t(p - data) + name.size();
                 const bool wholeLine =
                     e < n && (data[e] == '\n' || (data[e] == '\r' && e + 1 < n && data[e + 1] == '\n'));
-                const std::size_t line = wholeLine ? codeZeroLineBefore(data, start, p) : std::string_view::npos;
+                const std::size_t line =
+                    wholeLine ? codeZeroLineBefore(data, start, std::size_t(p - data)) : std::string_view::npos;
                 if (line == std::string_view::npos) continue;
-                if (!best || line < best->at) {
-                    best = std::make_unique<Split>();
-                    best->at = line;
-                    best->inSection = name == "\nBLOCK";
-                    best->section = best->inSection ? SectionId::Blocks : SectionId::Other;
-                }
+                best = std::make_unique<Split>();
+                best->at = line;
+                best->inSection = name == "\nBLOCK";
+                best->section = best->inSection ? SectionId::Blocks : SectionId::Other;
                 break;
             }
         }

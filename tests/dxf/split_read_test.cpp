@@ -19,8 +19,8 @@ struct Outcome {
 
 std::string describe(const Document& d) {
     std::ostringstream s;
-    s << d.acadVersion() << ' ' << d.codePage() << ' ' << d.handseed() << ' ' << d.maxHandle() << ' ' << d.crlf()
-      << ' ' << d.prefixEnd() << ' ' << d.trailerBegin() << ' ' << d.headerVar("$HANDSEED") << '\n';
+    s << d.acadVersion() << ' ' << d.codePage() << ' ' << d.handseed() << ' ' << d.maxHandle() << ' ' << d.crlf() << ' '
+      << d.prefixEnd() << ' ' << d.trailerBegin() << ' ' << d.headerVar("$HANDSEED") << '\n';
     for (RecordIndex i = 0; i < d.recordCount(); ++i) {
         const Record& r = d.record(i);
         s << i << ' ' << r.begin << ' ' << r.handle << ' ' << r.owner << ' ' << r.xdict << ' ' << r.parent << ' '
@@ -44,7 +44,8 @@ Outcome read(const std::string& bytes, std::size_t splitFrom) {
     DocumentBuilder builder(doc, err);
     if (splitFrom != kInOneGo) builder.splitFrom(splitFrom);
     Outcome out;
-    out.text = builder.build(Buffer::copyOf(bytes), "") ? describe(doc) : err.describe() + " " + std::to_string(int(err.status));
+    out.text = builder.build(Buffer::copyOf(bytes), "") ? describe(doc)
+                                                        : err.describe() + " " + std::to_string(int(err.status));
     out.inTwo = builder.readInTwo();
     return out;
 }
@@ -68,6 +69,10 @@ TEST(SplitRead, SameDocumentWhereverTheSplitFalls) {
     for (char c : base) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_TRUE(readsAlikeWherever(crlf, 389));
     EXPECT_TRUE(readsAlikeWherever(handmade(), 13));
+    for (const std::string& path : realworldFiles()) {
+        const std::string bytes = fileContents(path);
+        readsAlikeWherever(bytes, bytes.size() / 6 + 1);
+    }
 }
 
 // Damage in either half, lines that look like the record the split looks for, sections seen twice or
@@ -83,8 +88,13 @@ TEST(SplitRead, SameErrorWhereverTheDamageAndTheSplitFall) {
         return s;
     };
     for (std::size_t at = 1; at + 1 < lines.size(); at += 113) {
-        for (const std::vector<std::string>& bad : {std::vector<std::string>{"  0"}, {"BLOCK"}, {"  0", "BLOCK"},
-                                                    {"  0", "SECTION"}, {"  0", "ENDSEC"}, {"  5", "1A"}, {"  0", "EOF"}}) {
+        for (const std::vector<std::string>& bad : {std::vector<std::string>{"  0"},
+                                                    {"BLOCK"},
+                                                    {"  0", "BLOCK"},
+                                                    {"  0", "SECTION"},
+                                                    {"  0", "ENDSEC"},
+                                                    {"  5", "1A"},
+                                                    {"  0", "EOF"}}) {
             std::vector<std::string> damaged = lines;
             for (std::size_t k = 0; k < bad.size(); ++k) damaged[at + k] = bad[k];
             readsAlikeWherever(joined(damaged), 1201);
@@ -97,7 +107,8 @@ TEST(SplitRead, SameErrorWhereverTheDamageAndTheSplitFall) {
     };
     readsAlikeWherever(inserted("  0\nBLOCK\n", "  0\nENDSEC\n"), 401);
     for (const char* section : {"HEADER", "BLOCKS", "OBJECTS", "THUMBNAILIMAGE"}) {
-        readsAlikeWherever(inserted("  0\nEOF\n", std::string("  0\nSECTION\n  2\n") + section + "\n  0\nENDSEC\n"), 401);
+        readsAlikeWherever(inserted("  0\nEOF\n", std::string("  0\nSECTION\n  2\n") + section + "\n  0\nENDSEC\n"),
+                           401);
     }
 }
 
