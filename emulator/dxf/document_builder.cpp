@@ -52,11 +52,26 @@ std::size_t codeZeroLineBefore(const char* data, std::size_t lo, std::size_t nl)
     return e;
 }
 
+// Entities drawing programs write most; any other record in ENTITIES or OBJECTS is guessed to be an
+// object (a wrong guess costs only the second thread's work).
+bool commonEntityType(std::string_view t) {
+    static constexpr std::string_view kTypes[] = {
+        "LINE",  "CIRCLE",    "ARC",        "INSERT", "LWPOLYLINE", "POLYLINE", "TEXT",    "MTEXT",    "ATTDEF",
+        "HATCH", "SPLINE",    "DIMENSION",  "POINT",  "SOLID",      "3DFACE",   "ELLIPSE", "LEADER",   "MULTILEADER",
+        "RAY",   "XLINE",     "TRACE",      "REGION", "3DSOLID",    "IMAGE",    "WIPEOUT", "VIEWPORT", "MLINE",
+        "SHAPE", "TOLERANCE", "ACAD_TABLE", "HELIX",  "OLE2FRAME",  "MESH",     "BODY"};
+    for (std::string_view k : kTypes) {
+        if (t == k) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // Where the second half begins and what the structure is guessed to be there. BLOCK (in BLOCKS, no
 // block open) and SECTION (between sections) are boundaries where nothing of the record before
-// carries over but what the guess says.
+// carries over but what the guess says; so is any record in ENTITIES or OBJECTS but a part (ATTRIB,
+// VERTEX, SEQEND), guessing the section from its type.
 struct DocumentBuilder::Split {
     std::size_t at = 0;  // offset of the code line of the second half's first record
     bool inSection = false;
@@ -80,12 +95,14 @@ struct DocumentBuilder::Split {
                                        std::size_t limit) {
         if (from >= n || std::thread::hardware_concurrency() < 2) return nullptr;
         from = std::max(start, from);
+        // A block or section boundary near `from` is the safest guess, else the first other record.
+        const std::size_t near = std::min(limit, from + (limit - from) / 4);
         std::unique_ptr<Split> best;
         for (std::string_view name : {std::string_view("\nBLOCK"), std::string_view("\nSECTION")}) {
             // Skipping by the pattern's length: a search that stops at every line end costs more than
             // the split saves.
             const std::boyer_moore_horspool_searcher<const char*> searcher(name.begin(), name.end());
-            const char* const last = data + std::min(n, best ? best->at : limit);
+            const char* const last = data + std::min(n, best ? best->at : near);
             for (const char* p = std::search(data + from, last, searcher); p != last;
                  p = std::search(p + 1, last, searcher)) {
                 const std::size_t e = std::size_t(p - data) + name.size();
@@ -101,7 +118,37 @@ struct DocumentBuilder::Split {
                 break;
             }
         }
-        return best;
+        return best ? std::move(best) : anyRecord(data, start, n, from, limit);
+    }
+
+    // The first record from `from` on in ENTITIES or OBJECTS, by its type, which must look like one.
+    static std::unique_ptr<Split> anyRecord(const char* data, std::size_t start, std::size_t n, std::size_t from,
+                                            std::size_t limit) {
+        const std::string_view bytes(data, n);
+        for (std::size_t nl = bytes.find('\n', from); nl != std::string_view::npos && nl < limit;
+             nl = bytes.find('\n', nl + 1)) {
+            const std::size_t nameEnd = bytes.find('\n', nl + 1);
+            if (nameEnd == std::string_view::npos) break;
+            std::string_view name = bytes.substr(nl + 1, nameEnd - nl - 1);
+            if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+            const bool looksLikeType =
+                !name.empty() &&
+                name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789") == std::string_view::npos &&
+                name.find_first_not_of("0123456789") != std::string_view::npos;
+            const std::size_t line = looksLikeType ? codeZeroLineBefore(data, start, nl) : std::string_view::npos;
+            if (line == std::string_view::npos) continue;
+            if (name == "ATTRIB" || name == "VERTEX" || name == "SEQEND" || name == "SECTION" || name == "ENDSEC" ||
+                name == "EOF" || name == "TABLE" || name == "ENDTAB" || name == "BLOCK" || name == "ENDBLK" ||
+                name == "CLASS") {
+                continue;
+            }
+            auto split = std::make_unique<Split>();
+            split->at = line;
+            split->inSection = true;
+            split->section = commonEntityType(name) ? SectionId::Entities : SectionId::Objects;
+            return split;
+        }
+        return nullptr;
     }
 };
 
