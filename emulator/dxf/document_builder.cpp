@@ -90,7 +90,7 @@ struct DocumentBuilder::Split {
         if (thread.joinable()) thread.join();
     }
 
-    // The first "0 BLOCK" or "0 SECTION" record from `from` on, but before `limit`.
+    // A split from `from` on, before `limit`, or none.
     static std::unique_ptr<Split> find(const char* data, std::size_t start, std::size_t n, std::size_t from,
                                        std::size_t limit) {
         if (from >= n || std::thread::hardware_concurrency() < 2) return nullptr;
@@ -118,7 +118,7 @@ struct DocumentBuilder::Split {
                 break;
             }
         }
-        return best ? std::move(best) : anyRecord(data, start, n, from, limit);
+        return best ? std::move(best) : anyRecord(data, start, n, from, near);
     }
 
     // The first record from `from` on in ENTITIES or OBJECTS, by its type, which must look like one.
