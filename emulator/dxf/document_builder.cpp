@@ -6,6 +6,7 @@
 #include <functional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "well_known.h"
 
