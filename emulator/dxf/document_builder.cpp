@@ -393,10 +393,10 @@ bool DocumentBuilder::adopt(Split& split) {
         mD.mTables.push_back(t);
     }
     for (const auto& b : part.mBlocks) mD.mBlocks.emplace_back(shift(b.first), shift(b.second));
-    for (Record r : part.mRecords) {
-        r.parent = shift(r.parent);
-        r.type = types[r.type];
-        mD.mRecords.push_back(r);
+    mD.mRecords.insert(mD.mRecords.end(), part.mRecords.begin(), part.mRecords.end());
+    for (auto r = mD.mRecords.begin() + std::ptrdiff_t(base); r != mD.mRecords.end(); ++r) {
+        r->parent = shift(r->parent);
+        r->type = types[r->type];
     }
     std::vector<Record>().swap(part.mRecords);
     mHandleCount += split.partHandles;
