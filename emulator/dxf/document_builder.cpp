@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "well_known.h"
 
@@ -34,13 +38,139 @@ bool takesHandle(RecordKind k) {
     }
 }
 
+// Files smaller than this are read in one go: a second thread would not pay for itself.
+constexpr std::size_t kSplitMinSize = std::size_t(4) << 20;
+
+// Where the code line ending at the '\n' at nl begins, when it reads "0" (blanks around it allowed);
+// npos otherwise.
+std::size_t codeZeroLineBefore(const char* data, std::size_t lo, std::size_t nl) {
+    std::size_t e = nl;
+    while (e > lo && (data[e - 1] == ' ' || data[e - 1] == '\t' || data[e - 1] == '\r')) --e;
+    if (e == lo || data[e - 1] != '0') return std::string_view::npos;
+    --e;
+    while (e > lo && (data[e - 1] == ' ' || data[e - 1] == '\t')) --e;
+    if (e == lo || data[e - 1] != '\n') return std::string_view::npos;
+    return e;
+}
+
+// Entities drawing programs write most; any other record in ENTITIES or OBJECTS is guessed to be an
+// object (a wrong guess costs only the second thread's work).
+bool commonEntityType(std::string_view t) {
+    static constexpr std::string_view kTypes[] = {
+        "LINE",  "CIRCLE",    "ARC",        "INSERT", "LWPOLYLINE", "POLYLINE", "TEXT",    "MTEXT",    "ATTDEF",
+        "HATCH", "SPLINE",    "DIMENSION",  "POINT",  "SOLID",      "3DFACE",   "ELLIPSE", "LEADER",   "MULTILEADER",
+        "RAY",   "XLINE",     "TRACE",      "REGION", "3DSOLID",    "IMAGE",    "WIPEOUT", "VIEWPORT", "MLINE",
+        "SHAPE", "TOLERANCE", "ACAD_TABLE", "HELIX",  "OLE2FRAME",  "MESH",     "BODY"};
+    for (std::string_view k : kTypes) {
+        if (t == k) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+// Where the second half begins and what the structure is guessed to be there. BLOCK (in BLOCKS, no
+// block open) and SECTION (between sections) are boundaries where nothing of the record before
+// carries over but what the guess says; so is any record in ENTITIES or OBJECTS but a part (ATTRIB,
+// VERTEX, SEQEND), guessing the section from its type.
+struct DocumentBuilder::Split {
+    std::size_t at = 0;  // offset of the code line of the second half's first record
+    bool inSection = false;
+    SectionId section = SectionId::Other;
+
+    Document part;
+    ReadError partErr;
+    bool partOk = false;
+    std::size_t partHandles = 0;
+    std::atomic<bool> cancel{false};
+    std::thread thread;
+
+    ~Split() { finish(); }
+    void finish() {
+        cancel = true;
+        if (thread.joinable()) thread.join();
+    }
+
+    // A split from `from` on, before `limit`, or none.
+    static std::unique_ptr<Split> find(const char* data, std::size_t start, std::size_t n, std::size_t from,
+                                       std::size_t limit) {
+        if (from >= n || std::thread::hardware_concurrency() < 2) return nullptr;
+        from = std::max(start, from);
+        // A block or section boundary near `from` is the safest guess, else the first other record.
+        const std::size_t near = std::min(limit, from + (limit - from) / 4);
+        std::unique_ptr<Split> best;
+        for (std::string_view name : {std::string_view("\nBLOCK"), std::string_view("\nSECTION")}) {
+            // Skipping by the pattern's length: a search that stops at every line end costs more than
+            // the split saves.
+            const std::boyer_moore_horspool_searcher<const char*> searcher(name.begin(), name.end());
+            const char* const last = data + std::min(n, best ? best->at : near);
+            for (const char* p = std::search(data + from, last, searcher); p != last;
+                 p = std::search(p + 1, last, searcher)) {
+                const std::size_t e = std::size_t(p - data) + name.size();
+                const bool wholeLine =
+                    e < n && (data[e] == '\n' || (data[e] == '\r' && e + 1 < n && data[e + 1] == '\n'));
+                const std::size_t line =
+                    wholeLine ? codeZeroLineBefore(data, start, std::size_t(p - data)) : std::string_view::npos;
+                if (line == std::string_view::npos) continue;
+                best = std::make_unique<Split>();
+                best->at = line;
+                best->inSection = name == "\nBLOCK";
+                best->section = best->inSection ? SectionId::Blocks : SectionId::Other;
+                break;
+            }
+        }
+        return best ? std::move(best) : anyRecord(data, start, n, from, near);
+    }
+
+    // The first record from `from` on in ENTITIES or OBJECTS, by its type, which must look like one.
+    static std::unique_ptr<Split> anyRecord(const char* data, std::size_t start, std::size_t n, std::size_t from,
+                                            std::size_t limit) {
+        const std::string_view bytes(data, n);
+        for (std::size_t nl = bytes.find('\n', from); nl != std::string_view::npos && nl < limit;
+             nl = bytes.find('\n', nl + 1)) {
+            const std::size_t nameEnd = bytes.find('\n', nl + 1);
+            if (nameEnd == std::string_view::npos) break;
+            std::string_view name = bytes.substr(nl + 1, nameEnd - nl - 1);
+            if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+            const bool looksLikeType =
+                !name.empty() &&
+                name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789") == std::string_view::npos &&
+                name.find_first_not_of("0123456789") != std::string_view::npos;
+            const std::size_t line = looksLikeType ? codeZeroLineBefore(data, start, nl) : std::string_view::npos;
+            if (line == std::string_view::npos) continue;
+            if (name == "ATTRIB" || name == "VERTEX" || name == "SEQEND" || name == "SECTION" || name == "ENDSEC" ||
+                name == "EOF" || name == "TABLE" || name == "ENDTAB" || name == "BLOCK" || name == "ENDBLK" ||
+                name == "CLASS") {
+                continue;
+            }
+            auto split = std::make_unique<Split>();
+            split->at = line;
+            split->inSection = true;
+            split->section = commonEntityType(name) ? SectionId::Entities : SectionId::Objects;
+            return split;
+        }
+        return nullptr;
+    }
+};
 
 DocumentBuilder::DocumentBuilder(Document& doc, ReadError& err) : mD(doc), mErr(err) {
     for (std::uint16_t i = 0; i < kWellKnownCount; ++i) {
         mD.mTypeNames.push_back(kWellKnownNames[i]);
         mTypeIds.emplace(kWellKnownNames[i], i);
     }
+}
+
+DocumentBuilder::DocumentBuilder(Document& part, ReadError& err, const char* data, std::size_t size, const Split& split)
+    : DocumentBuilder(part, err) {
+    mData = data;
+    mSize = size;
+    mResumed = true;
+    mCancel = &split.cancel;
+    mInSection = split.inSection;
+    mSection = split.section;
+    // The section the split lies in, for its ENDSEC; adopt() hands its end to the whole document's.
+    if (split.inSection) mD.mSections.push_back(SectionInfo{split.section, {}, kNoRecord, kNoRecord});
+    mD.mRecords.reserve((size - split.at) / 48 + 16);
 }
 
 bool DocumentBuilder::fail(ReadStatus status, std::string reason, std::uint64_t line) {
@@ -102,13 +232,15 @@ std::uint16_t DocumentBuilder::intern(std::string_view name) {
 bool DocumentBuilder::build(Buffer bytes, const std::string& path) {
     mD.mBuffer = std::move(bytes);
     mD.mPath = path;
+    mData = mD.mBuffer.data();
+    mSize = mD.mBuffer.size();
     if (!scan()) return false;
     return indexHandles() && finishIndexes();
 }
 
 bool DocumentBuilder::scan() {
-    const char* data = mD.mBuffer.data();
-    const std::size_t n = mD.mBuffer.size();
+    const char* data = mData;
+    const std::size_t n = mSize;
     std::size_t start = 0;
     if (mD.bytes().substr(0, kBinarySentinel.size()) == kBinarySentinel) {
         mD.mEncoding = Encoding::Binary;
@@ -121,28 +253,69 @@ bool DocumentBuilder::scan() {
             mD.mCrlf = nl != data && static_cast<const char*>(nl)[-1] == '\r';
         }
     }
+    // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
+    // only: pages nobody writes are never backed by memory.
+    mD.mRecords.reserve(n / 48 + 16);
+
+    // Binary files are read in one go: a group code has no pattern to split at.
+    std::unique_ptr<Split> split;
+    if (mD.mEncoding == Encoding::Ascii && mSplitFrom != std::string_view::npos) {
+        split = Split::find(data, start, n, mSplitFrom, n);
+    } else if (mD.mEncoding == Encoding::Ascii && n >= kSplitMinSize) {
+        split = Split::find(data, start, n, n / 2, n - n / 8);
+    }
+    if (split) {
+        Split* s = split.get();
+        try {
+            s->thread = std::thread([s, data, n] {
+                try {
+                    DocumentBuilder part(s->part, s->partErr, data, n, *s);
+                    TagReader reader(data, s->at, n, 1, Encoding::Ascii);
+                    s->partOk = part.scanTags(reader, nullptr) && part.mEofSeen;
+                    s->partHandles = part.mHandleCount;
+                } catch (...) {
+                    s->partOk = false;  // out of memory: the first half reads on alone
+                }
+            });
+        } catch (const std::system_error&) {
+            split.reset();  // no thread to be had
+        }
+    }
+    TagReader reader(data, start, n, 1, mD.mEncoding);
+    return scanTags(reader, split.get());
+}
+
+// Reads tags to the end. With a split, stops at its offset if the second half can be taken there.
+bool DocumentBuilder::scanTags(TagReader& reader, Split* split) {
     const bool binary = mD.mEncoding == Encoding::Binary;
+    const std::size_t n = mSize;
     // Where reading stopped at the end of the data, for messages.
     auto failAtEnd = [&](const TagReader& reader, std::string reason) {
         return binary ? failAt(ReadStatus::Malformed, std::move(reason), n)
                       : fail(ReadStatus::Malformed, std::move(reason), reader.line());
     };
-    // Records take some 100-200 bytes in typical drawings. Reserving generously costs address space
-    // only: pages nobody writes are never backed by memory.
-    mD.mRecords.reserve(n / 48 + 16);
 
-    TagReader reader(data, start, n, 1, mD.mEncoding);
     Tag t;
     for (;;) {
         TagReader::Status st = reader.next(t);
         if (st == TagReader::Status::End) break;
         if (st == TagReader::Status::Error) {
-            if (mD.mRecords.empty() && !binary) return notADrawing();
+            if (noRecordsYet() && !binary) return notADrawing();
             return binary ? failAt(ReadStatus::Malformed, reader.error(), reader.errorOffset())
                           : fail(ReadStatus::Malformed, reader.error(), reader.line());
         }
+        if (split != nullptr && t.begin >= split->at) {
+            // A split found by pattern may lie inside a value: only a record starting exactly there counts.
+            if (t.begin == split->at && t.code == 0) {
+                if (!closeRecord()) return false;
+                if (atSplit(*split)) return true;
+            }
+            split->finish();
+            split = nullptr;
+        }
         if (t.code == 0) {
-            if (mD.mRecords.empty() && !binary && trimBlanks(t.value) != "SECTION") return notADrawing();
+            if (mCancel != nullptr && mCancel->load(std::memory_order_relaxed)) return false;
+            if (noRecordsYet() && !binary && trimBlanks(t.value) != "SECTION") return notADrawing();
             if (!startRecord(t)) return false;
             if (mEofSeen) {
                 mD.mTrailerBegin = t.end;
@@ -156,19 +329,82 @@ bool DocumentBuilder::scan() {
         }
         if (!mOpen) {
             if (t.code == 999) continue;  // comments before the first section
-            if (mD.mRecords.empty() && !binary) return notADrawing();
+            if (noRecordsYet() && !binary) return notADrawing();
             return fail(ReadStatus::Malformed, "expected 0 SECTION", t);
         }
         if (!applyTag(t)) return false;
     }
     if (!closeRecord()) return false;
     // A binary file carries the sentinel, so it is a drawing file, if an empty one.
-    if (mD.mRecords.empty()) return binary ? failAtEnd(reader, "no records") : notADrawing();
+    if (noRecordsYet()) return binary ? failAtEnd(reader, "no records") : notADrawing();
     if (mInSection) {
         std::string name = mD.mSections.empty() ? std::string("?") : std::string(mD.mSections.back().name);
         return failAtEnd(reader, "missing ENDSEC of section " + name + " (file truncated?)");
     }
     return failAtEnd(reader, "missing 0 EOF (file truncated?)");
+}
+
+// The first half has closed its last record just before the split. Whether the second half was read
+// from exactly this state, and if so its records are taken as they are.
+bool DocumentBuilder::atSplit(Split& split) {
+    const bool sameState = mInSection == split.inSection && !mNeedSectionName && !mTableOpen &&
+                           mBlockOpen == kNoRecord && !mEofSeen &&
+                           (!mInSection || (mSection == split.section && mD.mSections.back().id == split.section));
+    if (!sameState) return false;
+    if (split.thread.joinable()) split.thread.join();
+    return split.partOk && adopt(split);
+}
+
+bool DocumentBuilder::adopt(Split& split) {
+    Document& part = split.part;
+    const std::size_t base = mD.mRecords.size();
+    // What the second half cannot know (the header, earlier sections, the record count so far) is
+    // checked here; where it would have mattered, the first half reads on alone.
+    if (base + part.mRecords.size() >= kNoRecord - 1) return false;
+    if (part.mVersion != 0 || !part.mHeaderVars.empty() || part.mHandseed != kNoHandle || !part.mCodepage.empty()) {
+        return false;
+    }
+    if (part.mTypeNames.size() >= 0xFFFF) return false;
+    const std::size_t placeholder = split.inSection ? 1 : 0;
+    for (std::size_t k = placeholder; k < part.mSections.size(); ++k) {
+        if (part.mSections[k].id == SectionId::Other) continue;
+        for (const SectionInfo& s : mD.mSections) {
+            if (s.id == part.mSections[k].id) return false;
+        }
+    }
+
+    // Type names first seen in the second half take the next numbers in the order they appear, as
+    // they would have reading on.
+    std::vector<std::uint16_t> types(part.mTypeNames.size());
+    for (std::size_t k = 0; k < types.size(); ++k) {
+        types[k] = k < kWellKnownCount ? std::uint16_t(k) : intern(part.mTypeNames[k]);
+    }
+    const auto shift = [base](RecordIndex i) { return i == kNoRecord ? i : RecordIndex(i + base); };
+    if (placeholder != 0 && part.mSections[0].end != kNoRecord) mD.mSections.back().end = shift(part.mSections[0].end);
+    for (std::size_t k = placeholder; k < part.mSections.size(); ++k) {
+        SectionInfo s = part.mSections[k];
+        s.begin = shift(s.begin);
+        s.end = shift(s.end);
+        mD.mSections.push_back(s);
+    }
+    for (TableInfo t : part.mTables) {
+        t.begin = shift(t.begin);
+        t.end = shift(t.end);
+        mD.mTables.push_back(t);
+    }
+    for (const auto& b : part.mBlocks) mD.mBlocks.emplace_back(shift(b.first), shift(b.second));
+    mD.mRecords.insert(mD.mRecords.end(), part.mRecords.begin(), part.mRecords.end());
+    for (auto r = mD.mRecords.begin() + std::ptrdiff_t(base); r != mD.mRecords.end(); ++r) {
+        r->parent = shift(r->parent);
+        r->type = types[r->type];
+    }
+    std::vector<Record>().swap(part.mRecords);
+    mHandleCount += split.partHandles;
+    mReadInTwo = true;
+    mD.mMaxHandle = std::max(mD.mMaxHandle, part.mMaxHandle);
+    mD.mTrailerBegin = part.mTrailerBegin;
+    mEofSeen = true;
+    return true;
 }
 
 bool DocumentBuilder::startRecord(const Tag& t) {
@@ -422,8 +658,7 @@ bool DocumentBuilder::applyTag(const Tag& t) {
 // Records keep no line number; an error message counts the lines before the offset.
 std::string DocumentBuilder::where(std::uint64_t offset) const {
     if (mD.mEncoding == Encoding::Binary) return "byte " + std::to_string(offset);
-    const char* data = mD.mBuffer.data();
-    return "line " + std::to_string(1 + std::count(data, data + offset, '\n'));
+    return "line " + std::to_string(1 + std::count(mData, mData + offset, '\n'));
 }
 
 bool DocumentBuilder::closeRecord() {
@@ -458,8 +693,7 @@ bool DocumentBuilder::indexHandles() {
             const std::string reason =
                 "duplicate handle " + formatHandle(r.handle) + " (also at " + where(mD.mRecords[other].begin) + ")";
             if (mD.mEncoding == Encoding::Binary) return failAt(ReadStatus::Malformed, reason, r.begin);
-            const char* data = mD.mBuffer.data();
-            return fail(ReadStatus::Malformed, reason, 1 + std::count(data, data + r.begin, '\n'));
+            return fail(ReadStatus::Malformed, reason, 1 + std::count(mData, mData + r.begin, '\n'));
         }
     }
     return true;

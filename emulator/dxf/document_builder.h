@@ -1,6 +1,11 @@
 #pragma once
 // Single pass over a drawing file's bytes that fills a Document's records and indexes (reader.cpp).
+// A large ASCII file is read in two halves at once: the second half by a builder of its own, from a
+// state guessed at a record boundary; its records are taken only when the first half ends exactly
+// there in exactly that state, else the first half's builder reads on as if alone.
 
+#include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,9 +20,20 @@ class DocumentBuilder {
 public:
     DocumentBuilder(Document& doc, ReadError& err);
     bool build(Buffer bytes, const std::string& path);
+    // Look for the split from this offset on, whatever the file's size (tests; by default a file of a
+    // few MB and more is split near its middle).
+    void splitFrom(std::size_t offset) { mSplitFrom = offset; }
+    // Whether the records after the split were taken from the second thread.
+    bool readInTwo() const { return mReadInTwo; }
 
 private:
     enum Group : std::uint8_t { kNone, kReactors, kXdict, kBlkrefs, kOtherGroup };
+    struct Split;  // document_builder.cpp
+
+    // Builds the records from `at` to the end of bytes already owned by another document, as if the
+    // file's structure there were the split's guess. Never reports to the user: any failure only
+    // means the caller reads that part itself.
+    DocumentBuilder(Document& part, ReadError& err, const char* data, std::size_t size, const Split& split);
 
     bool fail(ReadStatus status, std::string reason, std::uint64_t line);
     bool fail(ReadStatus status, std::string reason, const Tag& t);
@@ -27,6 +43,10 @@ private:
     bool notADrawing();
     std::uint16_t intern(std::string_view name);
     bool scan();
+    bool scanTags(TagReader& reader, Split* split);
+    bool atSplit(Split& split);
+    bool adopt(Split& split);
+    bool noRecordsYet() const { return !mResumed && mD.mRecords.empty(); }
     bool startRecord(const Tag& t);
     bool startHeaderVar(const Tag& t);
     bool applyTag(const Tag& t);
@@ -37,6 +57,12 @@ private:
 
     Document& mD;
     ReadError& mErr;
+    const char* mData = nullptr;  // the whole file's bytes
+    std::size_t mSize = 0;
+    bool mResumed = false;  // reading from a split: records came before
+    std::size_t mSplitFrom = std::string_view::npos;
+    bool mReadInTwo = false;
+    const std::atomic<bool>* mCancel = nullptr;  // set when the records read here are no longer wanted
     std::unordered_map<std::string_view, std::uint16_t> mTypeIds;
     std::uint16_t mLastType = 0;
 

@@ -64,6 +64,7 @@ private:
         return Status::Error;
     }
     inline Status nextAscii(Tag& tag) noexcept;
+    static inline const char* lineEnd(const char* p, const char* end) noexcept;
     inline Status nextBinary(Tag& tag) noexcept;
 
     const char* mData;
@@ -116,6 +117,23 @@ inline TagReader::Status TagReader::nextBinary(Tag& tag) noexcept {
     return Status::Ok;
 }
 
+// The first '\n' in [p, end), or end. Most values are short: eight bytes at a time for the first few
+// words, memchr only for long ones.
+inline const char* TagReader::lineEnd(const char* p, const char* end) noexcept {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (int words = 0; words < 4 && end - p >= 8; ++words, p += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        w ^= 0x0A0A0A0A0A0A0A0AULL;  // '\n' bytes become zero
+        // The lowest byte flagged is the first zero byte (flags above it may be false).
+        const std::uint64_t zero = (w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL;
+        if (zero != 0) return p + __builtin_ctzll(zero) / 8;
+    }
+#endif
+    const void* nl = std::memchr(p, '\n', std::size_t(end - p));
+    return nl != nullptr ? static_cast<const char*>(nl) : end;
+}
+
 inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     // Code lines are a few bytes: parse them in place rather than searching for the line end first.
     const char* const end = mData + mEnd;
@@ -136,15 +154,8 @@ inline TagReader::Status TagReader::nextAscii(Tag& tag) noexcept {
     if (code > kMaxGroupCode) return fail("group code out of range");
     const std::size_t vb = std::size_t(q - mData) + 1;
     if (vb >= mEnd) return fail("group code without a value (file truncated)");
-    // Most values are short too; memchr pays off only for long ones.
     const char* v = mData + vb;
-    const char* lim = end - v > 24 ? v + 24 : end;
-    const char* nl = v;
-    while (nl < lim && *nl != '\n') ++nl;
-    if (nl == lim && lim != end) {
-        nl = static_cast<const char*>(std::memchr(lim, '\n', std::size_t(end - lim)));
-        if (nl == nullptr) nl = end;
-    }
+    const char* nl = lineEnd(v, end);
     std::size_t ve = std::size_t(nl - mData);
     const std::size_t next = nl < end ? ve + 1 : mEnd;
     if (ve > vb && mData[ve - 1] == '\r') --ve;
