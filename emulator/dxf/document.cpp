@@ -243,10 +243,11 @@ void Document::forEachDictionaryEntry(RecordIndex i, const std::function<void(co
 }
 
 template <class Add>
-void Document::forEachOwnerNamed(RecordIndex i, const Add& add) const {
+void Document::forEachOwnerNamed(RecordIndex i, OwnerLookup& last, const Add& add) const {
     const Record& r = mRecords[i];
     if (r.owner != kNoHandle) {
-        RecordIndex o = find(r.owner);
+        if (r.owner != last.handle) last = OwnerLookup{r.owner, find(r.owner)};
+        const RecordIndex o = last.record;
         if (o != kNoRecord && o != i) add(o, i);
     }
     if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle)) add(r.parent, i);
@@ -283,8 +284,9 @@ void Document::forEachInBlockSpan(const BlockRecordInfo& b, const Add& add) cons
 template <class Add>
 void Document::forEachOwnership(const Add& add) const {
     const std::size_t n = mRecords.size();
+    OwnerLookup last;
     for (RecordIndex i = 0; i < n; ++i) {
-        forEachOwnerNamed(i, add);
+        forEachOwnerNamed(i, last, add);
         forEachOwnedNamed(i, add);
     }
     for (const BlockRecordInfo& b : mBlockRecords) forEachInBlockSpan(b, add);
@@ -343,9 +345,10 @@ std::size_t Document::addOwned(std::vector<std::uint8_t>& set) const {
     constexpr int kPassesBeforeIndex = 4;
     for (int pass = 0; pass < kPassesBeforeIndex; ++pass) {
         bool changed = false;
+        OwnerLookup last;
         for (RecordIndex i = 0; i < n; ++i) {
             if (set[i] == 0) {
-                forEachOwnerNamed(i, [&](RecordIndex owner, RecordIndex owned) {
+                forEachOwnerNamed(i, last, [&](RecordIndex owner, RecordIndex owned) {
                     if (set[owner] != 0) take(owner, owned);
                 });
                 if (set[i] == 0) continue;

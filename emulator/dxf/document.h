@@ -239,8 +239,13 @@ private:
     // The edges of ownedDirectly(), as add(owner, owned): those of i naming its owner (330, or the
     // entity a part follows); those i names (extension dictionary, hard dictionary entries); a block
     // record's BLOCK span; all of them.
+    // The owner looked up last: records next to each other mostly name the same one.
+    struct OwnerLookup {
+        Handle handle = kNoHandle;
+        RecordIndex record = kNoRecord;
+    };
     template <class Add>
-    void forEachOwnerNamed(RecordIndex i, const Add& add) const;
+    void forEachOwnerNamed(RecordIndex i, OwnerLookup& last, const Add& add) const;
     template <class Add>
     void forEachOwnedNamed(RecordIndex i, const Add& add) const;
     template <class Add>
