@@ -236,14 +236,14 @@ private:
     friend class DocumentBuilder;
     void buildEntityIndex() const;
     void buildOwnership() const;
-    // The edges of ownedDirectly(), as add(owner, owned): those of i naming its owner (330, or the
-    // entity a part follows); those i names (extension dictionary, hard dictionary entries); a block
-    // record's BLOCK span; all of them.
     // The owner looked up last: records next to each other mostly name the same one.
     struct OwnerLookup {
         Handle handle = kNoHandle;
         RecordIndex record = kNoRecord;
     };
+    // The edges of ownedDirectly(), as add(owner, owned): those of i naming its owner (330, or the
+    // entity a part follows); those i names (extension dictionary, hard dictionary entries); a block
+    // record's BLOCK span; all of them.
     template <class Add>
     void forEachOwnerNamed(RecordIndex i, OwnerLookup& last, const Add& add) const;
     template <class Add>
