@@ -45,7 +45,9 @@ private:
 
     bool writeAll(const char* p, std::size_t n) {
         while (n > 0) {
-            std::size_t chunk = n;
+            // A long span goes in steps, each handed to the disk as soon as it is written: the dirty
+            // pages never pile up, and the flush before the rename has only the last step to wait for.
+            std::size_t chunk = n < kWritebackStep ? n : std::size_t(kWritebackStep);
             if (mFaults && mFaults->failWriteAtByte >= 0) {
                 auto limit = std::uint64_t(mFaults->failWriteAtByte);
                 if (mWritten >= limit) return fail(ENOSPC);
@@ -57,8 +59,8 @@ private:
             p += w;
             n -= std::size_t(w);
             mWritten += std::uint64_t(w);
+            startWriteback();
         }
-        startWriteback();
         return true;
     }
     // Hands what is written so far to the disk without waiting: the flush before the rename then has
