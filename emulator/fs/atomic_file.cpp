@@ -41,13 +41,14 @@ public:
 
 private:
     static constexpr std::size_t kBufSize = 1 << 18;
+    static constexpr std::size_t kWriteStep = 1 << 20;
     static constexpr std::uint64_t kWritebackStep = 8 << 20;
 
     bool writeAll(const char* p, std::size_t n) {
         while (n > 0) {
-            // A long span goes in steps, each handed to the disk as soon as it is written: the dirty
-            // pages never pile up, and the flush before the rename has only the last step to wait for.
-            std::size_t chunk = n < kWritebackStep ? n : std::size_t(kWritebackStep);
+            // A long span goes a megabyte at a time: single writes of several megabytes from a large
+            // buffer were seen to stall for up to a second, and the disk gets each step as it is written.
+            std::size_t chunk = n < kWriteStep ? n : kWriteStep;
             if (mFaults && mFaults->failWriteAtByte >= 0) {
                 auto limit = std::uint64_t(mFaults->failWriteAtByte);
                 if (mWritten >= limit) return fail(ENOSPC);
