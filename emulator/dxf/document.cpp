@@ -242,37 +242,54 @@ void Document::forEachDictionaryEntry(RecordIndex i, const std::function<void(co
     }
 }
 
-void Document::forEachOwnership(const std::function<void(RecordIndex, RecordIndex)>& add) const {
-    const std::size_t n = mRecords.size();
-    for (RecordIndex i = 0; i < n; ++i) {
-        const Record& r = mRecords[i];
-        if (r.owner != kNoHandle) {
-            RecordIndex o = find(r.owner);
-            if (o != kNoRecord && o != i) add(o, i);
-        }
-        if (r.xdict != kNoHandle) {
-            RecordIndex x = find(r.xdict);
+template <class Add>
+void Document::forEachOwnerNamed(RecordIndex i, OwnerLookup& last, const Add& add) const {
+    const Record& r = mRecords[i];
+    if (r.owner != kNoHandle) {
+        if (r.owner != last.handle) last = OwnerLookup{r.owner, find(r.owner)};
+        const RecordIndex o = last.record;
+        if (o != kNoRecord && o != i) add(o, i);
+    }
+    if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle)) add(r.parent, i);
+}
+
+template <class Add>
+void Document::forEachOwnedNamed(RecordIndex i, const Add& add) const {
+    const Record& r = mRecords[i];
+    if (r.xdict != kNoHandle) {
+        RecordIndex x = find(r.xdict);
+        if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
+    }
+    if (isDictionary(i)) {
+        forEachDictionaryEntry(i, [&](const DictionaryEntry& e) {
+            if (!e.hardOwner) return;
+            RecordIndex x = find(e.handle);
             if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
-        }
-        if (r.has(kFlagPart) && (r.owner == kNoHandle || r.owner != mRecords[r.parent].handle)) add(r.parent, i);
-        if (isDictionary(i)) {
-            forEachDictionaryEntry(i, [&](const DictionaryEntry& e) {
-                if (!e.hardOwner) return;
-                RecordIndex x = find(e.handle);
-                if (x != kNoRecord && x != i && mRecords[x].owner != r.handle) add(i, x);
-            });
-        }
+        });
     }
+}
+
+template <class Add>
+void Document::forEachInBlockSpan(const BlockRecordInfo& b, const Add& add) const {
     // A block record owns its BLOCK span even where 330s are missing or name something else.
-    for (const BlockRecordInfo& b : mBlockRecords) {
-        if (b.blockBegin == kNoRecord) continue;
-        const Handle h = mRecords[b.record].handle;
-        for (RecordIndex i = b.blockBegin; i <= b.blockEnd; ++i) {
-            const Record& r = mRecords[i];
-            if (r.has(kFlagPart) || r.owner == h || i == b.record) continue;
-            add(b.record, i);
-        }
+    if (b.blockBegin == kNoRecord) return;
+    const Handle h = mRecords[b.record].handle;
+    for (RecordIndex i = b.blockBegin; i <= b.blockEnd; ++i) {
+        const Record& r = mRecords[i];
+        if (r.has(kFlagPart) || r.owner == h || i == b.record) continue;
+        add(b.record, i);
     }
+}
+
+template <class Add>
+void Document::forEachOwnership(const Add& add) const {
+    const std::size_t n = mRecords.size();
+    OwnerLookup last;
+    for (RecordIndex i = 0; i < n; ++i) {
+        forEachOwnerNamed(i, last, add);
+        forEachOwnedNamed(i, add);
+    }
+    for (const BlockRecordInfo& b : mBlockRecords) forEachInBlockSpan(b, add);
 }
 
 void Document::buildOwnership() const {
@@ -310,6 +327,58 @@ std::vector<RecordIndex> Document::ownedClosure(RecordIndex root) const {
     visit(root);
     while (next < out.size()) visit(out[next++]);
     return out;
+}
+
+std::size_t Document::addOwned(std::vector<std::uint8_t>& set) const {
+    // A member whose owned records are in is marked so; the rest of set's nonzero values mean members
+    // still to follow. No worklist: on a large drawing it would be megabytes of fresh memory.
+    constexpr std::uint8_t kFollowed = 0x80;
+    std::size_t added = 0;
+    auto take = [&](RecordIndex, RecordIndex c) {
+        if (set[c] != 0) return;
+        set[c] = 1;
+        ++added;
+    };
+    const RecordIndex n = RecordIndex(mRecords.size());
+    // Owners mostly come before what they own: a pass or two settles it. A file whose owners come after,
+    // chain after chain, gets the index instead of a pass per link.
+    constexpr int kPassesBeforeIndex = 4;
+    for (int pass = 0; pass < kPassesBeforeIndex; ++pass) {
+        bool changed = false;
+        OwnerLookup last;
+        for (RecordIndex i = 0; i < n; ++i) {
+            if (set[i] == 0) {
+                forEachOwnerNamed(i, last, [&](RecordIndex owner, RecordIndex owned) {
+                    if (set[owner] != 0) take(owner, owned);
+                });
+                if (set[i] == 0) continue;
+            }
+            if (set[i] & kFollowed) continue;
+            set[i] |= kFollowed;
+            changed = true;
+            forEachOwnedNamed(i, take);
+            if (mRecords[i].kind == RecordKind::TableEntry) {
+                const int slot = blockRecordSlot(i);
+                if (slot >= 0) forEachInBlockSpan(mBlockRecords[std::size_t(slot)], take);
+            }
+        }
+        if (!changed) return added;
+    }
+    std::vector<RecordIndex> queue;
+    for (RecordIndex i = 0; i < n; ++i) {
+        if (set[i] != 0) queue.push_back(i);
+    }
+    while (!queue.empty()) {
+        const RecordIndex i = queue.back();
+        queue.pop_back();
+        for (RecordIndex c : ownedDirectly(i)) {
+            if (set[c] != 0) continue;
+            set[c] = 1;
+            ++added;
+            queue.push_back(c);
+        }
+    }
+    return added;
 }
 
 }  // namespace vrk::dxf

@@ -226,12 +226,32 @@ public:
     IndexSpan ownedDirectly(RecordIndex i) const;
     // Everything i owns, transitively, in breadth-first order; i itself not included.
     std::vector<RecordIndex> ownedClosure(RecordIndex i) const;
+    // Adds to a set of records (one byte per record, nonzero for a member) everything its members own,
+    // transitively, as ownedDirectly() tells; members' values may change (they stay nonzero). Returns
+    // how many records were added. Builds the ownership index only for files whose owners come after
+    // what they own, chain after chain.
+    std::size_t addOwned(std::vector<std::uint8_t>& set) const;
 
 private:
     friend class DocumentBuilder;
     void buildEntityIndex() const;
     void buildOwnership() const;
-    void forEachOwnership(const std::function<void(RecordIndex, RecordIndex)>& add) const;
+    // The owner looked up last: records next to each other mostly name the same one.
+    struct OwnerLookup {
+        Handle handle = kNoHandle;
+        RecordIndex record = kNoRecord;
+    };
+    // The edges of ownedDirectly(), as add(owner, owned): those of i naming its owner (330, or the
+    // entity a part follows); those i names (extension dictionary, hard dictionary entries); a block
+    // record's BLOCK span; all of them.
+    template <class Add>
+    void forEachOwnerNamed(RecordIndex i, OwnerLookup& last, const Add& add) const;
+    template <class Add>
+    void forEachOwnedNamed(RecordIndex i, const Add& add) const;
+    template <class Add>
+    void forEachInBlockSpan(const BlockRecordInfo& b, const Add& add) const;
+    template <class Add>
+    void forEachOwnership(const Add& add) const;
 
     Buffer mBuffer;
     std::string mPath;

@@ -9,7 +9,9 @@ namespace vrk::dxf {
 namespace {
 
 void appendLittleEndian(std::string& out, std::uint64_t v, std::size_t size) {
-    for (std::size_t k = 0; k < size; ++k) out.push_back(char((v >> (8 * k)) & 0xFF));
+    char bytes[8];
+    for (std::size_t k = 0; k < size; ++k) bytes[k] = char((v >> (8 * k)) & 0xFF);
+    out.append(bytes, size);
 }
 
 bool parseDouble(std::string_view text, double& out) {
@@ -52,11 +54,22 @@ bool appendValue(std::string& out, int code, std::string_view text, Encoding to,
     double d = 0;
     switch (type) {
         case ValueType::String:
-            // ASCII files write control characters as ^ and a letter, and ^ itself as "^ ".
-            for (std::size_t k = 0; k < text.size(); ++k) {
-                char c = text[k];
-                if (c == '^' && k + 1 < text.size()) {
-                    const char n = text[k + 1];
+            // ASCII files write control characters as ^ and a letter, and ^ itself as "^ ". What lies
+            // between two carets goes over in one piece.
+            for (std::size_t k = 0; k < text.size();) {
+                const void* caret = std::memchr(text.data() + k, '^', text.size() - k);
+                const std::size_t stop =
+                    caret ? std::size_t(static_cast<const char*>(caret) - text.data()) : text.size();
+                if (std::memchr(text.data() + k, '\0', stop - k) != nullptr) {
+                    error = "text holds a zero byte";
+                    return false;
+                }
+                out.append(text.data() + k, stop - k);
+                if (stop == text.size()) break;
+                char c = '^';
+                k = stop + 1;
+                if (k < text.size()) {
+                    const char n = text[k];
                     if (n == ' ' || (n >= '@' && n <= '_')) {
                         c = n == ' ' ? '^' : char(n - '@');
                         ++k;

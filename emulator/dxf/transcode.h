@@ -42,9 +42,13 @@ bool transcode(const char* data, std::size_t size, Encoding from, Encoding to, s
             return false;
         }
         appendCode(out, t.code, to);
-        text.clear();
-        appendValueText(text, t);
-        if (!appendValue(out, t.code, text, to, error)) {
+        std::string_view value = t.value;  // an ASCII value is its own text
+        if (t.binary) {
+            text.clear();
+            appendValueText(text, t);
+            value = text;
+        }
+        if (!appendValue(out, t.code, value, to, error)) {
             error = "group " + std::to_string(t.code) + ": " + error;
             return false;
         }

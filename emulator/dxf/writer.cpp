@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 #include <vector>
@@ -10,8 +11,6 @@
 namespace vrk::dxf {
 
 namespace {
-
-enum : std::uint8_t { kLeftOut = 1, kEdited = 2 };
 
 // Formats v like the ASCII value it replaces: right-aligned to the old width when the old one was padded.
 std::string formatIntLike(const Tag& old, long long v) {
@@ -31,8 +30,9 @@ public:
 private:
     void resolve();
     bool leftOut(Handle h) const {
+        if (!mAnyLeftOut) return false;
         RecordIndex i = mD.find(h);
-        return i != kNoRecord && (mState[i] & kLeftOut);
+        return i != kNoRecord && mLeftOut[i];
     }
     bool refersToLeftOut(RecordIndex i) const;
     void rewrite(RecordIndex i);
@@ -68,7 +68,8 @@ private:
     const EditSet& mE;
     Sink& mSink;
     const char* mData;
-    std::vector<std::uint8_t> mState;
+    std::vector<std::uint8_t> mLeftOut;  // per record, only when something is left out
+    std::vector<RecordIndex> mTouched;   // records to rewrite for an edit, ascending
     std::unordered_map<RecordIndex, const RecordEdit*> mRecordEdits;
     std::unordered_map<RecordIndex, const std::vector<ValueEdit>*> mHeaderEdits;
     bool mAnyLeftOut = false;
@@ -82,53 +83,46 @@ private:
 };
 
 void Writer::resolve() {
-    const std::size_t n = mD.recordCount();
-    mState.assign(n, 0);
-    std::vector<RecordIndex> queue;
-    auto leaveOutWithOwned = [&](RecordIndex root) {
-        if (mState[root] & kLeftOut) return false;
-        mState[root] |= kLeftOut;
-        queue.assign(1, root);
-        while (!queue.empty()) {
-            RecordIndex i = queue.back();
-            queue.pop_back();
-            ++mStats.recordsLeftOut;
-            for (RecordIndex c : mD.ownedDirectly(i)) {
-                if (mState[c] & kLeftOut) continue;
-                mState[c] |= kLeftOut;
-                queue.push_back(c);
-            }
+    std::size_t count = 0;
+    if (!mE.leftOut().empty()) {
+        mLeftOut.assign(mD.recordCount(), 0);
+        for (Handle h : mE.leftOut()) {
+            RecordIndex root = mD.find(h);
+            if (root == kNoRecord || mLeftOut[root]) continue;
+            mLeftOut[root] = 1;
+            ++count;
         }
-        return true;
-    };
-    for (Handle h : mE.leftOut()) {
-        RecordIndex root = mD.find(h);
-        if (root != kNoRecord) leaveOutWithOwned(root);
+        if (count > 0) count += mD.addOwned(mLeftOut);
     }
     // A BLOCK..ENDBLK or TABLE..ENDTAB span that lost its first or last record (an owner named by 330
     // was left out) goes whole: half a span does not read back.
-    if (mStats.recordsLeftOut > 0) {
-        for (bool changed = true; changed;) {
-            changed = false;
-            auto sweep = [&](RecordIndex first, RecordIndex last) {
-                if (first == kNoRecord || last == kNoRecord || !((mState[first] | mState[last]) & kLeftOut)) return;
-                for (RecordIndex i = first; i <= last; ++i) changed |= leaveOutWithOwned(i);
-            };
-            for (const auto& [first, last] : mD.blockSpans()) sweep(first, last);
-            for (const TableInfo& t : mD.tables()) sweep(t.begin, t.end);
-        }
+    for (std::size_t swept = 1; count > 0 && swept > 0;) {
+        swept = 0;
+        auto sweep = [&](RecordIndex first, RecordIndex last) {
+            if (first == kNoRecord || last == kNoRecord || !(mLeftOut[first] | mLeftOut[last])) return;
+            for (RecordIndex i = first; i <= last; ++i) {
+                if (mLeftOut[i]) continue;
+                mLeftOut[i] = 1;
+                ++swept;
+            }
+        };
+        for (const auto& [first, last] : mD.blockSpans()) sweep(first, last);
+        for (const TableInfo& t : mD.tables()) sweep(t.begin, t.end);
+        if (swept > 0) count += swept + mD.addOwned(mLeftOut);
     }
-    mAnyLeftOut = mStats.recordsLeftOut > 0;
+    mStats.recordsLeftOut = count;
+    mAnyLeftOut = count > 0;
+    if (!mAnyLeftOut) std::vector<std::uint8_t>().swap(mLeftOut);
     for (const auto& [h, edit] : mE.recordEdits()) {
         RecordIndex i = mD.find(h);
-        if (i == kNoRecord || (mState[i] & kLeftOut)) continue;
-        mState[i] |= kEdited;
+        if (i == kNoRecord || (mAnyLeftOut && mLeftOut[i])) continue;
+        mTouched.push_back(i);
         mRecordEdits[i] = &edit;
     }
     for (const auto& [name, values] : mE.headerEdits()) {
         RecordIndex i = mD.headerVar(name);
         if (i == kNoRecord) continue;
-        mState[i] |= kEdited;
+        mTouched.push_back(i);
         mHeaderEdits[i] = &values;
     }
     Handle needed = mD.maxHandle() + 1;
@@ -136,15 +130,18 @@ void Writer::resolve() {
     if (mD.handseed() < needed) {
         mSeedRecord = mD.headerVar("$HANDSEED");
         if (mSeedRecord != kNoRecord) {
-            mState[mSeedRecord] |= kEdited;
+            mTouched.push_back(mSeedRecord);
             mNewSeed = needed;
         }
     }
+    std::sort(mTouched.begin(), mTouched.end());
+    mTouched.erase(std::unique(mTouched.begin(), mTouched.end()), mTouched.end());
 }
 
 bool Writer::refersToLeftOut(RecordIndex i) const {
     const Record& r = mD.record(i);
-    if (leftOut(r.owner) || leftOut(r.xdict)) return true;
+    // Its owner is not left out: resolve() would have left i out with it.
+    if (leftOut(r.xdict)) return true;
     if (!r.has(kFlagPointers)) return false;  // spares reading the tags of most entities again
     for (const Tag& t : mD.tags(i)) {
         if (!isPointerCode(t.code)) continue;
@@ -165,7 +162,7 @@ void Writer::rewrite(RecordIndex i) {
     if (auto it = mHeaderEdits.find(i); it != mHeaderEdits.end()) values = it->second;
     const Record& r = mD.record(i);
     const bool isDict = mD.isDictionary(i);
-    const bool dropXdict = (re && re->releaseXdict) || (mAnyLeftOut && r.xdict != kNoHandle && leftOut(r.xdict));
+    const bool dropXdict = (re && re->releaseXdict) || (r.xdict != kNoHandle && leftOut(r.xdict));
 
     mScratch.clear();
     Group group = kNone;
@@ -304,24 +301,37 @@ bool Writer::run(std::string& error, WriteStats& stats) {
             if (mTo == Encoding::Binary) ok = put(kBinarySentinel.data(), kBinarySentinel.size());
             runBegin = from;
         }
-        const std::size_t n = mD.recordCount();
-        for (RecordIndex i = 0; ok && i < n; ++i) {
-            const std::uint8_t st = mState[i];
-            const bool verbatim = !(st & kLeftOut) && !(st & kEdited) && !(mAnyLeftOut && refersToLeftOut(i));
-            if (verbatim) {
-                if (runEnd != mD.recordBegin(i)) {
-                    ok = putTags(mData + runBegin, runEnd - runBegin);
-                    runBegin = mD.recordBegin(i);
-                }
-                runEnd = mD.recordEnd(i);
-                continue;
+        auto rewriteOne = [&](RecordIndex i) {
+            rewrite(i);
+            ++mStats.recordsRewritten;
+            return mError.empty() && putTags(mScratch.data(), mScratch.size());
+        };
+        if (!mAnyLeftOut) {
+            // Only the touched records differ: what lies between two of them goes in one piece.
+            for (RecordIndex i : mTouched) {
+                ok = ok && putTags(mData + runBegin, mD.recordBegin(i) - runBegin);
+                runBegin = mD.recordEnd(i);
+                ok = ok && rewriteOne(i);
             }
-            ok = ok && putTags(mData + runBegin, runEnd - runBegin);
-            runBegin = runEnd = mD.recordEnd(i);
-            if (ok && !(st & kLeftOut)) {
-                rewrite(i);
-                ++mStats.recordsRewritten;
-                ok = mError.empty() && putTags(mScratch.data(), mScratch.size());
+            runEnd = mD.trailerBegin();
+        } else {
+            const std::size_t n = mD.recordCount();
+            auto touched = mTouched.begin();
+            for (RecordIndex i = 0; ok && i < n; ++i) {
+                const bool edited = touched != mTouched.end() && *touched == i;
+                if (edited) ++touched;
+                const bool out = mLeftOut[i] != 0;
+                if (!out && !edited && !refersToLeftOut(i)) {
+                    if (runEnd != mD.recordBegin(i)) {
+                        ok = putTags(mData + runBegin, runEnd - runBegin);
+                        runBegin = mD.recordBegin(i);
+                    }
+                    runEnd = mD.recordEnd(i);
+                    continue;
+                }
+                ok = ok && putTags(mData + runBegin, runEnd - runBegin);
+                runBegin = runEnd = mD.recordEnd(i);
+                if (ok && !out) ok = rewriteOne(i);
             }
         }
         if (ok) {

@@ -41,11 +41,14 @@ public:
 
 private:
     static constexpr std::size_t kBufSize = 1 << 18;
+    static constexpr std::size_t kWriteStep = 1 << 20;
     static constexpr std::uint64_t kWritebackStep = 8 << 20;
 
     bool writeAll(const char* p, std::size_t n) {
         while (n > 0) {
-            std::size_t chunk = n;
+            // A long span goes a megabyte at a time: single writes of several megabytes from a large
+            // buffer were seen to stall for up to a second, and the disk gets each step as it is written.
+            std::size_t chunk = n < kWriteStep ? n : kWriteStep;
             if (mFaults && mFaults->failWriteAtByte >= 0) {
                 auto limit = std::uint64_t(mFaults->failWriteAtByte);
                 if (mWritten >= limit) return fail(ENOSPC);
@@ -57,8 +60,8 @@ private:
             p += w;
             n -= std::size_t(w);
             mWritten += std::uint64_t(w);
+            startWriteback();
         }
-        startWriteback();
         return true;
     }
     // Hands what is written so far to the disk without waiting: the flush before the rename then has

@@ -167,6 +167,33 @@ TEST(GeneratedIndex, SixtyFourBitHandles) {
     EXPECT_EQ(doc->typeName(i), "TABLE");
 }
 
+// addOwned (what a save leaves out) finds what ownedClosure finds, from every record of a drawing with
+// dynamic blocks, and where owners come after what they own, link after link.
+TEST(OwnershipWithoutIndex, AddOwnedIsTheClosure) {
+    std::string chain;
+    for (int k = 1; k <= 8; ++k)
+        chain +=
+            "  0\nXRECORD\n  5\nA" + std::to_string(k) + "\n330\n" + (k < 8 ? "A" + std::to_string(k + 1) : "C") + "\n";
+    std::string reversed = handmade();
+    reversed.insert(reversed.rfind("  0\nENDSEC\n"), chain);
+    for (const std::string& bytes : {generated(2, 6), reversed}) {
+        auto doc = parseOk(bytes);
+        ASSERT_NE(doc, nullptr);
+        const RecordIndex n = RecordIndex(doc->recordCount());
+        for (RecordIndex root = 0; root < n; ++root) {
+            std::vector<std::uint8_t> set(n, 0);
+            set[root] = 1;
+            const std::vector<RecordIndex> closure = doc->ownedClosure(root);
+            EXPECT_EQ(doc->addOwned(set), closure.size());
+            std::vector<std::uint8_t> expected(n, 0);
+            expected[root] = 1;
+            for (RecordIndex i : closure) expected[i] = 1;
+            for (RecordIndex i = 0; i < n; ++i)
+                ASSERT_EQ(set[i] != 0, expected[i] != 0) << "root " << root << ", record " << i;
+        }
+    }
+}
+
 TEST(RealworldIndex, EveryDrawingIndexesConsistently) {
     auto files = realworldFiles();
     if (files.empty()) GTEST_SKIP() << vrk::test::noRealworldDrawing();
