@@ -13,6 +13,21 @@
 #include "emulator/db/stub.h"
 #include "arx/dbdatabase.h"
 
+namespace vrk::emu {
+// What the records of a drawing file answer for the objects read from them (see buildDatabase):
+// their stubs keep only what the plug-in changed.
+class FileObjects {
+public:
+    virtual ~FileObjects() = default;
+    virtual std::uint64_t handle(std::uint32_t record) const = 0;
+    virtual AcRxClass* cls(std::uint32_t record) const = 0;
+    virtual AcDbStub* owner(std::uint32_t record) const = 0;
+    virtual AcDbStub* extDict(std::uint32_t record) const = 0;
+    virtual AcDbStub* layer(std::uint32_t record) const = 0;  // entities
+    virtual bool invisible(std::uint32_t record) const = 0;   // entities
+};
+}  // namespace vrk::emu
+
 class AcDbImpDatabase {
 public:
     explicit AcDbImpDatabase(AcDbDatabase* pApi);
@@ -21,16 +36,26 @@ public:
     static AcDbImpDatabase* of(const AcDbDatabase* pDb);
     AcDbDatabase* api() const { return mpApi; }
 
-    // Adds an object of class pClass owned by pOwner; handle 0 takes the next free handle.  An object
-    // read from the drawing file names its record, which holds its handle.
-    AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0,
-                      std::uint32_t sourceRecord = UINT32_MAX);
+    // Adds an object made in the emulator, of class pClass owned by pOwner; handle 0 takes the next
+    // free handle.
+    AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0);
+    // Reading a drawing: one stub for each of its records, in one array, so that a record finds its
+    // object by its index; the records' answers for what the stubs leave to them.
+    void makeFileStubs(std::size_t records, std::unique_ptr<vrk::emu::FileObjects> pAnswers);
+    // Makes the stub of the record an object.
+    void makeFileObject(std::uint32_t record, std::uint64_t handle) {
+        mpFileStubs[record].database = this;
+        if (handle >= mHandseed) mHandseed = handle + 1;
+    }
+    const vrk::emu::FileObjects* fileObjects() const { return mpFileObjects.get(); }
     // Handle of the next object that the database creates; above every handle in use.
     std::uint64_t handseed() const { return mHandseed; }
-    size_t objectCount() const { return mStubs.size(); }
+    // Every object: those read from the drawing in the order of their records, then those made here.
     template <class F>
     void forEachStub(F&& f) {
-        for (AcDbStub& stub : mStubs) f(stub);
+        for (std::size_t i = 0; i < mFileStubCount; ++i)
+            if (mpFileStubs[i].database != nullptr) f(mpFileStubs[i]);
+        for (AcDbStub& stub : mOwnStubs) f(stub);
     }
 
     // The objects of a new drawing: block table with model and paper space, layer table with
@@ -44,6 +69,9 @@ public:
     AcDbStub* namedObjects = nullptr;
     AcDbStub* currentLayer = nullptr;  // $CLAYER: the host refuses to freeze it
     bool undoRecording = true;
+    // Whether a layer may be locked (set on locking one, never cleared): opening an entity for write
+    // looks up its layer only then.
+    bool someLayerLocked = false;
     // Counts the opens for write: like the host's DBMOD, an object opened for write counts as changed.
     std::uint64_t modifications = 0;
 
@@ -51,20 +79,32 @@ public:
     // saves from them without loss); nullptr for a drawing made in memory.
     std::shared_ptr<vrk::emu::RecordSource> source;
     // The object read from a record of the drawing file, or nullptr for records that are no object.
-    // Objects are made in the order of their records, so no table of its own is needed.
-    AcDbStub* stubOfRecord(std::uint32_t record) const;
-    // Handles of the objects that were not read from the drawing file.
-    std::unordered_map<const AcDbStub*, std::uint64_t> ownHandles;
+    AcDbStub* stubOfRecord(std::uint32_t record) const {
+        return record < mFileStubCount && mpFileStubs[record].database != nullptr ? &mpFileStubs[record] : nullptr;
+    }
+    // The record a stub was read from, or UINT32_MAX.
+    std::uint32_t recordOf(const AcDbStub* pStub) const {
+        const auto at = reinterpret_cast<std::uintptr_t>(pStub);
+        const auto first = reinterpret_cast<std::uintptr_t>(mpFileStubs.get());
+        return at >= first && at < first + mFileStubCount * sizeof(AcDbStub)
+                   ? static_cast<std::uint32_t>((at - first) / sizeof(AcDbStub))
+                   : UINT32_MAX;
+    }
+    // What the database keeps aside for the stub (made on first use); nullptr when it keeps nothing.
+    AcDbStubMore& more(AcDbStub* pStub);
+    const AcDbStubMore* moreOf(const AcDbStub* pStub) const;
 
     // The entries of a dictionary, the records of a table, the entities of a block definition.
     std::vector<AcDbStub*> childrenOf(const AcDbStub* pContainer) const;
 
 private:
     AcDbDatabase* mpApi;
-    std::deque<AcDbStub> mStubs;
+    std::unique_ptr<AcDbStub[]> mpFileStubs;  // one per record of the drawing read
+    std::size_t mFileStubCount = 0;
+    std::unique_ptr<vrk::emu::FileObjects> mpFileObjects;
+    std::deque<AcDbStub> mOwnStubs;  // objects made in the emulator
+    std::unordered_map<const AcDbStub*, AcDbStubMore> mMore;
     std::uint64_t mHandseed = 1;
-    size_t mFileStubs = 0;  // the first objects, read from the drawing file in record order
-    mutable size_t mLastLookup = 0;
 };
 
 class AcDbDatabaseAccess {

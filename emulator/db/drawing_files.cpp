@@ -88,23 +88,23 @@ Acad::ErrorStatus fail(Acad::ErrorStatus es, std::string reason) {
 bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits, std::string& error) {
     bool complete = true;
     db.forEachStub([&](AcDbStub& stub) {
-        if (stub.sourceRecord == UINT32_MAX) {
+        if (stub.sourceRecord() == UINT32_MAX) {
             if (!stub.erased) complete = false;
             return;
         }
-        const vrk::dxf::Record& record = doc.record(stub.sourceRecord);
+        const vrk::dxf::Record& record = doc.record(stub.sourceRecord());
         if (stub.erased) {
             edits.leaveOut(stub.handle());
             return;
         }
-        const std::uint64_t xdict = stub.extDict != nullptr ? stub.extDict->handle() : 0;
+        const std::uint64_t xdict = stub.extDict() != nullptr ? stub.extDict()->handle() : 0;
         if (xdict != record.xdict) {
             if (xdict != 0) complete = false;  // a dictionary made after reading
             else edits.releaseExtensionDictionary(stub.handle());
         }
         if (stub.switchesChanged) {
             for (const auto& layer : doc.layers()) {
-                if (layer.record != stub.sourceRecord) continue;
+                if (layer.record != stub.sourceRecord()) continue;
                 if (layer.off() != stub.off || layer.frozen() != stub.frozen || layer.locked() != stub.locked)
                     edits.setLayerSwitches(stub.handle(), vrk::dxf::LayerSwitches{stub.off, stub.frozen, stub.locked});
                 break;

@@ -12,13 +12,19 @@ public:
     void start(bool atBeginning, bool skipDeleted);
     bool done() const;
     void step(bool forward, bool skipDeleted);
-    AcDbStub* current() const { return done() ? nullptr : children()[mPos]; }
+    AcDbStub* current() const { return done() ? nullptr : at(mPos); }
     const AcDbStub* container() const { return mpContainer; }
 
 private:
-    const std::vector<AcDbStub*>& children() const;
-    void skipErased(bool forward);
+    // The container's contents, found once they exist (they may come after the iterator).
+    const AcDbStubContents* contents() const;
+    std::ptrdiff_t count() const;
+    // The object at a position: first the entities read from the drawing, then the children;
+    // nullptr for a record of the drawing that is no object.
+    AcDbStub* at(std::ptrdiff_t pos) const;
+    void skip(bool forward, bool skipDeleted);
     const AcDbStub* mpContainer;
+    mutable const AcDbStubContents* mpContents = nullptr;
     std::ptrdiff_t mPos = 0;
 };
 
