@@ -95,7 +95,7 @@ void DrawingBuilder::setRecordName(AcDbObjectId recordId, std::string_view name)
 
 void DrawingBuilder::setCurrentLayer(AcDbObjectId layerId) {
     AcDbStub* pLayer = stubOf(layerId);
-    pLayer->database->currentLayer = pLayer;
+    pLayer->database()->currentLayer = pLayer;
 }
 
 }  // namespace vrk::emu

@@ -13,8 +13,8 @@ AcDbImpDatabase* AcDbImpDatabase::of(const AcDbDatabase* pDb) { return pDb ? AcD
 
 AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle) {
     if (handle == 0) handle = mHandseed;
-    AcDbStub& stub = mOwnStubs.emplace_back();
-    stub.database = this;
+    AcDbStub& stub = mOwnStubs.add(this);
+    stub.mObject = true;
     AcDbStubMore& extra = more(&stub);
     extra.cls = pClass;
     extra.handle = handle;
@@ -25,8 +25,7 @@ AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uin
 }
 
 void AcDbImpDatabase::makeFileStubs(std::size_t records, std::unique_ptr<vrk::emu::FileObjects> pAnswers) {
-    mpFileStubs.reset(new AcDbStub[records]);
-    mFileStubCount = records;
+    mFileStubs.allocate(this, records, 0);
     mpFileObjects = std::move(pAnswers);
 }
 
@@ -52,8 +51,7 @@ void AcDbImpDatabase::clear() {
     });
     mMore.clear();
     mOwnStubs.clear();
-    mpFileStubs.reset();
-    mFileStubCount = 0;
+    mFileStubs.clear();
     mpFileObjects.reset();
     blockTable = layerTable = namedObjects = currentLayer = nullptr;
     mHandseed = 1;
@@ -80,68 +78,74 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     currentLayer = pLayer;
 }
 
-std::uint32_t AcDbStub::sourceRecord() const { return database ? database->recordOf(this) : UINT32_MAX; }
-
+// What the database keeps aside for the stub, or what the stub's record answers.
 std::uint64_t AcDbStub::handle() const {
-    if (database == nullptr) return 0;
-    if (const AcDbStubMore* pMore = database->moreOf(this); pMore && pMore->handle != 0) return pMore->handle;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return 0;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->handle != 0) return pMore->handle;
     const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? database->fileObjects()->handle(record) : 0;
+    return record != UINT32_MAX ? pDb->fileObjects()->handle(record) : 0;
 }
 
 AcRxClass* AcDbStub::cls() const {
-    if (database == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = database->moreOf(this); pMore && pMore->cls != nullptr) return pMore->cls;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->cls != nullptr) return pMore->cls;
     const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? database->fileObjects()->cls(record) : nullptr;
+    return record != UINT32_MAX ? pDb->fileObjects()->cls(record) : nullptr;
 }
 
 AcDbStub* AcDbStub::owner() const {
-    if (database == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = database->moreOf(this); pMore && pMore->ownerSet) return pMore->owner;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->ownerSet) return pMore->owner;
     const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? database->fileObjects()->owner(record) : nullptr;
+    return record != UINT32_MAX ? pDb->fileObjects()->owner(record) : nullptr;
 }
 
 AcDbStub* AcDbStub::extDict() const {
-    if (database == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = database->moreOf(this); pMore && pMore->extDictSet) return pMore->extDict;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->extDictSet) return pMore->extDict;
     const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? database->fileObjects()->extDict(record) : nullptr;
+    return record != UINT32_MAX ? pDb->fileObjects()->extDict(record) : nullptr;
 }
 
 void AcDbStub::setExtDict(AcDbStub* pDict) {
-    AcDbStubMore& extra = database->more(this);
+    AcDbStubMore& extra = database()->more(this);
     extra.extDict = pDict;
     extra.extDictSet = true;
 }
 
 AcDbStub* AcDbStub::layer() const {
-    if (database == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = database->moreOf(this); pMore && pMore->layerSet) return pMore->layer;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->layerSet) return pMore->layer;
     const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? database->fileObjects()->layer(record) : nullptr;
+    return record != UINT32_MAX ? pDb->fileObjects()->layer(record) : nullptr;
 }
 
 void AcDbStub::setLayer(AcDbStub* pLayer) {
-    AcDbStubMore& extra = database->more(this);
+    AcDbStubMore& extra = database()->more(this);
     extra.layer = pLayer;
     extra.layerSet = true;
 }
 
 bool AcDbStub::invisible() const {
     if (mInvisibleSet) return mInvisible;
-    const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX && database->fileObjects()->invisible(record);
+    const AcDbImpDatabase* pDb = database();
+    const std::uint32_t record = pDb != nullptr ? sourceRecord() : UINT32_MAX;
+    return record != UINT32_MAX && pDb->fileObjects()->invisible(record);
 }
 
 AcDbStubContents* AcDbStub::contents() const {
-    const AcDbStubMore* pMore = database != nullptr ? database->moreOf(this) : nullptr;
+    const AcDbImpDatabase* pDb = database();
+    const AcDbStubMore* pMore = pDb != nullptr ? pDb->moreOf(this) : nullptr;
     return pMore != nullptr ? pMore->contents.get() : nullptr;
 }
 
 AcDbStubContents& AcDbStub::ensureContents() {
-    AcDbStubMore& extra = database->more(this);
+    AcDbStubMore& extra = database()->more(this);
     if (!extra.contents) extra.contents = std::make_unique<AcDbStubContents>();
     return *extra.contents;
 }
@@ -156,7 +160,7 @@ std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) c
         return entries;
     }
     // Dictionaries read from a drawing list their entries in the file's record.
-    const std::uint32_t record = recordOf(pContainer);
+    const std::uint32_t record = pContainer->sourceRecord();
     if (!source || record == UINT32_MAX) return entries;
     for (const vrk::emu::SourceEntry& entry : source->dictionaryEntries(record)) {
         AcDbStub* pEntry = entry.record != UINT32_MAX ? stubOfRecord(entry.record) : nullptr;
@@ -170,7 +174,7 @@ namespace vrk::emu {
 namespace {
 const RecordSource* sourceOf(const AcDbStub* pStub) {
     if (pStub == nullptr || pStub->sourceRecord() == UINT32_MAX) return nullptr;
-    return pStub->database->source.get();
+    return pStub->database()->source.get();
 }
 }  // namespace
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 
 #include "emulator/db/record_source.h"
 #include "emulator/db/stub.h"
+#include "emulator/db/stub_chunks.h"
 #include "arx/dbdatabase.h"
 
 namespace vrk::emu {
@@ -39,12 +39,12 @@ public:
     // Adds an object made in the emulator, of class pClass owned by pOwner; handle 0 takes the next
     // free handle.
     AcDbStub* newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle = 0);
-    // Reading a drawing: one stub for each of its records, in one array, so that a record finds its
-    // object by its index; the records' answers for what the stubs leave to them.
+    // Reading a drawing: one stub for each of its records, so that a record finds its object by its
+    // index; the records' answers for what the stubs leave to them.
     void makeFileStubs(std::size_t records, std::unique_ptr<vrk::emu::FileObjects> pAnswers);
     // Makes the stub of the record an object.
     void makeFileObject(std::uint32_t record, std::uint64_t handle) {
-        mpFileStubs[record].database = this;
+        mFileStubs[record].mObject = true;
         if (handle >= mHandseed) mHandseed = handle + 1;
     }
     const vrk::emu::FileObjects* fileObjects() const { return mpFileObjects.get(); }
@@ -53,9 +53,9 @@ public:
     // Every object: those read from the drawing in the order of their records, then those made here.
     template <class F>
     void forEachStub(F&& f) {
-        for (std::size_t i = 0; i < mFileStubCount; ++i)
-            if (mpFileStubs[i].database != nullptr) f(mpFileStubs[i]);
-        for (AcDbStub& stub : mOwnStubs) f(stub);
+        for (std::size_t i = 0; i < mFileStubs.size(); ++i)
+            if (mFileStubs[i].mObject) f(mFileStubs[i]);
+        for (std::size_t i = 0; i < mOwnStubs.size(); ++i) f(mOwnStubs[i]);
     }
 
     // The objects of a new drawing: block table with model and paper space, layer table with
@@ -80,15 +80,7 @@ public:
     std::shared_ptr<vrk::emu::RecordSource> source;
     // The object read from a record of the drawing file, or nullptr for records that are no object.
     AcDbStub* stubOfRecord(std::uint32_t record) const {
-        return record < mFileStubCount && mpFileStubs[record].database != nullptr ? &mpFileStubs[record] : nullptr;
-    }
-    // The record a stub was read from, or UINT32_MAX.
-    std::uint32_t recordOf(const AcDbStub* pStub) const {
-        const auto at = reinterpret_cast<std::uintptr_t>(pStub);
-        const auto first = reinterpret_cast<std::uintptr_t>(mpFileStubs.get());
-        return at >= first && at < first + mFileStubCount * sizeof(AcDbStub)
-                   ? static_cast<std::uint32_t>((at - first) / sizeof(AcDbStub))
-                   : UINT32_MAX;
+        return record < mFileStubs.size() && mFileStubs[record].mObject ? &mFileStubs[record] : nullptr;
     }
     // What the database keeps aside for the stub (made on first use); nullptr when it keeps nothing.
     AcDbStubMore& more(AcDbStub* pStub);
@@ -99,10 +91,9 @@ public:
 
 private:
     AcDbDatabase* mpApi;
-    std::unique_ptr<AcDbStub[]> mpFileStubs;  // one per record of the drawing read
-    std::size_t mFileStubCount = 0;
+    AcDbStubChunks mFileStubs;  // one per record of the drawing read
     std::unique_ptr<vrk::emu::FileObjects> mpFileObjects;
-    std::deque<AcDbStub> mOwnStubs;  // objects made in the emulator
+    AcDbStubChunks mOwnStubs;  // objects made in the emulator
     std::unordered_map<const AcDbStub*, AcDbStubMore> mMore;
     std::uint64_t mHandseed = 1;
 };

@@ -23,7 +23,7 @@ std::ptrdiff_t AcDbImpIterator::count() const {
 AcDbStub* AcDbImpIterator::at(std::ptrdiff_t pos) const {
     const AcDbStubContents& contents = *this->contents();
     const auto fromFile = static_cast<std::ptrdiff_t>(contents.fileRecordCount);
-    return pos < fromFile ? mpContainer->database->stubOfRecord(contents.fileRecords[pos])
+    return pos < fromFile ? mpContainer->database()->stubOfRecord(contents.fileRecords[pos])
                           : contents.children[static_cast<std::size_t>(pos - fromFile)];
 }
 

@@ -18,9 +18,9 @@ VRK_DEFINE_DESC(AcDbDictionary)
 
 const AcDbObjectId AcDbObjectId::kNull;
 
-bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database != nullptr; }
+bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database() != nullptr; }
 bool AcDbObjectId::isErased() const { return mId != nullptr && mId->erased; }
-AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database ? mId->database->api() : nullptr; }
+AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database() ? mId->database()->api() : nullptr; }
 Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle() : 0; }
 
 AcDbObject::AcDbObject() : mpStub(nullptr) {}
@@ -31,7 +31,7 @@ AcDbObjectId AcDbObject::objectId() const {
     return AcDbObjectId(mpStub);
 }
 AcDbObjectId AcDbObject::ownerId() const { return AcDbObjectId(mpStub->owner()); }
-AcDbDatabase* AcDbObject::database() const { return mpStub->database ? mpStub->database->api() : nullptr; }
+AcDbDatabase* AcDbObject::database() const { return mpStub->database() ? mpStub->database()->api() : nullptr; }
 
 AcDbObjectId AcDbObject::extensionDictionary() const {
     noteCall("AcDbObject::extensionDictionary", mpStub);
@@ -42,7 +42,7 @@ Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
     if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
     if (mpStub->extDict() != nullptr && !mpStub->extDict()->erased) return Acad::eAlreadyInDb;
-    mpStub->setExtDict(mpStub->database->newStub(AcDbDictionary::desc(), mpStub));
+    mpStub->setExtDict(mpStub->database()->newStub(AcDbDictionary::desc(), mpStub));
     return Acad::eOk;
 }
 
@@ -52,7 +52,7 @@ Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
     AcDbStub* pDict = mpStub->extDict();
     if (pDict == nullptr) return Acad::eOk;
     if (!pDict->erased) {
-        for (const AcDbStub* pEntry : pDict->database->childrenOf(pDict))
+        for (const AcDbStub* pEntry : pDict->database()->childrenOf(pDict))
             if (!pEntry->erased) return Acad::eContainerNotEmpty;
         // An empty dictionary goes with the release.
         if (pDict->isOpen()) return Acad::eWasOpenForWrite;
@@ -111,7 +111,7 @@ AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     if (pStub->contents() && pStub->contents()->extra) return AcDbObjectId(pStub->contents()->extra->blockRecord);
     // Read from a drawing: the reference names its definition.
     const std::string name = vrk::emu::foldCase(vrk::emu::sourceText(pStub, 2));
-    const AcDbStub* pTable = pStub->database ? pStub->database->blockTable : nullptr;
+    const AcDbStub* pTable = pStub->database() ? pStub->database()->blockTable : nullptr;
     if (pTable != nullptr && pTable->contents() && !name.empty())
         for (AcDbStub* pRecord : pTable->contents()->children)
             if (pRecord->contents() && vrk::emu::foldCase(pRecord->contents()->name) == name)
@@ -149,7 +149,7 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
         return nullptr;
     }
     // Read from a drawing: the entry names are in the file's record.
-    const std::vector<AcDbStub*> entries = pDict->database->childrenOf(pDict);
+    const std::vector<AcDbStub*> entries = pDict->database()->childrenOf(pDict);
     for (const vrk::emu::SourceEntry& entry : vrk::emu::sourceDictionaryEntries(pDict)) {
         if (vrk::emu::foldCase(entry.key) != key) continue;
         for (const AcDbStub* pEntry : entries)
@@ -163,7 +163,7 @@ Adesk::UInt32 AcDbDictionary::numEntries() const {
     const AcDbStub* pStub = stubOf(this);
     noteCall("AcDbDictionary::numEntries", pStub);
     Adesk::UInt32 n = 0;
-    for (const AcDbStub* pEntry : pStub->database->childrenOf(pStub))
+    for (const AcDbStub* pEntry : pStub->database()->childrenOf(pStub))
         if (!pEntry->erased) ++n;
     return n;
 }

@@ -18,7 +18,7 @@ std::unordered_map<const AcDbStub*, AcDbObject*>& facades() {
 
 bool onLockedLayer(const AcDbStub* pStub, const AcRxClass* pClass) {
     // Most drawings lock no layer: then no entity needs its layer looked up.
-    if (!pStub->database->someLayerLocked) return false;
+    if (!pStub->database()->someLayerLocked) return false;
     const Facade facade = facadeOf(pClass);
     const bool isEntity = facade == Facade::Entity || facade == Facade::BlockReference ||
                           facade == Facade::MInsertBlock || facade == Facade::Table;
@@ -33,7 +33,7 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
                            AcDbObject*& pObj) {
     pObj = nullptr;
     if (pStub == nullptr) return Acad::eNullObjectId;
-    if (pStub->database == nullptr) return Acad::eNotInDatabase;
+    if (pStub->database() == nullptr) return Acad::eNotInDatabase;
     if (pStub->erased && !openErased) return Acad::eWasErased;
     AcRxClass* pStubClass = pStub->cls();
     if (pClass != nullptr && (pStubClass == nullptr || !pStubClass->isDerivedFrom(pClass)))
@@ -49,7 +49,7 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
             if (pStub->notifiers > 0) return Acad::eWasOpenForNotify;
             if (onLockedLayer(pStub, pStubClass)) return Acad::eOnLockedLayer;
             pStub->writer = true;
-            ++pStub->database->modifications;
+            ++pStub->database()->modifications;
             break;
         case AcDb::kForNotify: ++pStub->notifiers; break;
         default: return Acad::eInvalidOpenState;
@@ -99,7 +99,7 @@ void eraseTree(AcDbStub* pStub, bool erasing) {
     pStub->erased = erasing;
     if (!erasing) return;
     if (pStub->extDict() != nullptr && !pStub->extDict()->erased) eraseTree(pStub->extDict(), true);
-    for (AcDbStub* pChild : pStub->database->childrenOf(pStub))
+    for (AcDbStub* pChild : pStub->database()->childrenOf(pStub))
         if (pChild->owner() == pStub && !pChild->erased) eraseTree(pChild, true);
 }
 

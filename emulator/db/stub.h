@@ -2,6 +2,7 @@
 // plug-in sees (the facade) exists only while the object is open.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,23 +54,33 @@ struct AcDbStubMore {
     std::unique_ptr<AcDbStubContents> contents;
 };
 
-// Kept small: a drawing may hold millions of objects. An object read from a drawing is the stub at
-// its record's index in the database's array and leaves all that its record answers (handle, class,
-// owner, extension dictionary, layer, visibility) to the record until the plug-in changes it.
+// Stubs live in chunks of one size, aligned to it (see AcDbStubChunks), each beginning with this
+// header: a stub finds its database and record from its own address instead of storing them.
+struct AcDbStubChunk {
+    AcDbImpDatabase* database;
+    std::uint32_t firstRecord;  // record of the chunk's first stub; UINT32_MAX: objects made in the emulator
+};
+constexpr std::size_t kStubChunkBytes = std::size_t(1) << 16;
+constexpr std::size_t kStubChunkHeaderBytes = 16;
+static_assert(sizeof(AcDbStubChunk) <= kStubChunkHeaderBytes);
+
+// Kept small: a drawing may hold millions of objects. An object read from a drawing is the stub of
+// its record (AcDbImpDatabase::stubOfRecord) and leaves all that its record answers (handle, class,
+// owner, extension dictionary, layer, visibility) to the record until the plug-in changes it. All
+// zero is a stub of no object with nothing open: stubs are made as zero memory, never constructed.
 class AcDbStub {
 public:
-    AcDbStub()
-        : writer(false),
-          erased(false),
-          off(false),
-          frozen(false),
-          locked(false),
-          switchesChanged(false),
-          hasFacade(false),
-          mHasMore(false),
-          mInvisibleSet(false),
-          mInvisible(false) {}
+    AcDbStub() = delete;
 
+    // nullptr for a stub that stands for no object (a record of the drawing that is none).
+    AcDbImpDatabase* database() const { return mObject ? chunk().database : nullptr; }
+    // Index of the record read from a drawing file; UINT32_MAX for objects made in the emulator.
+    std::uint32_t sourceRecord() const {
+        const std::uint32_t first = chunk().firstRecord;
+        if (first == UINT32_MAX) return UINT32_MAX;
+        const std::uintptr_t offset = reinterpret_cast<std::uintptr_t>(this) & (kStubChunkBytes - 1);
+        return first + static_cast<std::uint32_t>((offset - kStubChunkHeaderBytes) / sizeof(AcDbStub));
+    }
     std::uint64_t handle() const;
     AcRxClass* cls() const;
     AcDbStub* owner() const;
@@ -82,15 +93,12 @@ public:
         mInvisibleSet = true;
         mInvisible = invisible;
     }
-    // Index of the record read from a drawing file; UINT32_MAX for objects made in the emulator.
-    std::uint32_t sourceRecord() const;
     // The contents of a container; nullptr for other objects.
     AcDbStubContents* contents() const;
     AcDbStubContents& ensureContents();
 
-    AcDbImpDatabase* database = nullptr;  // nullptr: no object (a record of the file that is none)
-    std::uint16_t readers = 0;
-    std::uint8_t notifiers = 0;
+    std::uint16_t readers;
+    std::uint8_t notifiers;
     // Set while the object is open; the host object then stands for it (see openFacade).
     bool writer : 1;
     bool erased : 1;
@@ -104,7 +112,13 @@ public:
 
 private:
     friend class AcDbImpDatabase;
+    const AcDbStubChunk& chunk() const {
+        return *reinterpret_cast<const AcDbStubChunk*>(reinterpret_cast<std::uintptr_t>(this) &
+                                                       ~std::uintptr_t(kStubChunkBytes - 1));
+    }
+    bool mObject : 1;
     bool mHasMore : 1;  // the database keeps an AcDbStubMore for it
     bool mInvisibleSet : 1;
     bool mInvisible : 1;
 };
+static_assert(sizeof(AcDbStub) <= 8, "a stub per record of a drawing of millions");

@@ -146,7 +146,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
     if (int es = enterCall("AcDbLayerTableRecord::setIsFrozen", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
     // The host does not freeze the current layer.
-    if (frozen && stubOf(this)->database != nullptr && stubOf(this)->database->currentLayer == stubOf(this))
+    if (frozen && stubOf(this)->database() != nullptr && stubOf(this)->database()->currentLayer == stubOf(this))
         return Acad::eInvalidInput;
     stubOf(this)->frozen = frozen;
     stubOf(this)->switchesChanged = true;
@@ -156,6 +156,6 @@ void AcDbLayerTableRecord::setIsLocked(bool locked) {
     noteCall("AcDbLayerTableRecord::setIsLocked", stubOf(this));
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsLocked")) return;
     stubOf(this)->locked = locked;
-    if (locked && stubOf(this)->database != nullptr) stubOf(this)->database->someLayerLocked = true;
+    if (locked && stubOf(this)->database() != nullptr) stubOf(this)->database()->someLayerLocked = true;
     stubOf(this)->switchesChanged = true;
 }
