@@ -40,6 +40,10 @@ const AcDbStubMore* AcDbImpDatabase::moreOf(const AcDbStub* pStub) const {
     return it != mMore.end() ? &it->second : nullptr;
 }
 
+AcDbStubMore* AcDbImpDatabase::moreOf(const AcDbStub* pStub) {
+    return const_cast<AcDbStubMore*>(static_cast<const AcDbImpDatabase*>(this)->moreOf(pStub));
+}
+
 void AcDbImpDatabase::clear() {
     vrk::emu::HostCalls& calls = vrk::emu::HostCalls::instance();
     forEachStub([&](AcDbStub& stub) {
@@ -139,15 +143,15 @@ bool AcDbStub::invisible() const {
 }
 
 AcDbStubContents* AcDbStub::contents() const {
-    const AcDbImpDatabase* pDb = database();
-    const AcDbStubMore* pMore = pDb != nullptr ? pDb->moreOf(this) : nullptr;
-    return pMore != nullptr ? pMore->contents.get() : nullptr;
+    AcDbImpDatabase* pDb = database();
+    AcDbStubMore* pMore = pDb != nullptr ? pDb->moreOf(this) : nullptr;
+    return pMore != nullptr && pMore->hasContents ? &pMore->contents : nullptr;
 }
 
 AcDbStubContents& AcDbStub::ensureContents() {
     AcDbStubMore& extra = database()->more(this);
-    if (!extra.contents) extra.contents = std::make_unique<AcDbStubContents>();
-    return *extra.contents;
+    extra.hasContents = true;
+    return extra.contents;
 }
 
 std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {

@@ -85,6 +85,7 @@ public:
     // What the database keeps aside for the stub (made on first use); nullptr when it keeps nothing.
     AcDbStubMore& more(AcDbStub* pStub);
     const AcDbStubMore* moreOf(const AcDbStub* pStub) const;
+    AcDbStubMore* moreOf(const AcDbStub* pStub);
 
     // The entries of a dictionary, the records of a table, the entities of a block definition.
     std::vector<AcDbStub*> childrenOf(const AcDbStub* pContainer) const;

@@ -223,6 +223,7 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::Tex
         AcDbStub* pTable = table.begin != vrk::dxf::kNoRecord ? stubOfRecord(table.begin) : nullptr;
         if (pTable == nullptr) continue;
         AcDbStubContents& contents = pTable->ensureContents();
+        contents.children.reserve(table.end - table.begin);
         // The block and layer tables list only their own records, which their iterators hand out as
         // block and layer records; a stray entry of another type stays in the file as read.
         const bool typed = table.name == "BLOCK_RECORD" || table.name == "LAYER";

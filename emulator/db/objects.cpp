@@ -148,12 +148,11 @@ const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
                 return contents.children[i];
         return nullptr;
     }
-    // Read from a drawing: the entry names are in the file's record.
-    const std::vector<AcDbStub*> entries = pDict->database()->childrenOf(pDict);
+    // Read from a drawing: the entry names are in the file's record, which also names each entry's own.
     for (const vrk::emu::SourceEntry& entry : vrk::emu::sourceDictionaryEntries(pDict)) {
-        if (vrk::emu::foldCase(entry.key) != key) continue;
-        for (const AcDbStub* pEntry : entries)
-            if (pEntry->handle() == entry.handle && !pEntry->erased) return pEntry;
+        if (entry.record == UINT32_MAX || vrk::emu::foldCase(entry.key) != key) continue;
+        const AcDbStub* pEntry = pDict->database()->stubOfRecord(entry.record);
+        if (pEntry != nullptr && !pEntry->erased) return pEntry;
     }
     return nullptr;
 }

@@ -54,12 +54,14 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
         case AcDb::kForNotify: ++pStub->notifiers; break;
         default: return Acad::eInvalidOpenState;
     }
-    if (!pStub->hasFacade) {
-        facades()[pStub] = createFacade(pStub, pStubClass);
+    if (pStub->hasFacade) {
+        pObj = openFacade(pStub);
+    } else {
+        pObj = createFacade(pStub, pStubClass);
+        facades().emplace(pStub, pObj);
         pStub->hasFacade = true;
     }
     HostCalls::instance().objectOpened(pStub, pStub->handle());
-    pObj = openFacade(pStub);
     return Acad::eOk;
 }
 

@@ -51,7 +51,8 @@ struct AcDbStubMore {
     bool ownerSet = false;
     bool extDictSet = false;
     bool layerSet = false;
-    std::unique_ptr<AcDbStubContents> contents;
+    bool hasContents = false;
+    AcDbStubContents contents;  // containers: kept here, not apart, as most objects kept aside are one
 };
 
 // Stubs live in chunks of one size, aligned to it (see AcDbStubChunks), each beginning with this
