@@ -44,6 +44,17 @@ AcDbStubMore* AcDbImpDatabase::moreOf(const AcDbStub* pStub) {
     return const_cast<AcDbStubMore*>(static_cast<const AcDbImpDatabase*>(this)->moreOf(pStub));
 }
 
+AcDbStubContents& AcDbImpDatabase::contents(AcDbStub* pStub) {
+    pStub->mHasContents = true;
+    return mContents[pStub];
+}
+
+AcDbStubContents* AcDbImpDatabase::contentsOf(const AcDbStub* pStub) {
+    if (!pStub->mHasContents) return nullptr;
+    auto it = mContents.find(pStub);
+    return it != mContents.end() ? &it->second : nullptr;
+}
+
 void AcDbImpDatabase::clear() {
     vrk::emu::HostCalls& calls = vrk::emu::HostCalls::instance();
     forEachStub([&](AcDbStub& stub) {
@@ -54,6 +65,7 @@ void AcDbImpDatabase::clear() {
         }
     });
     mMore.clear();
+    mContents.clear();
     mOwnStubs.clear();
     mFileStubs.clear();
     mpFileObjects.reset();
@@ -144,15 +156,10 @@ bool AcDbStub::invisible() const {
 
 AcDbStubContents* AcDbStub::contents() const {
     AcDbImpDatabase* pDb = database();
-    AcDbStubMore* pMore = pDb != nullptr ? pDb->moreOf(this) : nullptr;
-    return pMore != nullptr && pMore->hasContents ? &pMore->contents : nullptr;
+    return pDb != nullptr ? pDb->contentsOf(this) : nullptr;
 }
 
-AcDbStubContents& AcDbStub::ensureContents() {
-    AcDbStubMore& extra = database()->more(this);
-    extra.hasContents = true;
-    return extra.contents;
-}
+AcDbStubContents& AcDbStub::ensureContents() { return database()->contents(this); }
 
 std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {
     std::vector<AcDbStub*> entries;

@@ -86,6 +86,9 @@ public:
     AcDbStubMore& more(AcDbStub* pStub);
     const AcDbStubMore* moreOf(const AcDbStub* pStub) const;
     AcDbStubMore* moreOf(const AcDbStub* pStub);
+    // A container's contents (made on first use); nullptr when it has none.
+    AcDbStubContents& contents(AcDbStub* pStub);
+    AcDbStubContents* contentsOf(const AcDbStub* pStub);
 
     // The entries of a dictionary, the records of a table, the entities of a block definition.
     std::vector<AcDbStub*> childrenOf(const AcDbStub* pContainer) const;
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<vrk::emu::FileObjects> mpFileObjects;
     AcDbStubChunks mOwnStubs;  // objects made in the emulator
     std::unordered_map<const AcDbStub*, AcDbStubMore> mMore;
+    std::unordered_map<const AcDbStub*, AcDbStubContents> mContents;
     std::uint64_t mHandseed = 1;
 };
 

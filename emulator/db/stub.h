@@ -40,8 +40,8 @@ struct AcDbStubContents {
 };
 
 // What the database keeps aside for the few objects that need more than a stub: those made in the
-// emulator, containers, and objects read from a drawing whose owner, extension dictionary or layer
-// the plug-in changed.
+// emulator, symbol tables, and objects read from a drawing whose owner, extension dictionary or layer
+// the plug-in changed. Containers' contents are kept apart (a drawing may have many table records).
 struct AcDbStubMore {
     AcRxClass* cls = nullptr;  // when set, in place of the class the record's type gives
     std::uint64_t handle = 0;  // objects made in the emulator
@@ -51,8 +51,6 @@ struct AcDbStubMore {
     bool ownerSet = false;
     bool extDictSet = false;
     bool layerSet = false;
-    bool hasContents = false;
-    AcDbStubContents contents;  // containers: kept here, not apart, as most objects kept aside are one
 };
 
 // Stubs live in chunks of one size, aligned to it (see AcDbStubChunks), each beginning with this
@@ -118,7 +116,8 @@ private:
                                                        ~std::uintptr_t(kStubChunkBytes - 1));
     }
     bool mObject : 1;
-    bool mHasMore : 1;  // the database keeps an AcDbStubMore for it
+    bool mHasMore : 1;      // the database keeps an AcDbStubMore for it
+    bool mHasContents : 1;  // and AcDbStubContents
     bool mInvisibleSet : 1;
     bool mInvisible : 1;
 };

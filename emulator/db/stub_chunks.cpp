@@ -5,7 +5,7 @@
 
 // Zeroed memory from calloc: the pages of a large allocation come from the system untouched, and a
 // zero stub is a valid one.
-std::uintptr_t AcDbStubChunks::newChunks(AcDbImpDatabase* pDb, std::size_t chunks, std::uint32_t firstRecord) {
+void AcDbStubChunks::newChunks(AcDbImpDatabase* pDb, std::size_t chunks, std::uint32_t firstRecord) {
     void* pMemory = std::calloc(chunks + 1, kStubChunkBytes);
     if (pMemory == nullptr) throw std::bad_alloc();
     mAllocations.push_back(pMemory);
@@ -18,7 +18,6 @@ std::uintptr_t AcDbStubChunks::newChunks(AcDbImpDatabase* pDb, std::size_t chunk
             firstRecord == UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(firstRecord + c * kStubsPerChunk);
         mChunks.push_back(first + c * kStubChunkBytes);
     }
-    return first;
 }
 
 void AcDbStubChunks::allocate(AcDbImpDatabase* pDb, std::size_t count, std::uint32_t firstRecord) {

@@ -28,7 +28,7 @@ public:
 
 private:
     static constexpr std::size_t kStubsPerChunk = (kStubChunkBytes - kStubChunkHeaderBytes) / sizeof(AcDbStub);
-    std::uintptr_t newChunks(AcDbImpDatabase* pDb, std::size_t chunks, std::uint32_t firstRecord);
+    void newChunks(AcDbImpDatabase* pDb, std::size_t chunks, std::uint32_t firstRecord);
     std::vector<void*> mAllocations;
     std::vector<std::uintptr_t> mChunks;
     std::size_t mCount = 0;
