@@ -1,7 +1,6 @@
 // Iterators over symbol tables and block definitions.
 #include "emulator/db/iterator_imp.h"
 
-#include "emulator/db/database_imp.h"
 #include "emulator/db/open.h"
 #include "emulator/db/call_log.h"
 #include "arx/dbsymtb.h"
@@ -10,39 +9,9 @@ using vrk::emu::enterCall;
 using vrk::emu::HostCalls;
 using vrk::emu::noteCall;
 
-const AcDbStubContents* AcDbImpIterator::contents() const {
-    if (mpContents == nullptr) mpContents = mpContainer->contents();
-    return mpContents;
-}
-
-std::ptrdiff_t AcDbImpIterator::count() const {
-    const AcDbStubContents* pContents = contents();
-    return pContents ? static_cast<std::ptrdiff_t>(pContents->fileRecordCount + pContents->children.size()) : 0;
-}
-
-AcDbStub* AcDbImpIterator::at(std::ptrdiff_t pos) const {
-    const AcDbStubContents& contents = *this->contents();
-    const auto fromFile = static_cast<std::ptrdiff_t>(contents.fileRecordCount);
-    return pos < fromFile ? mpContainer->database()->stubOfRecord(contents.fileRecords[pos])
-                          : contents.children[static_cast<std::size_t>(pos - fromFile)];
-}
-
-bool AcDbImpIterator::done() const { return mPos < 0 || mPos >= count(); }
-
-void AcDbImpIterator::skip(bool forward, bool skipDeleted) {
-    for (AcDbStub* pStub; !done() && ((pStub = at(mPos)) == nullptr || (skipDeleted && pStub->erased));)
-        mPos += forward ? 1 : -1;
-}
-
 void AcDbImpIterator::start(bool atBeginning, bool skipDeleted) {
     mPos = atBeginning ? 0 : count() - 1;
     skip(atBeginning, skipDeleted);
-}
-
-void AcDbImpIterator::step(bool forward, bool skipDeleted) {
-    if (done()) return;
-    mPos += forward ? 1 : -1;
-    skip(forward, skipDeleted);
 }
 
 template <class T>
