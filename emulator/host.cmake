@@ -17,6 +17,7 @@ set(VRK_HOST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/db/layer_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/open.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/db/stub_chunks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db/symbol_tables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/app_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ed/app_services.cpp

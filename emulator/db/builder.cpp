@@ -22,10 +22,10 @@ DrawingBuilder::DrawingBuilder(AcDbDatabase* pDb) : mpDb(pDb) {}
 
 AcDbObjectId DrawingBuilder::recordNamed(AcDbObjectId tableId, std::string_view name) const {
     const AcDbStub* pTable = stubOf(tableId);
-    if (pTable == nullptr || !pTable->contents) return AcDbObjectId::kNull;
+    if (pTable == nullptr || !pTable->contents()) return AcDbObjectId::kNull;
     const std::string key = foldCase(name);
-    for (AcDbStub* pRecord : pTable->contents->children)
-        if (pRecord->contents && foldCase(pRecord->contents->name) == key) return AcDbObjectId(pRecord);
+    for (AcDbStub* pRecord : pTable->contents()->children)
+        if (pRecord->contents() && foldCase(pRecord->contents()->name) == key) return AcDbObjectId(pRecord);
     return AcDbObjectId::kNull;
 }
 
@@ -43,6 +43,7 @@ AcDbObjectId DrawingBuilder::addLayer(std::string_view name, bool off, bool froz
     pLayer->off = off;
     pLayer->frozen = frozen;
     pLayer->locked = locked;
+    if (locked) imp(mpDb).someLayerLocked = true;
     return AcDbObjectId(pLayer);
 }
 
@@ -54,8 +55,8 @@ AcDbObjectId DrawingBuilder::addEntity(AcDbObjectId blockId, AcDbObjectId layerI
                                        std::string_view className) {
     AcDbStub* pBlock = stubOf(blockId);
     AcDbStub* pEntity = imp(mpDb).newStub(ensureClass(className, findClass("AcDbEntity")), pBlock);
-    pEntity->layer = layerId.isNull() ? stubOf(layerZero()) : stubOf(layerId);
-    pEntity->invisible = invisible;
+    pEntity->setLayer(layerId.isNull() ? stubOf(layerZero()) : stubOf(layerId));
+    pEntity->setInvisible(invisible);
     pBlock->ensureContents().children.push_back(pEntity);
     return AcDbObjectId(pEntity);
 }
@@ -68,8 +69,8 @@ AcDbObjectId DrawingBuilder::addReference(AcDbObjectId blockId, AcDbObjectId ref
 
 AcDbObjectId DrawingBuilder::addExtensionDictionary(AcDbObjectId ownerId) {
     AcDbStub* pOwner = stubOf(ownerId);
-    if (pOwner->extDict == nullptr) pOwner->extDict = imp(mpDb).newStub(findClass("AcDbDictionary"), pOwner);
-    return AcDbObjectId(pOwner->extDict);
+    if (pOwner->extDict() == nullptr) pOwner->setExtDict(imp(mpDb).newStub(findClass("AcDbDictionary"), pOwner));
+    return AcDbObjectId(pOwner->extDict());
 }
 
 AcDbObjectId DrawingBuilder::addDictionaryEntry(AcDbObjectId dictionaryId, std::string_view key,
@@ -85,7 +86,7 @@ AcDbObjectId DrawingBuilder::addDictionaryEntry(AcDbObjectId dictionaryId, std::
 void DrawingBuilder::setErased(AcDbObjectId id, bool erased) { stubOf(id)->erased = erased; }
 
 void DrawingBuilder::setExtensionDictionary(AcDbObjectId ownerId, AcDbObjectId dictionaryId) {
-    stubOf(ownerId)->extDict = stubOf(dictionaryId);
+    stubOf(ownerId)->setExtDict(stubOf(dictionaryId));
 }
 
 void DrawingBuilder::setRecordName(AcDbObjectId recordId, std::string_view name) {
@@ -94,7 +95,7 @@ void DrawingBuilder::setRecordName(AcDbObjectId recordId, std::string_view name)
 
 void DrawingBuilder::setCurrentLayer(AcDbObjectId layerId) {
     AcDbStub* pLayer = stubOf(layerId);
-    pLayer->database->currentLayer = pLayer;
+    pLayer->database()->currentLayer = pLayer;
 }
 
 }  // namespace vrk::emu

@@ -77,7 +77,7 @@ AcDbObjectId AcDbDatabase::clayer() const { return AcDbObjectId(mpImp->currentLa
 Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
     if (int es = HostCalls::instance().enter("AcDbDatabase::setClayer")) return Acad::ErrorStatus(es);
     AcDbStub* pStub = vrk::emu::stubOf(objId);
-    if (pStub == nullptr || pStub->erased || pStub->owner != mpImp->layerTable || pStub->frozen)
+    if (pStub == nullptr || pStub->erased || pStub->owner() != mpImp->layerTable || pStub->frozen)
         return Acad::eInvalidInput;
     mpImp->currentLayer = pStub;
     return Acad::eOk;

@@ -1,7 +1,5 @@
 #include "emulator/db/database_imp.h"
 
-#include <algorithm>
-
 #include "emulator/db/open.h"
 #include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
@@ -13,33 +11,64 @@ AcDbImpDatabase::~AcDbImpDatabase() { clear(); }
 
 AcDbImpDatabase* AcDbImpDatabase::of(const AcDbDatabase* pDb) { return pDb ? AcDbDatabaseAccess::imp(pDb) : nullptr; }
 
-AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle,
-                                   std::uint32_t sourceRecord) {
+AcDbStub* AcDbImpDatabase::newStub(AcRxClass* pClass, AcDbStub* pOwner, std::uint64_t handle) {
     if (handle == 0) handle = mHandseed;
-    AcDbStub& stub = mStubs.emplace_back();
-    stub.database = this;
-    stub.cls = pClass;
-    stub.owner = pOwner;
-    stub.sourceRecord = sourceRecord;
-    if (sourceRecord == UINT32_MAX) ownHandles[&stub] = handle;
-    else mFileStubs = mStubs.size();
+    AcDbStub& stub = mOwnStubs.add(this);
+    stub.mObject = true;
+    AcDbStubMore& extra = more(&stub);
+    extra.cls = pClass;
+    extra.handle = handle;
+    extra.owner = pOwner;
+    extra.ownerSet = true;
     if (handle >= mHandseed) mHandseed = handle + 1;
     return &stub;
 }
 
+void AcDbImpDatabase::makeFileStubs(std::size_t records, std::unique_ptr<vrk::emu::FileObjects> pAnswers) {
+    mFileStubs.allocate(this, records, 0);
+    mpFileObjects = std::move(pAnswers);
+}
+
+AcDbStubMore& AcDbImpDatabase::more(AcDbStub* pStub) {
+    pStub->mHasMore = true;
+    return mMore[pStub];
+}
+
+const AcDbStubMore* AcDbImpDatabase::moreOf(const AcDbStub* pStub) const {
+    if (!pStub->mHasMore) return nullptr;
+    auto it = mMore.find(pStub);
+    return it != mMore.end() ? &it->second : nullptr;
+}
+
+AcDbStubMore* AcDbImpDatabase::moreOf(const AcDbStub* pStub) {
+    return const_cast<AcDbStubMore*>(static_cast<const AcDbImpDatabase*>(this)->moreOf(pStub));
+}
+
+AcDbStubContents& AcDbImpDatabase::contents(AcDbStub* pStub) {
+    pStub->mHasContents = true;
+    return mContents[pStub];
+}
+
+AcDbStubContents* AcDbImpDatabase::contentsOf(const AcDbStub* pStub) {
+    if (!pStub->mHasContents) return nullptr;
+    auto it = mContents.find(pStub);
+    return it != mContents.end() ? &it->second : nullptr;
+}
+
 void AcDbImpDatabase::clear() {
     vrk::emu::HostCalls& calls = vrk::emu::HostCalls::instance();
-    for (AcDbStub& stub : mStubs) {
+    forEachStub([&](AcDbStub& stub) {
         if (stub.hasFacade) {
             // Left open by someone: the accounting keeps counting it so that the leak is seen.
             vrk::emu::discardFacade(&stub);
             calls.forgetOpenObject(&stub);
         }
-    }
-    mStubs.clear();
-    mFileStubs = 0;
-    mLastLookup = 0;
-    ownHandles.clear();
+    });
+    mMore.clear();
+    mContents.clear();
+    mOwnStubs.clear();
+    mFileStubs.clear();
+    mpFileObjects.reset();
     blockTable = layerTable = namedObjects = currentLayer = nullptr;
     mHandseed = 1;
     source.reset();
@@ -56,7 +85,7 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     for (const char* name : blockNames) {
         AcDbStub* pRecord = newStub(pBlockRecord, blockTable);
         pRecord->ensureContents().name = name;
-        pRecord->contents->hasLayout = true;
+        pRecord->contents()->hasLayout = true;
         blockTable->ensureContents().children.push_back(pRecord);
     }
     AcDbStub* pLayer = newStub(findClass("AcDbLayerTableRecord"), layerTable, 0x10);
@@ -65,43 +94,86 @@ void AcDbImpDatabase::buildDefaultDrawing() {
     currentLayer = pLayer;
 }
 
+// What the database keeps aside for the stub, or what the stub's record answers.
 std::uint64_t AcDbStub::handle() const {
-    if (database == nullptr) return 0;
-    if (sourceRecord != UINT32_MAX) return database->source->handle(sourceRecord);
-    auto it = database->ownHandles.find(this);
-    return it == database->ownHandles.end() ? 0 : it->second;
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return 0;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->handle != 0) return pMore->handle;
+    const std::uint32_t record = sourceRecord();
+    return record != UINT32_MAX ? pDb->fileObjects()->handle(record) : 0;
 }
 
-AcDbStub* AcDbImpDatabase::stubOfRecord(std::uint32_t record) const {
-    // Walks over a block's entities ask for records in rising order: look just past the last answer
-    // before searching.
-    for (size_t i = mLastLookup, end = std::min(mFileStubs, mLastLookup + 4); i < end; ++i) {
-        if (mStubs[i].sourceRecord > record) break;
-        if (mStubs[i].sourceRecord == record) {
-            mLastLookup = i;
-            return const_cast<AcDbStub*>(&mStubs[i]);
-        }
-    }
-    size_t lo = 0;
-    size_t hi = mFileStubs;
-    while (lo < hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (mStubs[mid].sourceRecord < record) lo = mid + 1;
-        else hi = mid;
-    }
-    if (lo < mFileStubs && mStubs[lo].sourceRecord == record) {
-        mLastLookup = lo;
-        return const_cast<AcDbStub*>(&mStubs[lo]);
-    }
-    return nullptr;
+AcRxClass* AcDbStub::cls() const {
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->cls != nullptr) return pMore->cls;
+    const std::uint32_t record = sourceRecord();
+    return record != UINT32_MAX ? pDb->fileObjects()->cls(record) : nullptr;
 }
+
+AcDbStub* AcDbStub::owner() const {
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->ownerSet) return pMore->owner;
+    const std::uint32_t record = sourceRecord();
+    return record != UINT32_MAX ? pDb->fileObjects()->owner(record) : nullptr;
+}
+
+AcDbStub* AcDbStub::extDict() const {
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->extDictSet) return pMore->extDict;
+    const std::uint32_t record = sourceRecord();
+    return record != UINT32_MAX ? pDb->fileObjects()->extDict(record) : nullptr;
+}
+
+void AcDbStub::setExtDict(AcDbStub* pDict) {
+    AcDbStubMore& extra = database()->more(this);
+    extra.extDict = pDict;
+    extra.extDictSet = true;
+}
+
+AcDbStub* AcDbStub::layer() const {
+    const AcDbImpDatabase* pDb = database();
+    if (pDb == nullptr) return nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->layerSet) return pMore->layer;
+    const std::uint32_t record = sourceRecord();
+    return record != UINT32_MAX ? pDb->fileObjects()->layer(record) : nullptr;
+}
+
+void AcDbStub::setLayer(AcDbStub* pLayer) {
+    AcDbStubMore& extra = database()->more(this);
+    extra.layer = pLayer;
+    extra.layerSet = true;
+}
+
+bool AcDbStub::invisible() const {
+    if (mInvisibleSet) return mInvisible;
+    const AcDbImpDatabase* pDb = database();
+    const std::uint32_t record = pDb != nullptr ? sourceRecord() : UINT32_MAX;
+    return record != UINT32_MAX && pDb->fileObjects()->invisible(record);
+}
+
+AcDbStubContents* AcDbStub::contents() const {
+    AcDbImpDatabase* pDb = database();
+    return pDb != nullptr ? pDb->contentsOf(this) : nullptr;
+}
+
+AcDbStubContents& AcDbStub::ensureContents() { return database()->contents(this); }
 
 std::vector<AcDbStub*> AcDbImpDatabase::childrenOf(const AcDbStub* pContainer) const {
-    if (pContainer->contents) return pContainer->contents->children;
     std::vector<AcDbStub*> entries;
+    if (const AcDbStubContents* pContents = pContainer->contents()) {
+        entries.reserve(pContents->fileRecordCount + pContents->children.size());
+        for (std::size_t i = 0; i < pContents->fileRecordCount; ++i)
+            if (AcDbStub* pEntity = stubOfRecord(pContents->fileRecords[i])) entries.push_back(pEntity);
+        entries.insert(entries.end(), pContents->children.begin(), pContents->children.end());
+        return entries;
+    }
     // Dictionaries read from a drawing list their entries in the file's record.
-    if (!source || pContainer->sourceRecord == UINT32_MAX) return entries;
-    for (const vrk::emu::SourceEntry& entry : source->dictionaryEntries(pContainer->sourceRecord)) {
+    const std::uint32_t record = pContainer->sourceRecord();
+    if (!source || record == UINT32_MAX) return entries;
+    for (const vrk::emu::SourceEntry& entry : source->dictionaryEntries(record)) {
         AcDbStub* pEntry = entry.record != UINT32_MAX ? stubOfRecord(entry.record) : nullptr;
         if (pEntry != nullptr) entries.push_back(pEntry);
     }
@@ -112,26 +184,26 @@ namespace vrk::emu {
 
 namespace {
 const RecordSource* sourceOf(const AcDbStub* pStub) {
-    if (pStub == nullptr || pStub->sourceRecord == UINT32_MAX || pStub->database == nullptr) return nullptr;
-    return pStub->database->source.get();
+    if (pStub == nullptr || pStub->sourceRecord() == UINT32_MAX) return nullptr;
+    return pStub->database()->source.get();
 }
 }  // namespace
 
 std::string sourceText(const AcDbStub* pStub, int code) {
     const RecordSource* pSource = sourceOf(pStub);
-    return pSource ? pSource->text(pStub->sourceRecord, code) : std::string();
+    return pSource ? pSource->text(pStub->sourceRecord(), code) : std::string();
 }
 
 int sourceInt(const AcDbStub* pStub, int code, int fallback) {
     const RecordSource* pSource = sourceOf(pStub);
     long long value = 0;
-    if (pSource == nullptr || !pSource->integer(pStub->sourceRecord, code, value)) return fallback;
+    if (pSource == nullptr || !pSource->integer(pStub->sourceRecord(), code, value)) return fallback;
     return static_cast<int>(value);
 }
 
 std::vector<SourceEntry> sourceDictionaryEntries(const AcDbStub* pStub) {
     const RecordSource* pSource = sourceOf(pStub);
-    return pSource ? pSource->dictionaryEntries(pStub->sourceRecord) : std::vector<SourceEntry>();
+    return pSource ? pSource->dictionaryEntries(pStub->sourceRecord()) : std::vector<SourceEntry>();
 }
 
 unsigned long long modificationCount(const AcDbDatabase* pDb) {

@@ -12,7 +12,7 @@ namespace {
 
 // The layer's name as the file spells it (raw bytes of its record).
 std::string_view fileName(const AcDbStub* pLayer, const vrk::dxf::Document& doc) {
-    return pLayer->sourceRecord != UINT32_MAX ? doc.value(pLayer->sourceRecord, 2) : std::string_view();
+    return pLayer->sourceRecord() != UINT32_MAX ? doc.value(pLayer->sourceRecord(), 2) : std::string_view();
 }
 
 std::string_view headerName(const vrk::dxf::Document& doc) {
@@ -41,7 +41,7 @@ void readCurrentLayer(AcDbImpDatabase& db, const vrk::dxf::Document& doc) {
 
 void writeCurrentLayer(const AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits) {
     // A file is written back as read unless the current layer changed.
-    if (db.currentLayer == nullptr || db.currentLayer->sourceRecord == UINT32_MAX ||
+    if (db.currentLayer == nullptr || db.currentLayer->sourceRecord() == UINT32_MAX ||
         db.currentLayer == layerNamedInHeader(db, doc))
         return;
     edits.setHeaderValue("$CLAYER", 8, std::string(fileName(db.currentLayer, doc)));

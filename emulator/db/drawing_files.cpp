@@ -88,24 +88,24 @@ Acad::ErrorStatus fail(Acad::ErrorStatus es, std::string reason) {
 bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::EditSet& edits, std::string& error) {
     bool complete = true;
     db.forEachStub([&](AcDbStub& stub) {
-        if (stub.sourceRecord == UINT32_MAX) {
+        if (stub.sourceRecord() == UINT32_MAX) {
             if (!stub.erased) complete = false;
             return;
         }
         // A stub read from the file has its record's handle: taken from there, not asked of the stub.
-        const vrk::dxf::Record& record = doc.record(stub.sourceRecord);
+        const vrk::dxf::Record& record = doc.record(stub.sourceRecord());
         if (stub.erased) {
             edits.leaveOut(record.handle);
             return;
         }
-        const std::uint64_t xdict = stub.extDict != nullptr ? stub.extDict->handle() : 0;
+        const std::uint64_t xdict = stub.extDict() != nullptr ? stub.extDict()->handle() : 0;
         if (xdict != record.xdict) {
             if (xdict != 0) complete = false;  // a dictionary made after reading
             else edits.releaseExtensionDictionary(record.handle);
         }
         if (stub.switchesChanged) {
             for (const auto& layer : doc.layers()) {
-                if (layer.record != stub.sourceRecord) continue;
+                if (layer.record != stub.sourceRecord()) continue;
                 if (layer.off() != stub.off || layer.frozen() != stub.frozen || layer.locked() != stub.locked)
                     edits.setLayerSwitches(record.handle, vrk::dxf::LayerSwitches{stub.off, stub.frozen, stub.locked});
                 break;

@@ -1,7 +1,9 @@
 // Builds the emulated database from a drawing file's records.
 #include "emulator/db/drawing_reader.h"
 
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "emulator/dxf/document.h"
 #include "emulator/dxf/handle.h"
@@ -51,51 +53,117 @@ const std::unordered_map<std::string_view, const char*>& knownTypes() {
     return types;
 }
 
-class RecordClasses {
+// The host class of a record's type and kind.
+AcRxClass* classFor(std::string_view type, RecordKind kind,
+                    const std::unordered_map<std::string_view, AcRxClass*>& fromClasses) {
+    auto known = knownTypes().find(type);
+    if (known != knownTypes().end()) {
+        const char* parent = kind == RecordKind::Entity ? "AcDbEntity" : "AcDbObject";
+        if (type == "ACDBDICTIONARYWDFLT") parent = "AcDbDictionary";
+        return ensureClass(known->second, findClass(parent));
+    }
+    auto listed = fromClasses.find(type);
+    if (listed != fromClasses.end()) return listed->second;
+    if (type == "ACDBDICTIONARYWDFLT") return ensureClass("AcDbDictionaryWithDefault", findClass("AcDbDictionary"));
+    // A type the host has no class record for: named after the type, of the right kind.
+    switch (kind) {
+        case RecordKind::Entity: return ensureClass(std::string(type), findClass("AcDbEntity"));
+        case RecordKind::TableEntry: return ensureClass(std::string(type), findClass("AcDbSymbolTableRecord"));
+        default: return ensureClass(std::string(type), findClass("AcDbObject"));
+    }
+}
+
+// Answers for the objects read from a drawing from their records (see AcDbStub).
+class DrawingObjects final : public FileObjects {
 public:
-    explicit RecordClasses(const Document& doc) {
+    DrawingObjects(const AcDbImpDatabase& db, const Document& doc, const vrk::dxf::TextCodec& codec)
+        : mDb(db),
+          mDoc(doc),
+          mCodec(codec),
+          mpMInsert(ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"))) {
         for (const auto& info : doc.classes()) {
             AcRxClass* pParent = findClass(info.isEntity ? "AcDbEntity" : "AcDbObject");
             if (!info.cppName.empty()) mFromClasses[info.dxfName] = ensureClass(info.cppName, pParent);
         }
     }
 
-    // Records of one type come in runs and drawings hold few types: remember each answer.
-    AcRxClass* classOf(const Document& doc, RecordIndex i) {
-        const vrk::dxf::Record& record = doc.record(i);
-        const std::uint32_t key = std::uint32_t(record.type) << 8 | std::uint32_t(record.kind);
-        if (key == mLastKey) return mpLastClass;
-        auto it = mByTypeAndKind.find(key);
-        AcRxClass* pClass = it != mByTypeAndKind.end()
-                                ? it->second
-                                : mByTypeAndKind.emplace(key, classFor(doc.typeName(i), record.kind)).first->second;
+    // Finds the class of the record's type and kind now, so that asking for it later costs a look-up.
+    void learnClass(RecordIndex i) {
+        const std::size_t key = classKey(i);
+        if (key == mLastKey) return;
         mLastKey = key;
-        return mpLastClass = pClass;
+        if (key >= mClasses.size()) mClasses.resize(key + 1, nullptr);
+        if (mClasses[key] == nullptr) mClasses[key] = classFor(mDoc.typeName(i), mDoc.record(i).kind, mFromClasses);
     }
+
+    void addLayer(std::string_view name, AcDbStub* pLayer) {
+        mLayerByName.emplace(name, pLayer);
+        if (name == "0" && mpLayerZero == nullptr) mpLayerZero = pLayer;
+    }
+
+    std::uint64_t handle(std::uint32_t record) const override { return mDoc.record(record).handle; }
+
+    AcRxClass* cls(std::uint32_t record) const override {
+        const std::size_t key = classKey(record);
+        AcRxClass* pClass = key < mClasses.size() ? mClasses[key] : nullptr;
+        // A reference of more than one column or row is a multiple insert.
+        if (mDoc.isInsert(record) && (mDoc.insertColumns(record) > 1 || mDoc.insertRows(record) > 1)) return mpMInsert;
+        return pClass;
+    }
+
+    AcDbStub* owner(std::uint32_t record) const override {
+        if (AcDbStub* pOwner = stubOfHandle(mDoc.record(record).owner)) return pOwner;
+        // An entity of a definition without a usable owner handle belongs to the definition it sits in.
+        if (!isEntity(record)) return nullptr;
+        const int slot = mDoc.entityBlockSlot(record);
+        return slot >= 0 ? mDb.stubOfRecord(mDoc.blockRecords()[static_cast<std::size_t>(slot)].record) : nullptr;
+    }
+
+    AcDbStub* extDict(std::uint32_t record) const override { return stubOfHandle(mDoc.record(record).xdict); }
+
+    AcDbStub* layer(std::uint32_t record) const override {
+        return isEntity(record) ? findLayer(mDoc.entityLayer(record)) : nullptr;
+    }
+
+    bool invisible(std::uint32_t record) const override { return isEntity(record) && mDoc.invisible(record); }
 
 private:
-    AcRxClass* classFor(std::string_view type, RecordKind kind) {
-        auto known = knownTypes().find(type);
-        if (known != knownTypes().end()) {
-            const char* parent = kind == RecordKind::Entity ? "AcDbEntity" : "AcDbObject";
-            if (type == "ACDBDICTIONARYWDFLT") parent = "AcDbDictionary";
-            return ensureClass(known->second, findClass(parent));
-        }
-        auto listed = mFromClasses.find(type);
-        if (listed != mFromClasses.end()) return listed->second;
-        if (type == "ACDBDICTIONARYWDFLT") return ensureClass("AcDbDictionaryWithDefault", findClass("AcDbDictionary"));
-        // A type the host has no class record for: named after the type, of the right kind.
-        switch (kind) {
-            case RecordKind::Entity: return ensureClass(std::string(type), findClass("AcDbEntity"));
-            case RecordKind::TableEntry: return ensureClass(std::string(type), findClass("AcDbSymbolTableRecord"));
-            default: return ensureClass(std::string(type), findClass("AcDbObject"));
-        }
+    std::size_t classKey(RecordIndex i) const {
+        const vrk::dxf::Record& record = mDoc.record(i);
+        return std::size_t(record.type) << 4 | std::size_t(record.kind);
     }
 
+    // Entities of definitions, not the parts of another entity.
+    bool isEntity(RecordIndex i) const { return mDoc.record(i).kind == RecordKind::Entity && !mDoc.isPart(i); }
+
+    AcDbStub* stubOfHandle(vrk::dxf::Handle h) const {
+        if (h == vrk::dxf::kNoHandle) return nullptr;
+        const RecordIndex i = mDoc.find(h);
+        return i == vrk::dxf::kNoRecord ? nullptr : mDb.stubOfRecord(i);
+    }
+
+    AcDbStub* findLayer(std::string_view raw) const {
+        if (raw.empty()) return mpLayerZero;
+        auto exact = mLayerByName.find(raw);
+        if (exact != mLayerByName.end()) return exact->second;
+        // Layer names are matched ignoring case, as the host does.
+        if (mLayerByFoldedName.empty())
+            for (const auto& [name, pLayer] : mLayerByName)
+                mLayerByFoldedName.emplace(foldCase(mCodec.decode(name)), pLayer);
+        auto folded = mLayerByFoldedName.find(foldCase(mCodec.decode(raw)));
+        return folded != mLayerByFoldedName.end() ? folded->second : nullptr;
+    }
+
+    const AcDbImpDatabase& mDb;
+    const Document& mDoc;
+    const vrk::dxf::TextCodec& mCodec;
+    AcRxClass* mpMInsert;
     std::unordered_map<std::string_view, AcRxClass*> mFromClasses;
-    std::unordered_map<std::uint32_t, AcRxClass*> mByTypeAndKind;
-    std::uint32_t mLastKey = UINT32_MAX;
-    AcRxClass* mpLastClass = nullptr;
+    std::vector<AcRxClass*> mClasses;  // by type and kind (classKey)
+    std::size_t mLastKey = SIZE_MAX;
+    std::unordered_map<std::string_view, AcDbStub*> mLayerByName;
+    mutable std::unordered_map<std::string, AcDbStub*> mLayerByFoldedName;
+    AcDbStub* mpLayerZero = nullptr;
 };
 
 // A block record has a layout when its 340 names a LAYOUT the drawing holds. Model space and the first
@@ -118,52 +186,44 @@ AcRxClass* tableClass(std::string_view tableName) {
 }  // namespace
 
 bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::TextCodec& codec) {
-    RecordClasses classes(doc);
+    auto pObjects = std::make_unique<DrawingObjects>(db, doc, codec);
+    DrawingObjects& objects = *pObjects;
     const size_t n = doc.recordCount();
+    db.makeFileStubs(n, std::move(pObjects));
     auto stubOfRecord = [&db](RecordIndex i) { return db.stubOfRecord(i); };
 
     // Every record with a handle is an object, but for the BLOCK and ENDBLK records of a definition,
-    // which the host keeps inside the block table record.
+    // which the host keeps inside the block table record. The rest the records answer when asked.
     for (RecordIndex i = 0; i < n; ++i) {
         const vrk::dxf::Record& record = doc.record(i);
         if (record.handle == vrk::dxf::kNoHandle) continue;
-        AcRxClass* pClass = nullptr;
         switch (record.kind) {
-            case RecordKind::TableBegin: pClass = tableClass(doc.tableOf(i) ? doc.tableOf(i)->name : ""); break;
+            case RecordKind::TableBegin:
+                db.makeFileObject(i, record.handle);
+                db.more(db.stubOfRecord(i)).cls = tableClass(doc.tableOf(i) ? doc.tableOf(i)->name : "");
+                break;
             case RecordKind::TableEntry:
+                db.makeFileObject(i, record.handle);
+                objects.learnClass(i);
+                db.stubOfRecord(i)->ensureContents().name = codec.decode(doc.value(i, 2));
+                break;
             case RecordKind::Entity:
-            case RecordKind::Object: pClass = classes.classOf(doc, i); break;
-            default: continue;
+            case RecordKind::Object:
+                db.makeFileObject(i, record.handle);
+                objects.learnClass(i);
+                break;
+            default: break;
         }
-        db.newStub(pClass, nullptr, record.handle, i);
     }
     // The reader lets no duplicate handle by, so a handle names one record.
     // Dictionaries keep their entries in the file's records (see AcDbImpDatabase::childrenOf).
-    // Runs of records share an owner (a block's entities, a table's records): ask once per run.
-    vrk::dxf::Handle lastHandle = vrk::dxf::kNoHandle;
-    AcDbStub* pLastStub = nullptr;
-    auto stubOfHandle = [&](vrk::dxf::Handle h) -> AcDbStub* {
-        if (h == vrk::dxf::kNoHandle) return nullptr;
-        if (h != lastHandle) {
-            const RecordIndex i = doc.find(h);
-            lastHandle = h;
-            pLastStub = i == vrk::dxf::kNoRecord ? nullptr : stubOfRecord(i);
-        }
-        return pLastStub;
-    };
-
-    db.forEachStub([&](AcDbStub& stub) {
-        const RecordIndex i = stub.sourceRecord;
-        stub.owner = stubOfHandle(doc.record(i).owner);
-        stub.extDict = stubOfHandle(doc.record(i).xdict);
-        if (doc.record(i).kind == RecordKind::TableEntry) stub.ensureContents().name = codec.decode(doc.value(i, 2));
-    });
 
     // Tables and their records.
     for (const auto& table : doc.tables()) {
         AcDbStub* pTable = table.begin != vrk::dxf::kNoRecord ? stubOfRecord(table.begin) : nullptr;
         if (pTable == nullptr) continue;
         AcDbStubContents& contents = pTable->ensureContents();
+        contents.children.reserve(table.end - table.begin);
         // The block and layer tables list only their own records, which their iterators hand out as
         // block and layer records; a stray entry of another type stays in the file as read.
         const bool typed = table.name == "BLOCK_RECORD" || table.name == "LAYER";
@@ -177,58 +237,31 @@ bool buildDatabase(AcDbImpDatabase& db, const Document& doc, const vrk::dxf::Tex
     if (db.blockTable == nullptr || db.layerTable == nullptr) return false;
 
     // Layer switches; entities find their layer by name.
-    std::unordered_map<std::string_view, AcDbStub*> layerByName;
     for (const auto& layer : doc.layers()) {
         AcDbStub* pLayer = stubOfRecord(layer.record);
         if (pLayer == nullptr) continue;
         pLayer->off = layer.off();
         pLayer->frozen = layer.frozen();
         pLayer->locked = layer.locked();
-        layerByName.emplace(layer.name, pLayer);
+        if (pLayer->locked) db.someLayerLocked = true;
+        objects.addLayer(layer.name, pLayer);
     }
-    AcDbStub* pLayerZero = layerByName.count("0") ? layerByName["0"] : nullptr;
-    std::unordered_map<std::string, AcDbStub*> layerByFoldedName;
-    auto findLayer = [&](std::string_view raw) -> AcDbStub* {
-        if (raw.empty()) return pLayerZero;
-        auto exact = layerByName.find(raw);
-        if (exact != layerByName.end()) return exact->second;
-        // Layer names are matched ignoring case, as the host does.
-        if (layerByFoldedName.empty())
-            for (const auto& [name, pLayer] : layerByName)
-                layerByFoldedName.emplace(foldCase(codec.decode(name)), pLayer);
-        auto folded = layerByFoldedName.find(foldCase(codec.decode(raw)));
-        return folded != layerByFoldedName.end() ? folded->second : nullptr;
-    };
 
-    // Block definitions and their entities.
+    // Block definitions: their entities are the drawing's own list of them, kept as long as the drawing.
     for (size_t slot = 0; slot < doc.blockRecords().size(); ++slot) {
         const auto& info = doc.blockRecords()[slot];
         AcDbStub* pBlock = stubOfRecord(info.record);
         if (pBlock == nullptr) continue;
         AcDbStubContents& contents = pBlock->ensureContents();
         contents.hasLayout = hasLayout(doc, info.record, contents.name);
-        // Sized once: a block of a million entities would otherwise pass through copies of twice its size.
-        contents.children.reserve(contents.children.size() + doc.blockEntities(slot).size());
-        for (RecordIndex e : doc.blockEntities(slot)) {
-            AcDbStub* pEntity = stubOfRecord(e);
-            if (pEntity == nullptr) continue;
-            contents.children.push_back(pEntity);
-            pEntity->layer = findLayer(doc.entityLayer(e));
-            pEntity->invisible = doc.invisible(e);
-            if (pEntity->owner == nullptr) pEntity->owner = pBlock;
-        }
+        const vrk::dxf::IndexSpan entities = doc.blockEntities(slot);
+        contents.fileRecords = entities.first;
+        contents.fileRecordCount = entities.count;
     }
-    doc.releaseEntityIndex();  // the blocks hold their entities now
-    // A reference finds its definition and counts in its record when asked; only its class is needed now.
-    AcRxClass* pMInsert = ensureClass("AcDbMInsertBlock", findClass("AcDbBlockReference"));
-    db.forEachStub([&](AcDbStub& stub) {
-        const RecordIndex i = stub.sourceRecord;
-        if (doc.isInsert(i) && (doc.insertColumns(i) > 1 || doc.insertRows(i) > 1)) stub.cls = pMInsert;
-    });
 
     // The named object dictionary: the first dictionary of OBJECTS, which nothing owns.
-    if (const auto* objects = doc.section(vrk::dxf::SectionId::Objects)) {
-        for (RecordIndex i = objects->begin; i < objects->end; ++i)
+    if (const auto* pSection = doc.section(vrk::dxf::SectionId::Objects)) {
+        for (RecordIndex i = pSection->begin; i < pSection->end; ++i)
             if (stubOfRecord(i) != nullptr && doc.isDictionary(i)) {
                 db.namedObjects = stubOfRecord(i);
                 break;

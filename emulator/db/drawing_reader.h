@@ -8,8 +8,9 @@ class TextCodec;
 }  // namespace vrk::dxf
 
 namespace vrk::emu {
-// Creates an object for every record of the drawing that the host models as one, with owners,
-// extension dictionaries, tables, block entities, layers and dictionary entries.  False when the
-// drawing lacks its block or layer table. Names are decoded with the document's codec.
+// Creates an object for every record of the drawing that the host models as one, with tables, block
+// entities and layers; owners, extension dictionaries, classes, entity layers and visibility are read
+// from the records when asked.  False when the drawing lacks its block or layer table. Names are
+// decoded with the document's codec. The document and codec must outlive the database's objects.
 bool buildDatabase(AcDbImpDatabase& db, const vrk::dxf::Document& doc, const vrk::dxf::TextCodec& codec);
 }  // namespace vrk::emu

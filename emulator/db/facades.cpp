@@ -23,9 +23,9 @@ AcDbObject* make() {
 
 }  // namespace
 
-AcDbObject* createFacade(AcDbStub* pStub) {
+AcDbObject* createFacade(AcDbStub* pStub, const AcRxClass* pClass) {
     AcDbObject* pObj = nullptr;
-    switch (facadeOf(pStub->cls)) {
+    switch (facadeOf(pClass)) {
         case vrk::emu::Facade::Entity: pObj = make<AcDbEntity>(); break;
         case vrk::emu::Facade::BlockReference: pObj = make<AcDbBlockReference>(); break;
         case vrk::emu::Facade::MInsertBlock: pObj = make<AcDbMInsertBlock>(); break;

@@ -9,29 +9,9 @@ using vrk::emu::enterCall;
 using vrk::emu::HostCalls;
 using vrk::emu::noteCall;
 
-namespace {
-const std::vector<AcDbStub*> kNoChildren;
-}
-
-const std::vector<AcDbStub*>& AcDbImpIterator::children() const {
-    return mpContainer->contents ? mpContainer->contents->children : kNoChildren;
-}
-
-bool AcDbImpIterator::done() const { return mPos < 0 || mPos >= static_cast<std::ptrdiff_t>(children().size()); }
-
-void AcDbImpIterator::skipErased(bool forward) {
-    while (!done() && children()[mPos]->erased) mPos += forward ? 1 : -1;
-}
-
 void AcDbImpIterator::start(bool atBeginning, bool skipDeleted) {
-    mPos = atBeginning ? 0 : static_cast<std::ptrdiff_t>(children().size()) - 1;
-    if (skipDeleted) skipErased(atBeginning);
-}
-
-void AcDbImpIterator::step(bool forward, bool skipDeleted) {
-    if (done()) return;
-    mPos += forward ? 1 : -1;
-    if (skipDeleted) skipErased(forward);
+    mPos = atBeginning ? 0 : count() - 1;
+    skip(atBeginning, skipDeleted);
 }
 
 template <class T>

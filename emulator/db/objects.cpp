@@ -18,47 +18,47 @@ VRK_DEFINE_DESC(AcDbDictionary)
 
 const AcDbObjectId AcDbObjectId::kNull;
 
-bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database != nullptr; }
+bool AcDbObjectId::isValid() const { return mId != nullptr && mId->database() != nullptr; }
 bool AcDbObjectId::isErased() const { return mId != nullptr && mId->erased; }
-AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database ? mId->database->api() : nullptr; }
+AcDbDatabase* AcDbObjectId::database() const { return mId && mId->database() ? mId->database()->api() : nullptr; }
 Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle() : 0; }
 
 AcDbObject::AcDbObject() : mpStub(nullptr) {}
 AcDbObject::~AcDbObject() {}
-AcRxClass* AcDbObject::isA() const { return mpStub && mpStub->cls ? mpStub->cls : AcDbObject::desc(); }
+AcRxClass* AcDbObject::isA() const { return mpStub && mpStub->cls() ? mpStub->cls() : AcDbObject::desc(); }
 AcDbObjectId AcDbObject::objectId() const {
     noteCall("AcDbObject::objectId", mpStub);
     return AcDbObjectId(mpStub);
 }
-AcDbObjectId AcDbObject::ownerId() const { return AcDbObjectId(mpStub->owner); }
-AcDbDatabase* AcDbObject::database() const { return mpStub->database ? mpStub->database->api() : nullptr; }
+AcDbObjectId AcDbObject::ownerId() const { return AcDbObjectId(mpStub->owner()); }
+AcDbDatabase* AcDbObject::database() const { return mpStub->database() ? mpStub->database()->api() : nullptr; }
 
 AcDbObjectId AcDbObject::extensionDictionary() const {
     noteCall("AcDbObject::extensionDictionary", mpStub);
-    return AcDbObjectId(mpStub->extDict);
+    return AcDbObjectId(mpStub->extDict());
 }
 
 Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
     if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
-    if (mpStub->extDict != nullptr && !mpStub->extDict->erased) return Acad::eAlreadyInDb;
-    mpStub->extDict = mpStub->database->newStub(AcDbDictionary::desc(), mpStub);
+    if (mpStub->extDict() != nullptr && !mpStub->extDict()->erased) return Acad::eAlreadyInDb;
+    mpStub->setExtDict(mpStub->database()->newStub(AcDbDictionary::desc(), mpStub));
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::releaseExtensionDictionary() {
     if (int es = enterCall("AcDbObject::releaseExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::releaseExtensionDictionary")) return Acad::eNotOpenForWrite;
-    AcDbStub* pDict = mpStub->extDict;
+    AcDbStub* pDict = mpStub->extDict();
     if (pDict == nullptr) return Acad::eOk;
     if (!pDict->erased) {
-        for (const AcDbStub* pEntry : pDict->database->childrenOf(pDict))
+        for (const AcDbStub* pEntry : pDict->database()->childrenOf(pDict))
             if (!pEntry->erased) return Acad::eContainerNotEmpty;
         // An empty dictionary goes with the release.
         if (pDict->isOpen()) return Acad::eWasOpenForWrite;
         pDict->erased = true;
     }
-    mpStub->extDict = nullptr;
+    mpStub->setExtDict(nullptr);
     return Acad::eOk;
 }
 
@@ -83,43 +83,46 @@ Acad::ErrorStatus AcDbObject::close() {
 }
 
 AcDbEntity::AcDbEntity() {}
-AcDbObjectId AcDbEntity::blockId() const { return AcDbObjectId(stubOf(this)->owner); }
+AcDbObjectId AcDbEntity::blockId() const { return AcDbObjectId(stubOf(this)->owner()); }
 AcDbObjectId AcDbEntity::layerId() const {
     noteCall("AcDbEntity::layerId", stubOf(this));
-    return AcDbObjectId(stubOf(this)->layer);
+    return AcDbObjectId(stubOf(this)->layer());
 }
 Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal) {
     if (int es = enterCall("AcDbEntity::setLayer", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbEntity::setLayer")) return Acad::eNotOpenForWrite;
-    stubOf(this)->layer = stubOf(newVal);
+    stubOf(this)->setLayer(stubOf(newVal));
     return Acad::eOk;
 }
 AcDb::Visibility AcDbEntity::visibility() const {
     noteCall("AcDbEntity::visibility", stubOf(this));
-    return stubOf(this)->invisible ? AcDb::kInvisible : AcDb::kVisible;
+    return stubOf(this)->invisible() ? AcDb::kInvisible : AcDb::kVisible;
 }
 Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
     if (int es = enterCall("AcDbEntity::setVisibility", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbEntity::setVisibility")) return Acad::eNotOpenForWrite;
-    stubOf(this)->invisible = newVal == AcDb::kInvisible;
+    stubOf(this)->setInvisible(newVal == AcDb::kInvisible);
     return Acad::eOk;
 }
 
 AcDbBlockReference::AcDbBlockReference() {}
 AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     const AcDbStub* pStub = stubOf(this);
-    if (pStub->contents && pStub->contents->extra) return AcDbObjectId(pStub->contents->extra->blockRecord);
+    if (pStub->contents() && pStub->contents()->extra) return AcDbObjectId(pStub->contents()->extra->blockRecord);
     // Read from a drawing: the reference names its definition.
     const std::string name = vrk::emu::foldCase(vrk::emu::sourceText(pStub, 2));
-    const AcDbStub* pTable = pStub->database ? pStub->database->blockTable : nullptr;
-    if (pTable != nullptr && pTable->contents && !name.empty())
-        for (AcDbStub* pRecord : pTable->contents->children)
-            if (pRecord->contents && vrk::emu::foldCase(pRecord->contents->name) == name) return AcDbObjectId(pRecord);
+    const AcDbStub* pTable = pStub->database() ? pStub->database()->blockTable : nullptr;
+    if (pTable != nullptr && pTable->contents() && !name.empty())
+        for (AcDbStub* pRecord : pTable->contents()->children)
+            if (pRecord->contents() && vrk::emu::foldCase(pRecord->contents()->name) == name)
+                return AcDbObjectId(pRecord);
     return AcDbObjectId::kNull;
 }
 AcDbMInsertBlock::AcDbMInsertBlock() {}
 namespace {
-const AcDbStubExtra* extraOf(const AcDbStub* pStub) { return pStub->contents ? pStub->contents->extra.get() : nullptr; }
+const AcDbStubExtra* extraOf(const AcDbStub* pStub) {
+    return pStub->contents() ? pStub->contents()->extra.get() : nullptr;
+}
 }  // namespace
 
 Adesk::UInt16 AcDbMInsertBlock::columns() const {
@@ -138,19 +141,18 @@ namespace {
 const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
     if (entryName == nullptr) return nullptr;
     const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(entryName));
-    if (pDict->contents && pDict->contents->extra) {
-        const AcDbStubContents& contents = *pDict->contents;
+    if (pDict->contents() && pDict->contents()->extra) {
+        const AcDbStubContents& contents = *pDict->contents();
         for (size_t i = 0; i < contents.children.size(); ++i)
             if (!contents.children[i]->erased && vrk::emu::foldCase(contents.extra->keys[i]) == key)
                 return contents.children[i];
         return nullptr;
     }
-    // Read from a drawing: the entry names are in the file's record.
-    const std::vector<AcDbStub*> entries = pDict->database->childrenOf(pDict);
+    // Read from a drawing: the entry names are in the file's record, which also names each entry's own.
     for (const vrk::emu::SourceEntry& entry : vrk::emu::sourceDictionaryEntries(pDict)) {
-        if (vrk::emu::foldCase(entry.key) != key) continue;
-        for (const AcDbStub* pEntry : entries)
-            if (pEntry->handle() == entry.handle && !pEntry->erased) return pEntry;
+        if (entry.record == UINT32_MAX || vrk::emu::foldCase(entry.key) != key) continue;
+        const AcDbStub* pEntry = pDict->database()->stubOfRecord(entry.record);
+        if (pEntry != nullptr && !pEntry->erased) return pEntry;
     }
     return nullptr;
 }
@@ -160,7 +162,7 @@ Adesk::UInt32 AcDbDictionary::numEntries() const {
     const AcDbStub* pStub = stubOf(this);
     noteCall("AcDbDictionary::numEntries", pStub);
     Adesk::UInt32 n = 0;
-    for (const AcDbStub* pEntry : pStub->database->childrenOf(pStub))
+    for (const AcDbStub* pEntry : pStub->database()->childrenOf(pStub))
         if (!pEntry->erased) ++n;
     return n;
 }

@@ -16,11 +16,15 @@ std::unordered_map<const AcDbStub*, AcDbObject*>& facades() {
     return open;
 }
 
-bool onLockedLayer(const AcDbStub* pStub) {
-    const Facade facade = facadeOf(pStub->cls);
+bool onLockedLayer(const AcDbStub* pStub, const AcRxClass* pClass) {
+    // Most drawings lock no layer: then no entity needs its layer looked up.
+    if (!pStub->database()->someLayerLocked) return false;
+    const Facade facade = facadeOf(pClass);
     const bool isEntity = facade == Facade::Entity || facade == Facade::BlockReference ||
                           facade == Facade::MInsertBlock || facade == Facade::Table;
-    return isEntity && pStub->layer != nullptr && pStub->layer->locked;
+    if (!isEntity) return false;
+    const AcDbStub* pLayer = pStub->layer();
+    return pLayer != nullptr && pLayer->locked;
 }
 
 }  // namespace
@@ -29,9 +33,10 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
                            AcDbObject*& pObj) {
     pObj = nullptr;
     if (pStub == nullptr) return Acad::eNullObjectId;
-    if (pStub->database == nullptr) return Acad::eNotInDatabase;
+    if (pStub->database() == nullptr) return Acad::eNotInDatabase;
     if (pStub->erased && !openErased) return Acad::eWasErased;
-    if (pClass != nullptr && (pStub->cls == nullptr || !pStub->cls->isDerivedFrom(pClass)))
+    AcRxClass* pStubClass = pStub->cls();
+    if (pClass != nullptr && (pStubClass == nullptr || !pStubClass->isDerivedFrom(pClass)))
         return Acad::eNotThatKindOfClass;
     switch (mode) {
         case AcDb::kForRead:
@@ -42,19 +47,21 @@ Acad::ErrorStatus openStub(AcDbStub* pStub, AcDb::OpenMode mode, bool openErased
             if (pStub->writer) return Acad::eWasOpenForWrite;
             if (pStub->readers > 0) return Acad::eWasOpenForRead;
             if (pStub->notifiers > 0) return Acad::eWasOpenForNotify;
-            if (onLockedLayer(pStub)) return Acad::eOnLockedLayer;
+            if (onLockedLayer(pStub, pStubClass)) return Acad::eOnLockedLayer;
             pStub->writer = true;
-            ++pStub->database->modifications;
+            ++pStub->database()->modifications;
             break;
         case AcDb::kForNotify: ++pStub->notifiers; break;
         default: return Acad::eInvalidOpenState;
     }
-    if (!pStub->hasFacade) {
-        facades()[pStub] = createFacade(pStub);
+    if (pStub->hasFacade) {
+        pObj = openFacade(pStub);
+    } else {
+        pObj = createFacade(pStub, pStubClass);
+        facades().emplace(pStub, pObj);
         pStub->hasFacade = true;
     }
     HostCalls::instance().objectOpened(pStub, pStub->handle());
-    pObj = openFacade(pStub);
     return Acad::eOk;
 }
 
@@ -93,9 +100,9 @@ bool checkWrite(const AcDbObject* pObj, const char* op) {
 void eraseTree(AcDbStub* pStub, bool erasing) {
     pStub->erased = erasing;
     if (!erasing) return;
-    if (pStub->extDict != nullptr && !pStub->extDict->erased) eraseTree(pStub->extDict, true);
-    for (AcDbStub* pChild : pStub->database->childrenOf(pStub))
-        if (pChild->owner == pStub && !pChild->erased) eraseTree(pChild, true);
+    if (pStub->extDict() != nullptr && !pStub->extDict()->erased) eraseTree(pStub->extDict(), true);
+    for (AcDbStub* pChild : pStub->database()->childrenOf(pStub))
+        if (pChild->owner() == pStub && !pChild->erased) eraseTree(pChild, true);
 }
 
 }  // namespace vrk::emu

@@ -22,11 +22,11 @@ namespace {
 
 // Symbol names are compared ignoring case, as the host does.
 AcDbStub* findRecord(const AcDbStub* pTable, const ACHAR* name, bool includeErased) {
-    if (!pTable->contents || name == nullptr) return nullptr;
+    if (!pTable->contents() || name == nullptr) return nullptr;
     const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(name));
-    for (AcDbStub* pRecord : pTable->contents->children)
-        if ((includeErased || !pRecord->erased) && pRecord->contents &&
-            vrk::emu::foldCase(pRecord->contents->name) == key)
+    for (AcDbStub* pRecord : pTable->contents()->children)
+        if ((includeErased || !pRecord->erased) && pRecord->contents() &&
+            vrk::emu::foldCase(pRecord->contents()->name) == key)
             return pRecord;
     return nullptr;
 }
@@ -91,7 +91,7 @@ ACHAR* copyOf(const vrk::emu::HostString& text) {
 }
 const std::string& recordName(const AcDbStub* pStub) {
     static const std::string kEmpty;
-    return pStub->contents ? pStub->contents->name : kEmpty;
+    return pStub->contents() ? pStub->contents()->name : kEmpty;
 }
 }  // namespace
 
@@ -123,7 +123,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator
 bool AcDbBlockTableRecord::isLayout() const {
     noteCall("AcDbBlockTableRecord::isLayout", stubOf(this));
     // The host asks whether a layout is linked to the record, not what the record is called.
-    const AcDbStubContents* pContents = stubOf(this)->contents.get();
+    const AcDbStubContents* pContents = stubOf(this)->contents();
     return pContents != nullptr && pContents->hasLayout;
 }
 bool AcDbBlockTableRecord::isAnonymous() const {
@@ -146,7 +146,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool frozen) {
     if (int es = enterCall("AcDbLayerTableRecord::setIsFrozen", stubOf(this))) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsFrozen")) return Acad::eNotOpenForWrite;
     // The host does not freeze the current layer.
-    if (frozen && stubOf(this)->database != nullptr && stubOf(this)->database->currentLayer == stubOf(this))
+    if (frozen && stubOf(this)->database() != nullptr && stubOf(this)->database()->currentLayer == stubOf(this))
         return Acad::eInvalidInput;
     stubOf(this)->frozen = frozen;
     stubOf(this)->switchesChanged = true;
@@ -156,5 +156,6 @@ void AcDbLayerTableRecord::setIsLocked(bool locked) {
     noteCall("AcDbLayerTableRecord::setIsLocked", stubOf(this));
     if (!vrk::emu::checkWrite(this, "AcDbLayerTableRecord::setIsLocked")) return;
     stubOf(this)->locked = locked;
+    if (locked && stubOf(this)->database() != nullptr) stubOf(this)->database()->someLayerLocked = true;
     stubOf(this)->switchesChanged = true;
 }

@@ -102,6 +102,38 @@ TEST_F(SolidifyCommandTest, OnlyRecordsLinkedToALayoutAreSkippedAsLayouts) {
     EXPECT_EQ(entityCount("*Paper_Space2"), 1);
 }
 
+// Read from a file, an entity finds its layer by the name in its record, in any case, and the host
+// refuses it for write on a layer locked in the file or after reading.
+TEST_F(SolidifyCommandTest, EntitiesReadFromAFileOnLockedLayersAreKept) {
+    TempFolder folder;
+    for (const bool lockedInFile : {true, false}) {
+        const std::string path = folder.file(lockedInFile ? "locked.dxf" : "unlocked.dxf");
+        DrawingText text;
+        text.layers = {{"0"}, {"Locked", false, false, lockedInFile}};
+        text.blocks.push_back({"OnLocked", {{"LOCKED", true}}, false, false});
+        text.blocks.push_back({"Free", {{"0", false}, {"", true}}, false, false});
+        text.writeTo(path);
+        builder.reset();
+        mpDb = std::make_unique<AcDbDatabase>(false, true);
+        ASSERT_EQ(mpDb->readDwgFile(vrk::emu::toHost(path).c_str()), Acad::eOk);
+        vrk::emu::setWorkingDatabase(mpDb.get());
+        if (!lockedInFile) {
+            AcDbLayerTable* pLayers = nullptr;
+            ASSERT_EQ(mpDb->getLayerTable(pLayers, AcDb::kForRead), Acad::eOk);
+            AcDbObjectId layerId;
+            EXPECT_EQ(pLayers->getAt(vrk::emu::toHost("Locked").c_str(), layerId), Acad::eOk);
+            pLayers->close();
+            AcDbLayerTableRecord* pLayer = nullptr;
+            ASSERT_EQ(acdbOpenObject(pLayer, layerId, AcDb::kForWrite), Acad::eOk);
+            pLayer->setIsLocked(true);
+            pLayer->close();
+        }
+        SolidifyCommand();
+        EXPECT_EQ(entityCount("OnLocked"), 1) << lockedInFile;
+        EXPECT_EQ(entityCount("Free"), 1) << lockedInFile;
+    }
+}
+
 TEST_F(SolidifyCommandTest, DynamicBlocksLoseTheirWholeDictionaryAndArePlural) {
     AcDbObjectId blockId = addDynamicBlock("Door");
     addDynamicBlock("*U12");
