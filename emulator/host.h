@@ -32,6 +32,9 @@ struct StatusBarEvent {
 };
 const std::vector<StatusBarEvent>& statusBarEvents();
 void clearStatusBarEvents();
+// Whether statusBarEvents() keeps the events (it does unless told not to). A host program that never
+// looks at them says no: a command over 100,000 definitions would log a position for each.
+void keepStatusBarEvents(bool keep);
 bool progressMeterShown();
 // Receives each event as it happens (the host program draws the meter).
 void setStatusBarSink(std::function<void(const StatusBarEvent&)> sink);

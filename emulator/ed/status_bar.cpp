@@ -8,6 +8,7 @@ namespace {
 struct StatusBarState {
     std::vector<StatusBarEvent> events;
     bool meterShown = false;
+    bool keepEvents = true;
     std::function<void(const StatusBarEvent&)> sink;
 };
 StatusBarState& state() {
@@ -16,12 +17,16 @@ StatusBarState& state() {
 }
 void record(StatusBarEvent event) {
     if (state().sink) state().sink(event);
-    state().events.push_back(std::move(event));
+    if (state().keepEvents) state().events.push_back(std::move(event));
 }
 }  // namespace
 
 const std::vector<StatusBarEvent>& statusBarEvents() { return state().events; }
 void clearStatusBarEvents() { state().events.clear(); }
+void keepStatusBarEvents(bool keep) {
+    state().keepEvents = keep;
+    if (!keep) std::vector<StatusBarEvent>().swap(state().events);
+}
 bool progressMeterShown() { return state().meterShown; }
 void setStatusBarSink(std::function<void(const StatusBarEvent&)> sink) { state().sink = std::move(sink); }
 void resetStatusBar() {

@@ -52,6 +52,7 @@ void Console::attach(bool capture) {
     mCapture = capture;
     gpConsole = this;
     vrk::emu::setPrintSink([this](const std::string& text) { print(text); });
+    vrk::emu::keepStatusBarEvents(false);  // drawn below or not at all, never looked at again
     if (!vrk::platform::isTerminal(2)) return;
     auto label = std::make_shared<std::string>();
     vrk::emu::setStatusBarSink([label](const vrk::emu::StatusBarEvent& event) {
