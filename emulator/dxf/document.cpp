@@ -168,12 +168,6 @@ IndexSpan Document::blockEntities(std::size_t slot) const {
     return IndexSpan{mEntityList.data() + mEntityOffsets[slot], mEntityOffsets[slot + 1] - mEntityOffsets[slot]};
 }
 
-void Document::releaseEntityIndex() const {
-    std::vector<std::uint32_t>().swap(mEntityOffsets);
-    std::vector<RecordIndex>().swap(mEntityList);
-    mEntityIndexBuilt = false;
-}
-
 std::vector<RecordIndex> Document::parts(RecordIndex entity) const {
     std::vector<RecordIndex> out;
     for (RecordIndex i = entity + 1; i < mRecords.size() && mRecords[i].has(kFlagPart) && mRecords[i].parent == entity;

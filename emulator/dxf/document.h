@@ -199,9 +199,6 @@ public:
     // for *Model_Space and *Paper_Space, those in ENTITIES that name it by 330. Parts (ATTRIB, VERTEX,
     // SEQEND) are not listed: see parts().
     IndexSpan blockEntities(std::size_t slot) const;
-    // Frees the lists behind blockEntities() once a caller has copied what it needs (they are made
-    // again if asked for): a drawing of millions of entities would otherwise carry them twice.
-    void releaseEntityIndex() const;
     // The block record slot an entity belongs to, or -1.
     int entityBlockSlot(RecordIndex entity) const;
     std::string_view entityLayer(RecordIndex i) const { return value(i, 8); }  // "" means layer "0"
