@@ -111,20 +111,26 @@ AcRxClass* AcDbStub::cls() const {
     return record != UINT32_MAX ? pDb->fileObjects()->cls(record) : nullptr;
 }
 
-AcDbStub* AcDbStub::owner() const {
-    const AcDbImpDatabase* pDb = database();
+namespace {
+
+// The object the plug-in set, kept aside, or else the one the object's record names.
+AcDbStub* setOrRead(const AcDbStub* pStub, AcDbStub* AcDbStubMore::*set, bool AcDbStubMore::*isSet,
+                    AcDbStub* (vrk::emu::FileObjects::*read)(std::uint32_t) const) {
+    const AcDbImpDatabase* pDb = pStub->database();
     if (pDb == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->ownerSet) return pMore->owner;
-    const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? pDb->fileObjects()->owner(record) : nullptr;
+    if (const AcDbStubMore* pMore = pDb->moreOf(pStub); pMore && pMore->*isSet) return pMore->*set;
+    const std::uint32_t record = pStub->sourceRecord();
+    return record != UINT32_MAX ? (pDb->fileObjects()->*read)(record) : nullptr;
+}
+
+}  // namespace
+
+AcDbStub* AcDbStub::owner() const {
+    return setOrRead(this, &AcDbStubMore::owner, &AcDbStubMore::ownerSet, &vrk::emu::FileObjects::owner);
 }
 
 AcDbStub* AcDbStub::extDict() const {
-    const AcDbImpDatabase* pDb = database();
-    if (pDb == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->extDictSet) return pMore->extDict;
-    const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? pDb->fileObjects()->extDict(record) : nullptr;
+    return setOrRead(this, &AcDbStubMore::extDict, &AcDbStubMore::extDictSet, &vrk::emu::FileObjects::extDict);
 }
 
 void AcDbStub::setExtDict(AcDbStub* pDict) {
@@ -134,11 +140,7 @@ void AcDbStub::setExtDict(AcDbStub* pDict) {
 }
 
 AcDbStub* AcDbStub::layer() const {
-    const AcDbImpDatabase* pDb = database();
-    if (pDb == nullptr) return nullptr;
-    if (const AcDbStubMore* pMore = pDb->moreOf(this); pMore && pMore->layerSet) return pMore->layer;
-    const std::uint32_t record = sourceRecord();
-    return record != UINT32_MAX ? pDb->fileObjects()->layer(record) : nullptr;
+    return setOrRead(this, &AcDbStubMore::layer, &AcDbStubMore::layerSet, &vrk::emu::FileObjects::layer);
 }
 
 void AcDbStub::setLayer(AcDbStub* pLayer) {
