@@ -208,6 +208,12 @@ Acad::ErrorStatus saveDrawingFile(AcDbImpDatabase& db, const ACHAR* fileName) {
                         "save under another name, or open it again");
     }
     const vrk::dxf::Document& doc = source.document();
+    if (!doc.bytesIntact()) {
+        return fail(Acad::eFileSharingViolation,
+                    cannot + source.path +
+                        " was changed by another program while this host could not answer (it was stopped), "
+                        "so what was read of it is lost; open it again");
+    }
     vrk::dxf::EditSet edits;
     std::string reason;
     if (!collectEdits(db, doc, edits, reason)) return fail(Acad::eNotImplementedYet, cannot + reason);

@@ -18,6 +18,7 @@ public:
 
     const char* data() const { return mBytes.data(); }
     std::size_t size() const { return mBytes.size(); }
+    bool intact() const { return mBytes.intact(); }
 
 private:
     fs::FileBytes mBytes;

@@ -130,6 +130,9 @@ public:
 
     // --- The file as a whole ------------------------------------------------------------------------
     std::string_view bytes() const { return std::string_view(mBuffer.data(), mBuffer.size()); }
+    // False once the bytes may no longer be those read (fs::FileBytes::intact): nothing may be saved
+    // from them.
+    bool bytesIntact() const { return mBuffer.intact(); }
     const std::string& path() const { return mPath; }          // as given to the reader ("" for in-memory)
     std::string_view acadVersion() const { return mAcadver; }  // "AC1032"
     int versionNumber() const { return mVersion; }             // 1032

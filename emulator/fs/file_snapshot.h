@@ -23,6 +23,9 @@ public:
 
     const char* data() const { return mData; }
     std::size_t size() const { return mSize; }
+    // False once the bytes may differ from the file read: the process could not answer the lease break
+    // in the system's time (it was stopped) and the other program changed the file first.
+    bool intact() const;
 
 private:
     FileSnapshot(const char* data, std::size_t size, int slot) : mData(data), mSize(size), mSlot(slot) {}

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -25,18 +27,32 @@ struct Slot {
     int fd = -1;
     char* data = nullptr;
     std::size_t size = 0;
+    struct stat asRead {};  // the file as it was mapped
+    // Set when the bytes may no longer be those read (see keepBytes).
+    std::atomic<bool> lost{false};
 };
 
 // Drawings open at once in one process; past this many, files are copied.
 constexpr int kSlotCount = 64;
 Slot gSlots[kSlotCount];
 struct sigaction gPrevious;
+struct sigaction gPreviousBus;
+
+bool sameAsRead(const Slot& slot) {
+    struct stat now {};
+    return ::fstat(slot.fd, &now) == 0 && now.st_size == slot.asRead.st_size &&
+           now.st_mtim.tv_sec == slot.asRead.st_mtim.tv_sec && now.st_mtim.tv_nsec == slot.asRead.st_mtim.tv_nsec &&
+           now.st_ctim.tv_sec == slot.asRead.st_ctim.tv_sec && now.st_ctim.tv_nsec == slot.asRead.st_ctim.tv_nsec;
+}
 
 // Puts a private copy of the mapped bytes where the mapping was, in one step, so that a reader on
 // another thread sees the same bytes before and after. Without memory for the copy there is nothing to
 // keep them in: the lease goes anyway, rather than stalling the other program for the system's
-// lease-break time.
+// lease-break time. A host that could not answer in that time (stopped, Ctrl+Z) answers late, when the
+// other program may already have changed the file: the copy is then not the file read, which the file's
+// times tell (checked before and after copying), and a page cut off meanwhile reads as zeros (onBus).
 void keepBytes(Slot& slot) {
+    if (!sameAsRead(slot)) slot.lost.store(true);
     void* copy = ::mmap(nullptr, slot.size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (copy != MAP_FAILED) {
         std::memcpy(copy, slot.data, slot.size);
@@ -44,7 +60,36 @@ void keepBytes(Slot& slot) {
         if (::mremap(copy, slot.size, slot.size, MREMAP_MAYMOVE | MREMAP_FIXED, slot.data) == MAP_FAILED)
             ::munmap(copy, slot.size);
     }
+    if (!sameAsRead(slot)) slot.lost.store(true);
     ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
+}
+
+// A read past the end of a file cut short: only possible once a lease was taken back by the system
+// (see keepBytes). The page reads as zeros from then on and the bytes count as lost; a fault anywhere
+// else is what it was.
+extern "C" void onBus(int sig, siginfo_t* info, void* context) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (Slot& slot : gSlots) {
+        if (slot.state.load(std::memory_order_acquire) < kLeased) continue;
+        const auto first = reinterpret_cast<std::uintptr_t>(slot.data);
+        if (address < first || address >= first + slot.size) continue;
+        const auto pageSize = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+        void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+        if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            slot.lost.store(true);
+            return;
+        }
+    }
+    if ((gPreviousBus.sa_flags & SA_SIGINFO) != 0 && gPreviousBus.sa_sigaction != nullptr) {
+        gPreviousBus.sa_sigaction(sig, info, context);
+        return;
+    }
+    if (gPreviousBus.sa_handler != SIG_DFL && gPreviousBus.sa_handler != SIG_IGN &&
+        gPreviousBus.sa_handler != nullptr) {
+        gPreviousBus.sa_handler(sig);
+        return;
+    }
+    ::signal(SIGBUS, SIG_DFL);  // the faulting access runs again and ends the process as it would have
 }
 
 extern "C" void onLeaseBreak(int sig, siginfo_t* info, void* context) {
@@ -78,7 +123,11 @@ bool installHandler() {
         action.sa_sigaction = onLeaseBreak;
         action.sa_flags = SA_SIGINFO | SA_RESTART;
         sigemptyset(&action.sa_mask);
-        installed = ::sigaction(SIGIO, &action, &gPrevious) == 0;
+        struct sigaction bus {};
+        bus.sa_sigaction = onBus;
+        bus.sa_flags = SA_SIGINFO | SA_NODEFER;  // also while the lease handler copies
+        sigemptyset(&bus.sa_mask);
+        installed = ::sigaction(SIGIO, &action, &gPrevious) == 0 && ::sigaction(SIGBUS, &bus, &gPreviousBus) == 0;
     });
     return installed;
 }
@@ -110,6 +159,7 @@ std::unique_ptr<FileSnapshot> FileSnapshot::take(int fd, std::size_t size) {
     // A descriptor of its own, so that the lease lives as long as the snapshot, not the caller's.
     slot.fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     slot.size = size;
+    slot.lost.store(false);
     slot.state.store(kClaiming, std::memory_order_release);
     // The break signal names the descriptor (si_fd) only when set explicitly. No lease while anyone
     // has the file open for writing, nor on a file of another user.
@@ -119,7 +169,8 @@ std::unique_ptr<FileSnapshot> FileSnapshot::take(int fd, std::size_t size) {
         return nullptr;
     }
     void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, slot.fd, 0);
-    if (data == MAP_FAILED) {
+    if (data == MAP_FAILED || ::fstat(slot.fd, &slot.asRead) != 0 || std::uint64_t(slot.asRead.st_size) != size) {
+        if (data != MAP_FAILED) ::munmap(data, size);
         slot.state.store(kReserved);
         freeSlot(slot);
         return nullptr;
@@ -135,6 +186,8 @@ std::unique_ptr<FileSnapshot> FileSnapshot::take(int fd, std::size_t size) {
     return std::unique_ptr<FileSnapshot>(new FileSnapshot(slot.data, size, int(pSlot - gSlots)));
 }
 
+bool FileSnapshot::intact() const { return !gSlots[mSlot].lost.load(); }
+
 FileSnapshot::~FileSnapshot() {
     Slot& slot = gSlots[mSlot];
     // Out of the handler's reach first; a break under way on another thread is let finish.
@@ -149,6 +202,8 @@ FileSnapshot::~FileSnapshot() {
 #else
 
 std::unique_ptr<FileSnapshot> FileSnapshot::take(int, std::size_t) { return nullptr; }
+bool FileSnapshot::intact() const { return !gSlots[mSlot].lost.load(); }
+
 FileSnapshot::~FileSnapshot() {}
 
 #endif

@@ -33,6 +33,7 @@ FileBytes::FileBytes() = default;
 FileBytes::FileBytes(FileBytes&&) noexcept = default;
 FileBytes& FileBytes::operator=(FileBytes&&) noexcept = default;
 FileBytes::~FileBytes() = default;
+bool FileBytes::intact() const { return mpSnapshot == nullptr || mpSnapshot->intact(); }
 
 FileBytes FileBytes::copyOf(std::string_view bytes) {
     FileBytes b;

@@ -34,6 +34,8 @@ public:
     std::size_t size() const { return mSize; }
     // Whether the bytes are the file's pages rather than a copy.
     bool mapped() const { return mpSnapshot != nullptr; }
+    // False once they may no longer be the bytes read (file_snapshot.h); a copy always is.
+    bool intact() const;
 
 private:
     friend bool readWholeFile(const std::string&, FileBytes&, ReadFailure&, std::string&, FileIdentity*);

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdio>
+#include <fstream>
 
 #include "emulator/fs/read_file.h"
 #include "test_support.h"
@@ -35,7 +37,53 @@ TEST(ReadFile, BytesStayAsReadWhenTheFileChanges) {
     EXPECT_TRUE(std::string(read.data(), read.size()) == bytes);
     writeFileContents(path, "");
     EXPECT_TRUE(std::string(read.data(), read.size()) == bytes);
+    EXPECT_TRUE(read.intact());
 }
+
+#if defined(__linux__)
+// The system's lease-break time, shortened for one test (root only) and put back.
+class ShortLeaseBreakTime {
+public:
+    ShortLeaseBreakTime() {
+        std::ifstream("/proc/sys/fs/lease-break-time") >> mOld;
+        mSet = !mOld.empty() && (std::ofstream("/proc/sys/fs/lease-break-time") << "1\n").good();
+    }
+    ~ShortLeaseBreakTime() {
+        if (mSet) std::ofstream("/proc/sys/fs/lease-break-time") << mOld << "\n";
+    }
+    bool set() const { return mSet; }
+
+private:
+    std::string mOld;
+    bool mSet = false;
+};
+
+// A process that cannot answer a lease break in the system's time (stopped, here: the signal held
+// back) answers late, after the other program cut the file short: the bytes count as lost, and
+// reading them faults nothing.
+TEST(ReadFile, BytesChangedBeforeALateAnswerCountAsLost) {
+    ShortLeaseBreakTime shortTime;
+    if (!shortTime.set()) GTEST_SKIP() << "cannot shorten /proc/sys/fs/lease-break-time (needs root)";
+    TempFolder folder;
+    const std::string path = folder.file("drawing.dxf");
+    writeFileContents(path, std::string(1 << 20, 'x'));
+    FileBytes read;
+    ReadFailure failure = ReadFailure::None;
+    std::string why;
+    ASSERT_TRUE(readWholeFile(path, read, failure, why)) << why;
+    ASSERT_TRUE(read.mapped());
+    sigset_t io, before;
+    sigemptyset(&io);
+    sigaddset(&io, SIGIO);
+    pthread_sigmask(SIG_BLOCK, &io, &before);
+    writeFileContents(path, "short");  // waits out the lease-break time
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    EXPECT_FALSE(read.intact());
+    std::size_t xs = 0;
+    for (std::size_t i = 0; i < read.size(); ++i) xs += read.data()[i] == 'x';
+    EXPECT_LT(xs, read.size());
+}
+#endif
 
 TEST(ReadFile, FailuresSayWhy) {
     TempFolder folder;
