@@ -37,6 +37,7 @@ constexpr int kSlotCount = 64;
 Slot gSlots[kSlotCount];
 struct sigaction gPrevious;
 struct sigaction gPreviousBus;
+std::uintptr_t gPageSize = 4096;  // set before the handlers go in
 
 bool sameAsRead(const Slot& slot) {
     struct stat now {};
@@ -64,6 +65,20 @@ void keepBytes(Slot& slot) {
     ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
 }
 
+// Hands a signal that is not about a snapshot to the handler that was there before; false when that
+// was the default action or none.
+bool passOn(const struct sigaction& previous, int sig, siginfo_t* info, void* context) {
+    if ((previous.sa_flags & SA_SIGINFO) != 0) {
+        if (previous.sa_sigaction == nullptr) return false;
+        previous.sa_sigaction(sig, info, context);
+        return true;
+    }
+    if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN || previous.sa_handler == nullptr)
+        return false;
+    previous.sa_handler(sig);
+    return true;
+}
+
 // A read past the end of a file cut short: only possible once a lease was taken back by the system
 // (see keepBytes). The page reads as zeros from then on and the bytes count as lost; a fault anywhere
 // else is what it was.
@@ -73,23 +88,14 @@ extern "C" void onBus(int sig, siginfo_t* info, void* context) {
         if (slot.state.load(std::memory_order_acquire) < kLeased) continue;
         const auto first = reinterpret_cast<std::uintptr_t>(slot.data);
         if (address < first || address >= first + slot.size) continue;
-        const auto pageSize = std::uintptr_t(::sysconf(_SC_PAGESIZE));
-        void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
-        if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+        void* page = reinterpret_cast<void*>(address & ~(gPageSize - 1));
+        if (::mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
             slot.lost.store(true);
             return;
         }
     }
-    if ((gPreviousBus.sa_flags & SA_SIGINFO) != 0 && gPreviousBus.sa_sigaction != nullptr) {
-        gPreviousBus.sa_sigaction(sig, info, context);
-        return;
-    }
-    if (gPreviousBus.sa_handler != SIG_DFL && gPreviousBus.sa_handler != SIG_IGN &&
-        gPreviousBus.sa_handler != nullptr) {
-        gPreviousBus.sa_handler(sig);
-        return;
-    }
-    ::signal(SIGBUS, SIG_DFL);  // the faulting access runs again and ends the process as it would have
+    if (!passOn(gPreviousBus, sig, info, context))
+        ::signal(SIGBUS, SIG_DFL);  // the faulting access runs again and ends the process as it would have
 }
 
 extern "C" void onLeaseBreak(int sig, siginfo_t* info, void* context) {
@@ -106,12 +112,7 @@ extern "C" void onLeaseBreak(int sig, siginfo_t* info, void* context) {
             slot.state.store(kCopied, std::memory_order_release);
         }
     }
-    if (!ours) {
-        if ((gPrevious.sa_flags & SA_SIGINFO) != 0 && gPrevious.sa_sigaction != nullptr)
-            gPrevious.sa_sigaction(sig, info, context);
-        else if (gPrevious.sa_handler != SIG_DFL && gPrevious.sa_handler != SIG_IGN && gPrevious.sa_handler != nullptr)
-            gPrevious.sa_handler(sig);
-    }
+    if (!ours) passOn(gPrevious, sig, info, context);
     errno = savedErrno;
 }
 
@@ -119,6 +120,7 @@ bool installHandler() {
     static std::once_flag once;
     static bool installed = false;
     std::call_once(once, [] {
+        gPageSize = std::uintptr_t(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = onLeaseBreak;
         action.sa_flags = SA_SIGINFO | SA_RESTART;
