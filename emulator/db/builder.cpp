@@ -22,11 +22,7 @@ DrawingBuilder::DrawingBuilder(AcDbDatabase* pDb) : mpDb(pDb) {}
 
 AcDbObjectId DrawingBuilder::recordNamed(AcDbObjectId tableId, std::string_view name) const {
     const AcDbStub* pTable = stubOf(tableId);
-    if (pTable == nullptr || !pTable->contents()) return AcDbObjectId::kNull;
-    const std::string key = foldCase(name);
-    for (AcDbStub* pRecord : pTable->contents()->children)
-        if (pRecord->contents() && foldCase(pRecord->contents()->name) == key) return AcDbObjectId(pRecord);
-    return AcDbObjectId::kNull;
+    return AcDbObjectId(pTable != nullptr ? tableRecordNamed(pTable, foldCase(name), true) : nullptr);
 }
 
 AcDbObjectId DrawingBuilder::modelSpace() const {
@@ -69,8 +65,12 @@ AcDbObjectId DrawingBuilder::addReference(AcDbObjectId blockId, AcDbObjectId ref
 
 AcDbObjectId DrawingBuilder::addExtensionDictionary(AcDbObjectId ownerId) {
     AcDbStub* pOwner = stubOf(ownerId);
-    if (pOwner->extDict() == nullptr) pOwner->setExtDict(imp(mpDb).newStub(findClass("AcDbDictionary"), pOwner));
-    return AcDbObjectId(pOwner->extDict());
+    AcDbStub* pDict = pOwner->extDict();
+    if (pDict == nullptr) {
+        pDict = imp(mpDb).newStub(findClass("AcDbDictionary"), pOwner);
+        pOwner->setExtDict(pDict);
+    }
+    return AcDbObjectId(pDict);
 }
 
 AcDbObjectId DrawingBuilder::addDictionaryEntry(AcDbObjectId dictionaryId, std::string_view key,

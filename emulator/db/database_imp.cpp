@@ -3,6 +3,7 @@
 #include "emulator/db/open.h"
 #include "emulator/host.h"
 #include "emulator/rx/class_registry.h"
+#include "emulator/text.h"
 #include "emulator/calls/host_calls.h"
 
 AcDbImpDatabase::AcDbImpDatabase(AcDbDatabase* pApi) : mpApi(pApi) {}
@@ -206,6 +207,17 @@ int sourceInt(const AcDbStub* pStub, int code, int fallback) {
 std::vector<SourceEntry> sourceDictionaryEntries(const AcDbStub* pStub) {
     const RecordSource* pSource = sourceOf(pStub);
     return pSource ? pSource->dictionaryEntries(pStub->sourceRecord()) : std::vector<SourceEntry>();
+}
+
+AcDbStub* tableRecordNamed(const AcDbStub* pTable, const std::string& foldedName, bool includeErased) {
+    const AcDbStubContents* pTableContents = pTable->contents();
+    if (pTableContents == nullptr) return nullptr;
+    for (AcDbStub* pRecord : pTableContents->children) {
+        if (!includeErased && pRecord->erased) continue;
+        const AcDbStubContents* pContents = pRecord->contents();
+        if (pContents != nullptr && foldCase(pContents->name) == foldedName) return pRecord;
+    }
+    return nullptr;
 }
 
 unsigned long long modificationCount(const AcDbDatabase* pDb) {

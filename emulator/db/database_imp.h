@@ -103,6 +103,12 @@ private:
     std::uint64_t mHandseed = 1;
 };
 
+namespace vrk::emu {
+// The record of the symbol table pTable whose name, case folded (foldCase), is foldedName: the host
+// compares symbol names ignoring case. nullptr when there is none.
+AcDbStub* tableRecordNamed(const AcDbStub* pTable, const std::string& foldedName, bool includeErased);
+}  // namespace vrk::emu
+
 class AcDbDatabaseAccess {
 public:
     static AcDbImpDatabase* imp(const AcDbDatabase* pDb) { return pDb->mpImp; }

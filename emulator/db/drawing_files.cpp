@@ -98,7 +98,8 @@ bool collectEdits(AcDbImpDatabase& db, const vrk::dxf::Document& doc, vrk::dxf::
             edits.leaveOut(record.handle);
             return;
         }
-        const std::uint64_t xdict = stub.extDict() != nullptr ? stub.extDict()->handle() : 0;
+        const AcDbStub* pDict = stub.extDict();
+        const std::uint64_t xdict = pDict != nullptr ? pDict->handle() : 0;
         if (xdict != record.xdict) {
             if (xdict != 0) complete = false;  // a dictionary made after reading
             else edits.releaseExtensionDictionary(record.handle);

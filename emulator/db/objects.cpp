@@ -25,7 +25,10 @@ Adesk::UInt64 AcDbObjectId::handle() const { return mId ? mId->handle() : 0; }
 
 AcDbObject::AcDbObject() : mpStub(nullptr) {}
 AcDbObject::~AcDbObject() {}
-AcRxClass* AcDbObject::isA() const { return mpStub && mpStub->cls() ? mpStub->cls() : AcDbObject::desc(); }
+AcRxClass* AcDbObject::isA() const {
+    AcRxClass* pClass = mpStub != nullptr ? mpStub->cls() : nullptr;
+    return pClass != nullptr ? pClass : AcDbObject::desc();
+}
 AcDbObjectId AcDbObject::objectId() const {
     noteCall("AcDbObject::objectId", mpStub);
     return AcDbObjectId(mpStub);
@@ -41,7 +44,8 @@ AcDbObjectId AcDbObject::extensionDictionary() const {
 Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
     if (int es = enterCall("AcDbObject::createExtensionDictionary", mpStub)) return Acad::ErrorStatus(es);
     if (!vrk::emu::checkWrite(this, "AcDbObject::createExtensionDictionary")) return Acad::eNotOpenForWrite;
-    if (mpStub->extDict() != nullptr && !mpStub->extDict()->erased) return Acad::eAlreadyInDb;
+    const AcDbStub* pDict = mpStub->extDict();
+    if (pDict != nullptr && !pDict->erased) return Acad::eAlreadyInDb;
     mpStub->setExtDict(mpStub->database()->newStub(AcDbDictionary::desc(), mpStub));
     return Acad::eOk;
 }
@@ -105,25 +109,24 @@ Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal) {
     return Acad::eOk;
 }
 
+namespace {
+const AcDbStubExtra* extraOf(const AcDbStub* pStub) {
+    const AcDbStubContents* pContents = pStub->contents();
+    return pContents != nullptr ? pContents->extra.get() : nullptr;
+}
+}  // namespace
+
 AcDbBlockReference::AcDbBlockReference() {}
 AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     const AcDbStub* pStub = stubOf(this);
-    if (pStub->contents() && pStub->contents()->extra) return AcDbObjectId(pStub->contents()->extra->blockRecord);
+    if (const AcDbStubExtra* pExtra = extraOf(pStub)) return AcDbObjectId(pExtra->blockRecord);
     // Read from a drawing: the reference names its definition.
     const std::string name = vrk::emu::foldCase(vrk::emu::sourceText(pStub, 2));
     const AcDbStub* pTable = pStub->database() ? pStub->database()->blockTable : nullptr;
-    if (pTable != nullptr && pTable->contents() && !name.empty())
-        for (AcDbStub* pRecord : pTable->contents()->children)
-            if (pRecord->contents() && vrk::emu::foldCase(pRecord->contents()->name) == name)
-                return AcDbObjectId(pRecord);
-    return AcDbObjectId::kNull;
+    if (pTable == nullptr || name.empty()) return AcDbObjectId::kNull;
+    return AcDbObjectId(vrk::emu::tableRecordNamed(pTable, name, true));
 }
 AcDbMInsertBlock::AcDbMInsertBlock() {}
-namespace {
-const AcDbStubExtra* extraOf(const AcDbStub* pStub) {
-    return pStub->contents() ? pStub->contents()->extra.get() : nullptr;
-}
-}  // namespace
 
 Adesk::UInt16 AcDbMInsertBlock::columns() const {
     const AcDbStubExtra* pExtra = extraOf(stubOf(this));
@@ -141,8 +144,8 @@ namespace {
 const AcDbStub* findEntry(const AcDbStub* pDict, const ACHAR* entryName) {
     if (entryName == nullptr) return nullptr;
     const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(entryName));
-    if (pDict->contents() && pDict->contents()->extra) {
-        const AcDbStubContents& contents = *pDict->contents();
+    if (const AcDbStubContents* pContents = pDict->contents(); pContents != nullptr && pContents->extra) {
+        const AcDbStubContents& contents = *pContents;
         for (size_t i = 0; i < contents.children.size(); ++i)
             if (!contents.children[i]->erased && vrk::emu::foldCase(contents.extra->keys[i]) == key)
                 return contents.children[i];

@@ -100,7 +100,8 @@ bool checkWrite(const AcDbObject* pObj, const char* op) {
 void eraseTree(AcDbStub* pStub, bool erasing) {
     pStub->erased = erasing;
     if (!erasing) return;
-    if (pStub->extDict() != nullptr && !pStub->extDict()->erased) eraseTree(pStub->extDict(), true);
+    AcDbStub* pDict = pStub->extDict();
+    if (pDict != nullptr && !pDict->erased) eraseTree(pDict, true);
     for (AcDbStub* pChild : pStub->database()->childrenOf(pStub))
         if (pChild->owner() == pStub && !pChild->erased) eraseTree(pChild, true);
 }

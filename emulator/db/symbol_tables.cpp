@@ -20,15 +20,9 @@ VRK_DEFINE_DESC(AcDbLayerTableRecord)
 
 namespace {
 
-// Symbol names are compared ignoring case, as the host does.
 AcDbStub* findRecord(const AcDbStub* pTable, const ACHAR* name, bool includeErased) {
-    if (!pTable->contents() || name == nullptr) return nullptr;
-    const std::string key = vrk::emu::foldCase(vrk::emu::fromHost(name));
-    for (AcDbStub* pRecord : pTable->contents()->children)
-        if ((includeErased || !pRecord->erased) && pRecord->contents() &&
-            vrk::emu::foldCase(pRecord->contents()->name) == key)
-            return pRecord;
-    return nullptr;
+    if (name == nullptr) return nullptr;
+    return vrk::emu::tableRecordNamed(pTable, vrk::emu::foldCase(vrk::emu::fromHost(name)), includeErased);
 }
 
 template <class T>
@@ -91,7 +85,8 @@ ACHAR* copyOf(const vrk::emu::HostString& text) {
 }
 const std::string& recordName(const AcDbStub* pStub) {
     static const std::string kEmpty;
-    return pStub->contents() ? pStub->contents()->name : kEmpty;
+    const AcDbStubContents* pContents = pStub->contents();
+    return pContents != nullptr ? pContents->name : kEmpty;
 }
 }  // namespace
 
