@@ -1,6 +1,12 @@
 // Reading a file whole: bytes that outlive what happens to the file, and failures told apart.
 
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -82,6 +88,37 @@ TEST(ReadFile, BytesChangedBeforeALateAnswerCountAsLost) {
     std::size_t xs = 0;
     for (std::size_t i = 0; i < read.size(); ++i) xs += read.data()[i] == 'x';
     EXPECT_LT(xs, read.size());
+}
+
+// Without memory for a copy when the lease breaks, the bytes stay the file's pages, which the other
+// program may change: they count as lost. Told in a child, whose address space is capped just above
+// what it uses.
+TEST(ReadFile, BytesThatCouldNotBeCopiedOnABreakCountAsLost) {
+    TempFolder folder;
+    const std::string path = folder.file("drawing.dxf");
+    writeFileContents(path, std::string(8 << 20, 'x'));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileBytes read;
+        ReadFailure failure = ReadFailure::None;
+        std::string why;
+        if (!readWholeFile(path, read, failure, why) || !read.mapped() || !read.intact()) _exit(2);
+        long pages = 0;
+        if (std::FILE* pStatm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(pStatm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(pStatm);
+        }
+        const rlimit cap{rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (1 << 20), RLIM_INFINITY};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &cap) != 0) _exit(3);
+        const int fd = open(path.c_str(), O_WRONLY);  // breaks the lease
+        if (fd >= 0) close(fd);
+        _exit(read.intact() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: still intact, 2: not read under a lease, 3: no cap";
 }
 #endif
 
