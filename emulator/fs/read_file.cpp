@@ -35,13 +35,16 @@ FileBytes& FileBytes::operator=(FileBytes&&) noexcept = default;
 FileBytes::~FileBytes() = default;
 bool FileBytes::intact() const { return mpSnapshot == nullptr || mpSnapshot->intact(); }
 
+char* FileBytes::allocateCopy(std::size_t size) {
+    mCopy.reset(new char[size]);  // not zero-filled: every byte is overwritten
+    mData = mCopy.get();
+    mSize = size;
+    return mCopy.get();
+}
+
 FileBytes FileBytes::copyOf(std::string_view bytes) {
     FileBytes b;
-    if (bytes.empty()) return b;
-    b.mCopy.reset(new char[bytes.size()]);
-    std::memcpy(b.mCopy.get(), bytes.data(), bytes.size());
-    b.mData = b.mCopy.get();
-    b.mSize = bytes.size();
+    if (!bytes.empty()) std::memcpy(b.allocateCopy(bytes.size()), bytes.data(), bytes.size());
     return b;
 }
 
@@ -65,15 +68,14 @@ bool readWholeFile(const std::string& path, FileBytes& out, ReadFailure& failure
     }
     if (identity) identifyOpenFile(fd, *identity);
     FileBytes b;
-    b.mSize = std::size_t(size);
-    b.mpSnapshot = b.mSize > 0 ? FileSnapshot::take(fd, b.mSize) : nullptr;
+    const std::size_t n = std::size_t(size);
+    b.mpSnapshot = n > 0 ? FileSnapshot::take(fd, n) : nullptr;
     bool ok = true;
     if (b.mpSnapshot) {
         b.mData = b.mpSnapshot->data();
-    } else if (b.mSize > 0) {
-        b.mCopy.reset(new char[b.mSize]);  // not zero-filled: every byte is overwritten
-        b.mData = b.mCopy.get();
-        ok = readAll(fd, b.mCopy.get(), b.mSize);
+        b.mSize = n;
+    } else if (n > 0) {
+        ok = readAll(fd, b.allocateCopy(n), n);
     }
     const int e = errno;
     io::closeFile(fd);

@@ -39,6 +39,8 @@ public:
 
 private:
     friend bool readWholeFile(const std::string&, FileBytes&, ReadFailure&, std::string&, FileIdentity*);
+    // Memory of its own for size bytes, which the caller fills.
+    char* allocateCopy(std::size_t size);
     std::unique_ptr<char[]> mCopy;
     std::unique_ptr<FileSnapshot> mpSnapshot;
     const char* mData = "";
